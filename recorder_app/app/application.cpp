@@ -1,0 +1,84 @@
+#include "application.h"
+#include <commctrl.h>
+#include <shlwapi.h>
+#include <ctime>
+#include <memory>
+#include <curl/curl.h>
+#include "../framework/app_module.h"
+#include "../framework/message_loop.h"
+#include "app_globals.h"
+#include "folders.h"
+#include "log_file.h"
+#include "main_dlg.h"
+#include "version.h"
+
+namespace {
+
+void OpenLog() {
+    std::wstring podcasts = PodcastsFolder();
+    if (podcasts.empty()) return;  // no documents folder: the program runs without a log
+    CreateDirectoryW(podcasts.c_str(), nullptr);
+    wchar_t path[MAX_PATH];
+    lstrcpynW(path, podcasts.c_str(), MAX_PATH);
+    PathAppendW(path, L"recorder.log");
+    g_log.Open(path);
+}
+
+void PrintHeader() {
+    const wchar_t* rule = L"---------------------------------------";
+    g_log.Print(L"%s", rule);
+    g_log.Print(L"Quillbank recorder application v. %d.%02d", kVersionMajor, kVersionMinor);
+    g_log.Print(L"%s", rule);
+
+    wchar_t now[128] = L"";
+    const time_t seconds = time(nullptr);
+    if (const tm* local = localtime(&seconds)) wcsftime(now, 128, L"%Y-%m-%d %H-%M-%S", local);
+    g_log.Print(L"Start datetime: %s", now);
+}
+
+void SetApplicationDirectory() {
+    g_appDir = ProgramFolder();
+    SetCurrentDirectoryW(g_appDir.c_str());
+    g_log.Print(L"Application directory: %s", g_appDir.c_str());
+}
+
+}  // namespace
+
+int RunApplication(HINSTANCE instance, int showCommand) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    OpenLog();
+    PrintHeader();
+    SetApplicationDirectory();
+
+    if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {
+        MessageBoxW(nullptr, L"Curl library initialization failed. Application will exit now",
+                    L"Error", MB_ICONERROR);
+        g_log.Print(L"!!! Curl library initialization failed.");
+        return 0;
+    }
+
+    g_log.Print(L"Starting GUI...");
+    g_module.Init(instance);
+    CMessageLoop loop;
+    g_module.AddMessageLoop(&loop);
+
+    auto dialog = std::make_unique<CMainDlg>();
+    if (dialog->Create(nullptr) == nullptr) {
+        g_log.Print(L"!!! Main dialog creation failed!");
+        dialog.reset();
+        g_module.RemoveMessageLoop();
+        g_module.Term();
+        return 0;
+    }
+    ShowWindow(*dialog, showCommand);
+    g_mainWnd = *dialog;
+
+    loop.Run();
+
+    g_module.RemoveMessageLoop();
+    g_module.Term();
+    g_log.Print(L"Application finished.");
+    dialog.reset();
+    return 0;
+}

@@ -1,0 +1,35 @@
+// On 32-bit Windows a structured-exception frame is a record linked from fs:[0]; GCC has
+// no __try, so the frame is pushed and popped here by hand.
+#include "crash_guard.h"
+#include "crash_handler.h"
+
+namespace {
+
+struct ExceptionFrame {
+    ExceptionFrame* next;
+    void* handler;
+};
+
+EXCEPTION_DISPOSITION __cdecl CrashGuardHandler(EXCEPTION_RECORD* record, void* /*frame*/,
+                                                CONTEXT* context, void* /*dispatcher*/) {
+    // Unwinding passes through here after another frame took the exception: let it pass.
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+        return ExceptionContinueSearch;
+    EXCEPTION_POINTERS pointers{record, context};
+    HandleCrash(&pointers);  // never returns
+    return ExceptionContinueSearch;
+}
+
+}  // namespace
+
+__attribute__((noinline)) DWORD RunInCrashGuard(GuardedWork work, void* context) {
+    volatile ExceptionFrame frame;
+    ExceptionFrame* previous;
+    asm volatile("movl %%fs:0, %0" : "=r"(previous));
+    frame.next = previous;
+    frame.handler = reinterpret_cast<void*>(&CrashGuardHandler);
+    asm volatile("movl %0, %%fs:0" : : "r"(&frame) : "memory");
+    const DWORD result = work(context);
+    asm volatile("movl %0, %%fs:0" : : "r"(previous) : "memory");
+    return result;
+}

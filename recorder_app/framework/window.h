@@ -1,0 +1,27 @@
+// A thin handle wrapper shared by window and dialog implementations.
+#pragma once
+#include <windows.h>
+
+class CWindow {
+public:
+    HWND m_hWnd = nullptr;
+
+    operator HWND() const { return m_hWnd; }
+    bool IsWindow() const { return m_hWnd != nullptr && ::IsWindow(m_hWnd); }
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    BOOL Invalidate(BOOL erase = TRUE) const { return ::InvalidateRect(m_hWnd, nullptr, erase); }
+    BOOL EnableWindow(BOOL enable = TRUE) const { return ::EnableWindow(m_hWnd, enable); }
+    BOOL SetWindowText(LPCWSTR text) const { return ::SetWindowTextW(m_hWnd, text); }
+    LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageW(m_hWnd, msg, wParam, lParam);
+    }
+    BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::PostMessageW(m_hWnd, msg, wParam, lParam);
+    }
+    // Repaints at once, background included.
+    BOOL RedrawNow() const {
+        return ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
+    // Centres on the owner if there is one, else on the work area of the screen.
+    void CenterWindow() const;
+};

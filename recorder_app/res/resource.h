@@ -1,0 +1,19 @@
+// Resource and control IDs shared by the program and its resource script.
+#pragma once
+
+#define IDD_MAINDLG             102
+#define IDI_APP                 107
+#define IDR_ACCELERATORS        109
+#define IDB_BACKGROUND          135
+
+#define IDC_RECORD              1001
+#define IDC_PLAY                1002
+#define IDC_OPEN                1003
+#define IDC_PUBLISH             1004
+#define IDC_ADVSPOT             1014
+#define IDC_REWIND_BACK         1018
+#define IDC_REWIND_FORWARD      1019
+#define IDC_SAVE                1024
+
+#define ID_REWIND_BACK          32771
+#define ID_REWIND_FORWARD       32772

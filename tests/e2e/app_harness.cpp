@@ -1,0 +1,212 @@
+#include "app_harness.h"
+#include <shlobj.h>
+#include <cstdio>
+
+namespace e2e {
+
+std::wstring PathFromEnvironment(const wchar_t* variable) {
+    wchar_t value[MAX_PATH] = L"";
+    if (GetEnvironmentVariableW(variable, value, MAX_PATH) == 0) return L"";
+    std::wstring path = value;
+    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    if (!folder.empty() && folder.back() == L'\\') return folder + name;
+    return folder + L"\\" + name;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::string bytes;
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (f == nullptr) return bytes;
+    char chunk[4096];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
+    fclose(f);
+    return bytes;
+}
+
+std::vector<std::wstring> ReadUtf16Lines(const std::wstring& path) {
+    const std::string bytes = ReadBytes(path);
+    std::wstring text(bytes.size() / 2, L'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                       static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    for (size_t lf; (lf = text.find(L'\n', start)) != std::wstring::npos; start = lf + 1)
+        lines.push_back(text.substr(start, lf - start));
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[2048] = L"";
+    GetWindowTextW(window, text, 2048);
+    return text;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search->pid) search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+    WindowSearch search{processId, {}};
+    EnumWindows(&CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+namespace {
+
+bool IsDialogClass(HWND window) {
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    return lstrcmpW(name, L"#32770") == 0;
+}
+
+void SendMouseButton(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+int g_instance = 0;
+
+}  // namespace
+
+RecorderApp::RecorderApp() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    m_appDir = JoinPath(temp, L"qb-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(++g_instance));
+    CreateDirectoryW(m_appDir.c_str(), nullptr);
+    const std::wstring dist = PathFromEnvironment(L"QB_DIST_DIR");
+    for (const wchar_t* name : {L"recorder.exe", L"lame_enc.dll", L"adspot.mp3"})
+        CopyFileW(JoinPath(dist, name).c_str(), JoinPath(m_appDir, name).c_str(), FALSE);
+}
+
+RecorderApp::~RecorderApp() {
+    if (IsRunning()) {
+        TerminateProcess(m_process.hProcess, 1);
+        WaitForSingleObject(m_process.hProcess, 5000);
+    }
+    if (m_process.hProcess != nullptr) CloseHandle(m_process.hProcess);
+    if (m_process.hThread != nullptr) CloseHandle(m_process.hThread);
+}
+
+void RecorderApp::AddFile(const std::wstring& source, const std::wstring& name) {
+    CopyFileW(source.c_str(), JoinPath(m_appDir, name).c_str(), FALSE);
+}
+
+bool RecorderApp::Start(DWORD timeoutMs) {
+    std::wstring program = JoinPath(m_appDir, L"recorder.exe");
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    // Started from another folder, so that the program has to find its own.
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &m_process))
+        return false;
+    return WaitFor(
+        [this] {
+            for (HWND window : TopLevelWindowsOf(m_process.dwProcessId)) {
+                if (IsDialogClass(window) && IsWindowVisible(window) &&
+                    WindowText(window).rfind(L"Quillbank Recorder", 0) == 0) {
+                    m_mainWindow = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+}
+
+DWORD RecorderApp::WaitForExit(DWORD timeoutMs) {
+    if (m_process.hProcess == nullptr) return STILL_ACTIVE;
+    if (WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_process.hProcess, &code);
+    return code;
+}
+
+bool RecorderApp::IsRunning() const {
+    return m_process.hProcess != nullptr && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void RecorderApp::ClickWindow(HWND window) {
+    HWND top = GetAncestor(window, GA_ROOT);
+    SetForegroundWindow(top);
+    RECT r;
+    GetWindowRect(window, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMouseButton(MOUSEEVENTF_LEFTDOWN);
+    SendMouseButton(MOUSEEVENTF_LEFTUP);
+}
+
+void RecorderApp::ClickControl(int controlId) {
+    ClickWindow(GetDlgItem(m_mainWindow, controlId));
+}
+
+void RecorderApp::PressKey(WORD virtualKey) {
+    SetForegroundWindow(m_mainWindow);
+    INPUT keys[2]{};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = virtualKey;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof keys[0]);
+}
+
+MessageBoxInfo RecorderApp::WaitForMessageBox(DWORD timeoutMs) {
+    MessageBoxInfo info;
+    WaitFor(
+        [&] {
+            for (HWND window : TopLevelWindowsOf(m_process.dwProcessId)) {
+                if (window != m_mainWindow && IsDialogClass(window) && IsWindowVisible(window)) {
+                    info.window = window;
+                    info.caption = WindowText(window);
+                    info.text = WindowText(GetDlgItem(window, 0xFFFF));  // the box's text
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return info;
+}
+
+bool RecorderApp::AnswerMessageBox(const MessageBoxInfo& box, int buttonId) {
+    HWND button = GetDlgItem(box.window, buttonId);
+    if (button == nullptr) return false;
+    ClickWindow(button);
+    return WaitFor([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, 10000);
+}
+
+std::wstring RecorderApp::LogPath() const {
+    wchar_t documents[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
+    return JoinPath(JoinPath(documents, L"My Podcasts"), L"recorder.log");
+}
+
+}  // namespace e2e

@@ -1,0 +1,75 @@
+// Drives the real recorder.exe as a user would: starts it from a folder of its own, finds
+// its windows, clicks, presses keys, answers message boxes and reads its log.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A Windows path for the unix path in an environment variable (Wine maps Z: to /).
+std::wstring PathFromEnvironment(const wchar_t* variable);
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+bool FileExists(const std::wstring& path);
+std::string ReadBytes(const std::wstring& path);
+// UTF-16LE file content split at line feeds (the last, empty piece after a final LF dropped).
+std::vector<std::wstring> ReadUtf16Lines(const std::wstring& path);
+// Polls predicate every 10 ms until it holds or timeoutMs passes.
+template <class Predicate>
+bool WaitFor(Predicate predicate, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (predicate()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(10);
+    }
+}
+
+struct MessageBoxInfo {
+    HWND window = nullptr;
+    std::wstring caption;
+    std::wstring text;
+};
+
+class RecorderApp {
+public:
+    // Copies dist/ (QB_DIST_DIR) into a fresh folder; extraFiles are (source, name) pairs.
+    RecorderApp();
+    ~RecorderApp();
+    RecorderApp(const RecorderApp&) = delete;
+    RecorderApp& operator=(const RecorderApp&) = delete;
+
+    const std::wstring& AppDir() const { return m_appDir; }
+    void AddFile(const std::wstring& source, const std::wstring& name);
+
+    // Starts the program and waits until its main window is shown.
+    bool Start(DWORD timeoutMs = 30000);
+    HWND MainWindow() const { return m_mainWindow; }
+    DWORD ProcessId() const { return m_process.dwProcessId; }
+    // Waits for the process to end; returns its exit code, or STILL_ACTIVE on time-out.
+    DWORD WaitForExit(DWORD timeoutMs = 20000);
+    bool IsRunning() const;
+
+    // A real mouse click in the middle of a control of the main window.
+    void ClickControl(int controlId);
+    void ClickWindow(HWND window);
+    // A real key press with the main window in front.
+    void PressKey(WORD virtualKey);
+    // The first message box of the process (a dialog other than the main window).
+    MessageBoxInfo WaitForMessageBox(DWORD timeoutMs = 10000);
+    // Clicks the box's button with that ID (IDYES, IDNO, IDOK) and waits until it closes.
+    bool AnswerMessageBox(const MessageBoxInfo& box, int buttonId);
+
+    std::wstring LogPath() const;
+    std::vector<std::wstring> LogLines() const { return ReadUtf16Lines(LogPath()); }
+
+private:
+    std::wstring m_appDir;
+    PROCESS_INFORMATION m_process{};
+    HWND m_mainWindow = nullptr;
+};
+
+std::wstring WindowText(HWND window);
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+
+}  // namespace e2e

@@ -3,9 +3,12 @@
 
 namespace {
 
+// The pointer itself is volatile, so the compiler cannot see that it is null and drop the
+// store; the write then faults for real.
+int* volatile g_nowhere = nullptr;
+
 __attribute__((noinline)) void RaiseAccessViolation() {
-    volatile int* nowhere = nullptr;
-    *nowhere = 0;
+    *g_nowhere = 0;
 }
 
 DWORD CrashingWorker(void*) {

@@ -14,6 +14,9 @@ struct ButtonPlace {
     int x, y, width, height;  // pixels; the size is one image of the button's strip
 };
 
+// The background bitmap covers the client area, and everything is laid out on it in pixels.
+constexpr int kClientWidth = 290, kClientHeight = 276;
+
 // In the order the buttons are initialised.
 constexpr ButtonPlace kButtonPlaces[] = {
     {IDC_PLAY, 197, 187, 41, 34},        {IDC_REWIND_BACK, 154, 187, 43, 34},
@@ -56,6 +59,7 @@ LRESULT CMainDlg::OnChar(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->AddMessageFilter(this);
+    FitClientToBackground();
     CenterWindow();
     InitControls();
     SetIcons();
@@ -95,6 +99,15 @@ void CMainDlg::InitControls() {
         MoveWindow(button, place.x, place.y, place.width, place.height, TRUE);
     }
     SwitchMode(InterfaceMode::New);
+}
+
+// Dialog units depend on the font the system substitutes for the template's; the pixel layout
+// does not, so the client area is set to the background's size.
+void CMainDlg::FitClientToBackground() {
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, GetWindowLongW(m_hWnd, GWL_STYLE), FALSE, GetWindowLongW(m_hWnd, GWL_EXSTYLE));
+    SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CMainDlg::SetIcons() {

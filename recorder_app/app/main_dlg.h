@@ -32,6 +32,7 @@ private:
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
 
     void InitControls();
+    void FitClientToBackground();
     void SetIcons();
     void SwitchMode(InterfaceMode mode);
     CWindow& Button(int id);

@@ -1,0 +1,38 @@
+// The text parts of the "/publish.php" form, in the order the service reads them. Plain
+// logic on UTF-8 strings; the file part is added by the request itself.
+#pragma once
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+constexpr int REQUEST_LOGIN = 1;
+constexpr int REQUEST_PUBLISH = 2;
+
+// Name of the file part, after the text parts of a publication.
+constexpr char kAudioFilePart[] = "audio_file";
+constexpr char kAudioContentType[] = "audio/mpeg";
+
+struct FormTextPart {
+    std::string name;
+    std::string value;
+};
+
+// Inputs of one request, already converted to UTF-8.
+struct RequestFormInput {
+    int type = REQUEST_LOGIN;
+    std::string login;
+    std::string password;
+    int32_t podcastId = 0;
+    std::string title;
+    std::string description;
+    std::string filePath;   // the full local path: the service shows it as the original name
+    uint64_t fileSize = 0;  // 0 when the size could not be read
+    std::set<uint32_t> spots;
+};
+
+// "90000,1200000": ascending milliseconds joined by commas, empty for no spots.
+std::string FormatSpotList(const std::set<uint32_t>& spots);
+
+// A login gets the first five parts; a publication all twelve text parts.
+std::vector<FormTextPart> BuildTextParts(const RequestFormInput& input);

@@ -1,0 +1,41 @@
+// The line grammar of the service's replies to "/publish.php": a first line that says OK or
+// FAIL, then one line per podcast. Plain logic on UTF-8 bytes, no window or system calls.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Reads a reply line by line. Every run of CR and LF separates lines, so blank lines never
+// show up; an empty line means that nothing is left.
+class ReplyLineReader {
+public:
+    explicit ReplyLineReader(const std::string& reply) : m_reply(reply) {}
+    std::string NextLine();
+
+private:
+    const std::string& m_reply;
+    size_t m_cursor = 0;
+};
+
+// One podcast line, "<id> <siteName> <name>", texts still in UTF-8.
+struct ReplyPodcastLine {
+    int32_t id = 0;
+    std::string siteName;
+    std::string name;
+};
+
+// A line that is not of that form still gives an entry, so one odd line never hides the rest
+// of the list: digits that do not fit become the largest id, and a line without a name part
+// is listed under its site name.
+ReplyPodcastLine ParsePodcastLine(const std::string& line);
+
+enum class ReplyOutcome { Ok, Nothing, Failed };
+
+struct ParsedReply {
+    ReplyOutcome outcome = ReplyOutcome::Nothing;
+    std::string failMessage;  // UTF-8; empty when the server gave no "FAIL " message
+    std::vector<ReplyPodcastLine> podcasts;
+};
+
+ParsedReply ParseServiceReply(const std::string& reply);

@@ -29,6 +29,14 @@ public:                                                                         
             if (bHandled) return TRUE;                                                      \
         }
 
+// LRESULT func(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled), for first <= uMsg <= last
+#define MESSAGE_RANGE_HANDLER(first, last, func)                                            \
+        if (uMsg >= (first) && uMsg <= (last)) {                                            \
+            bHandled = TRUE;                                                                \
+            lResult = func(uMsg, wParam, lParam, bHandled);                                 \
+            if (bHandled) return TRUE;                                                      \
+        }
+
 // LRESULT func(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled)
 #define COMMAND_ID_HANDLER(id, func)                                                        \
         if (uMsg == WM_COMMAND && LOWORD(wParam) == (id)) {                                 \

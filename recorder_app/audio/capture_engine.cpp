@@ -1,0 +1,202 @@
+// Start, stop and the worker of a capture engine. Two threads meet here: the caller's
+// (Start, Stop, Level) and the worker's (device notifications). They share only the
+// atomic flags and counters; the worker finishes with a buffer before it counts it as
+// returned, so once all buffers are back the caller owns everything again.
+#include "audio/capture_engine.h"
+
+#include <cstring>
+
+#include "app/crash_guard.h"
+
+namespace {
+
+constexpr DWORD kPollMs = 100;
+constexpr DWORD kBuffersPerSecond = 10;  // 100 ms blocks
+
+}  // namespace
+
+CaptureEngine::CaptureEngine(const WaveInApi& api) : m_api(api) {}
+
+// A running engine is not stopped here: at process exit the device goes with the process.
+CaptureEngine::~CaptureEngine() = default;
+
+DWORD CaptureEngine::WorkerBody(void* engine) {
+    static_cast<CaptureEngine*>(engine)->RunWorker();
+    return 0;
+}
+
+void CaptureEngine::RunWorker() {
+    MSG msg;
+    // The device posts MM_WIM_OPEN from inside waveInOpen: the queue must exist first.
+    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    SetEvent(m_workerReady);
+    while (GetMessageW(&msg, nullptr, 0, 0) == 1) {
+        switch (msg.message) {
+        case MM_WIM_OPEN:
+            m_returned = 0;
+            break;
+        case MM_WIM_DATA:
+            OnBlockReturned(reinterpret_cast<HWAVEIN>(msg.wParam),
+                            reinterpret_cast<WAVEHDR*>(msg.lParam));
+            break;
+        case MM_WIM_CLOSE:
+            return;  // the device is gone: nothing more will come
+        default:
+            break;
+        }
+    }
+}
+
+void CaptureEngine::OnBlockReturned(HWAVEIN device, WAVEHDR* header) {
+    if (header->dwBytesRecorded != 0) {
+        if (m_busy) OnBlock(reinterpret_cast<const BYTE*>(header->lpData), header->dwBytesRecorded);
+        std::int16_t first;
+        std::memcpy(&first, header->lpData, sizeof first);
+        m_level = first;
+    }
+    // A buffer the device refuses to take back counts as returned, or Stop would wait for
+    // it forever.
+    if (!m_running || m_api.addBuffer(device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+        ++m_returned;
+}
+
+bool CaptureEngine::StartWorker() {
+    m_workerReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!m_workerReady) return false;
+    m_worker = CreateThread(nullptr, 0, GuardedThread<&CaptureEngine::WorkerBody>, this, 0,
+                            &m_workerId);
+    if (m_worker) WaitForSingleObject(m_workerReady, INFINITE);
+    CloseHandle(m_workerReady);
+    m_workerReady = nullptr;
+    return m_worker != nullptr;
+}
+
+// The worker leaves on MM_WIM_CLOSE; the quit message covers a device that never opened.
+void CaptureEngine::EndWorker() {
+    if (!m_worker) return;
+    PostThreadMessageW(m_workerId, WM_QUIT, 0, 0);
+    WaitForSingleObject(m_worker, INFINITE);
+    CloseHandle(m_worker);
+    m_worker = nullptr;
+    m_workerId = 0;
+}
+
+int CaptureEngine::Start(WORD channels, DWORD sampleRate) {
+    if (m_busy.exchange(true)) return kCaptureAlreadyRunning;
+    if (!StartWorker()) {
+        m_busy = false;
+        return kCaptureDeviceFailed;
+    }
+    std::memset(m_headers, 0, sizeof m_headers);
+    m_format = WAVEFORMATEX{};
+    m_format.wFormatTag = WAVE_FORMAT_PCM;
+    m_format.nChannels = channels;
+    m_format.nSamplesPerSec = sampleRate;
+    m_format.wBitsPerSample = 16;
+    m_format.nBlockAlign = static_cast<WORD>(channels * 2);
+    m_format.nAvgBytesPerSec = channels * 2 * sampleRate;
+    m_format.cbSize = 0;
+    m_returned = 0;
+    m_prepared = 0;
+    m_queued = 0;
+    if (m_api.open(&m_device, WAVE_MAPPER, &m_format, m_workerId, 0, CALLBACK_THREAD) !=
+        MMSYSERR_NOERROR) {
+        m_device = nullptr;
+        EndWorker();
+        m_busy = false;
+        return kCaptureDeviceFailed;
+    }
+    m_started = true;
+    const int opened = OnDeviceOpened();
+    if (opened != kCaptureOk) {
+        AbortStart();
+        return opened;
+    }
+    if (QueueBuffers() != kCaptureOk) {
+        AbortStart();
+        return kCaptureBuffersFailed;
+    }
+    return kCaptureOk;
+}
+
+int CaptureEngine::QueueBuffers() {
+    const DWORD length = m_format.nAvgBytesPerSec / kBuffersPerSecond;
+    m_memory = static_cast<BYTE*>(
+        VirtualAlloc(nullptr, 2 * length, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!m_memory || length < sizeof(std::int16_t)) return kCaptureBuffersFailed;
+    for (int i = 0; i < 2; ++i) {
+        m_headers[i].lpData = reinterpret_cast<LPSTR>(m_memory + i * length);
+        m_headers[i].dwBufferLength = length;
+    }
+    for (; m_prepared < 2; ++m_prepared)
+        if (m_api.prepareHeader(m_device, &m_headers[m_prepared], sizeof(WAVEHDR)) !=
+            MMSYSERR_NOERROR)
+            return kCaptureBuffersFailed;
+    for (; m_queued < 2; ++m_queued)
+        if (m_api.addBuffer(m_device, &m_headers[m_queued], sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+            return kCaptureBuffersFailed;
+    m_running = true;
+    if (m_api.start(m_device) != MMSYSERR_NOERROR) return kCaptureBuffersFailed;
+    return kCaptureOk;
+}
+
+// Waits until the device has handed back every queued buffer. A buffer the worker
+// re-queued just as running was cleared slipped past the first reset; resetting again
+// hands it back too.
+void CaptureEngine::WaitForBuffers() {
+    m_api.reset(m_device);
+    while (m_returned < m_queued) {
+        Sleep(kPollMs);
+        if (m_returned < m_queued) m_api.reset(m_device);
+    }
+}
+
+// The inner stop: 0, or -1 / -2 when unpreparing header 2 / 1 fails, -3 when closing fails.
+// On failure the device stays open and the engine busy, since the device may still own
+// the buffers.
+int CaptureEngine::StopDevice() {
+    m_running = false;
+    WaitForBuffers();
+    if (m_api.unprepareHeader(m_device, &m_headers[1], sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+        return -1;
+    if (m_api.unprepareHeader(m_device, &m_headers[0], sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+        return -2;
+    m_prepared = 0;
+    if (m_api.close(m_device) != MMSYSERR_NOERROR) return -3;
+    m_device = nullptr;
+    VirtualFree(m_memory, 0, MEM_RELEASE);
+    m_memory = nullptr;
+    m_queued = 0;
+    m_busy = false;
+    OnStopped();
+    return 0;
+}
+
+// Undoes a Start that failed after the device opened, whatever step it reached.
+void CaptureEngine::AbortStart() {
+    m_running = false;
+    if (m_queued > 0) WaitForBuffers();
+    while (m_prepared > 0) {
+        --m_prepared;
+        m_api.unprepareHeader(m_device, &m_headers[m_prepared], sizeof(WAVEHDR));
+    }
+    m_api.close(m_device);
+    m_device = nullptr;
+    if (m_memory) VirtualFree(m_memory, 0, MEM_RELEASE);
+    m_memory = nullptr;
+    m_queued = 0;
+    m_started = false;
+    m_busy = false;
+    OnStopped();
+    EndWorker();
+}
+
+int CaptureEngine::Stop() {
+    if (!m_started) return 0;
+    m_started = false;
+    if (StopDevice() != 0) return kCaptureStopFailed;
+    EndWorker();
+    // Gives the driver a moment before the next engine opens the device.
+    Sleep(kPollMs);
+    return 0;
+}

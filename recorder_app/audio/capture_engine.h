@@ -1,0 +1,72 @@
+// The design both capture engines share: the default recording device, two 100 ms buffers
+// in one VirtualAlloc region, and a worker thread that receives the device's notifications
+// (CALLBACK_THREAD), hands each filled block on and puts the buffer straight back.
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "audio/wave_in_api.h"
+
+// Results of Start; Stop returns 0 or kCaptureStopFailed.
+constexpr int kCaptureOk = 0;
+constexpr int kCaptureDeviceFailed = -1;   // no worker thread, or waveInOpen failed
+constexpr int kCaptureBuffersFailed = -2;  // buffers could not be set up, or capture did not start
+constexpr int kCaptureAlreadyRunning = -3;
+constexpr int kCaptureStopFailed = -1;
+
+class CaptureEngine {
+public:
+    explicit CaptureEngine(const WaveInApi& api);
+    virtual ~CaptureEngine();
+    CaptureEngine(const CaptureEngine&) = delete;
+    CaptureEngine& operator=(const CaptureEngine&) = delete;
+
+    // Opens the default device with 16-bit PCM of the given shape and starts capturing.
+    // On any failure nothing is left running: device closed, buffers freed, worker ended.
+    int Start(WORD channels, DWORD sampleRate);
+    // Stops capturing once every captured sample (the partial blocks too) has been handed
+    // on. Does nothing and returns 0 when not started.
+    int Stop();
+    // First sample of the most recent non-empty block; stays readable after Stop.
+    std::int16_t Level() const { return m_level.load(); }
+    bool IsBusy() const { return m_busy.load(); }
+
+protected:
+    // The device is open, no buffer is queued yet. A non-zero result aborts Start with it.
+    virtual int OnDeviceOpened() { return 0; }
+    // A block of captured bytes, on the worker thread, while the engine is busy.
+    virtual void OnBlock(const BYTE* /*data*/, DWORD /*bytes*/) {}
+    // Every buffer is back and the device is closed (or Start was aborted).
+    virtual void OnStopped() {}
+
+private:
+    static DWORD WorkerBody(void* engine);
+    void RunWorker();
+    void OnBlockReturned(HWAVEIN device, WAVEHDR* header);
+    bool StartWorker();
+    void EndWorker();
+    int QueueBuffers();
+    void WaitForBuffers();
+    int StopDevice();
+    void AbortStart();
+
+    const WaveInApi& m_api;
+    HWAVEIN m_device = nullptr;
+    WAVEFORMATEX m_format{};
+    WAVEHDR m_headers[2]{};
+    BYTE* m_memory = nullptr;
+    int m_prepared = 0;  // headers prepared, in order
+    int m_queued = 0;    // headers handed to the device
+    HANDLE m_worker = nullptr;
+    DWORD m_workerId = 0;
+    HANDLE m_workerReady = nullptr;
+
+    std::atomic<bool> m_running{false};
+    std::atomic<std::uint8_t> m_returned{0};
+    std::atomic<bool> m_started{false};
+    std::atomic<bool> m_busy{false};
+    std::atomic<std::int16_t> m_level{0};
+};

@@ -1,0 +1,52 @@
+// SoundRecorder: a capture engine whose blocks are encoded to MP3 while it is busy.
+#include "audio/sound_recorder.h"
+
+#include "audio/encoder_binding.h"
+#include "audio/encoder_stream.h"
+
+int RecordingEngine::Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate,
+                           DWORD bitrateKbps) {
+    if (IsBusy()) return kCaptureAlreadyRunning;
+    m_targetPath = targetPath ? targetPath : L"";
+    // Once loaded the library and its configuration stay; a library that was missing is
+    // looked for again, so that putting it back does not need a restart.
+    if (!m_encoderConfigured) {
+        const std::int32_t mode = channels == 1 ? kEncoderModeMono : kEncoderModeStereo;
+        m_encoderConfigured =
+            encoder_binding::Configure(sampleRate, mode, bitrateKbps, kNoMaxBitrate) == 0;
+    }
+    return CaptureEngine::Start(channels, sampleRate);
+}
+
+int RecordingEngine::OnDeviceOpened() {
+    m_stream = EncoderStream::Open(m_targetPath.c_str());
+    return m_stream ? kCaptureOk : kRecorderEncoderFailed;
+}
+
+void RecordingEngine::OnBlock(const BYTE* data, DWORD bytes) {
+    // A failed block is dropped; later blocks are still offered.
+    EncoderStream::Write(m_stream, data, bytes);
+}
+
+void RecordingEngine::OnStopped() {
+    EncoderStream::Close(m_stream);
+    m_stream = nullptr;
+}
+
+namespace {
+
+RecordingEngine& Recorder() {
+    static RecordingEngine engine(WinmmWaveIn());
+    return engine;
+}
+
+}  // namespace
+
+int SoundRecorder::Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate,
+                         DWORD bitrateKbps) {
+    return Recorder().Start(targetPath, channels, sampleRate, bitrateKbps);
+}
+
+int SoundRecorder::Stop() { return Recorder().Stop(); }
+
+std::int16_t SoundRecorder::Level() { return Recorder().Level(); }

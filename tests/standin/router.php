@@ -1,0 +1,161 @@
+<?php
+// Front server of the stand-in Quillbank service ("php -S ... router.php", started by
+// standin.sh with enable_post_data_reading off so the raw body stays readable):
+//   /publish.php           login (request type 1) and publication (type 2)
+//   /recorder-update.php   the update query's key=value reply
+//   /files/NAME            files the tests put into <state>/files
+// Every request is recorded as <state>/requests/NNNN.txt (key=hex lines) before the reply,
+// and <state>/behaviour can make the service misbehave (see reply_with_behaviour).
+require __DIR__ . '/standin_lib.php';
+
+$dir = standin_dir();
+$path = parse_url($_SERVER['REQUEST_URI'], PHP_URL_PATH);
+$body = file_get_contents('php://input');
+$record = record_line('method', $_SERVER['REQUEST_METHOD'])
+    . record_line('path', $path)
+    . record_line('query', $_SERVER['QUERY_STRING'] ?? '')
+    . record_line('remote_addr', $_SERVER['REMOTE_ADDR'])
+    . record_line('user_agent', $_SERVER['HTTP_USER_AGENT'] ?? '')
+    . record_line('via', $_SERVER['HTTP_VIA'] ?? '')
+    . record_line('content_type', $_SERVER['CONTENT_TYPE'] ?? '')
+    . record_line('content_length', (string)strlen($body));
+
+$lean = standin_behaviour($dir)[0] === 'lean';
+if ($path === '/publish.php') {
+    [$fields, $files, $raw] = analyse_multipart($body, $_SERVER['CONTENT_TYPE'] ?? '', $lean);
+    $record .= $raw;
+    if (!$lean) $record .= parse_with_php($body, $_SERVER['CONTENT_TYPE'] ?? '');
+    $reply = publish_reply($dir, $fields, $files, $lean);
+} elseif ($path === '/recorder-update.php') {
+    $reply = update_reply();
+} elseif (strncmp($path, '/files/', 7) === 0 && is_file($dir . '/files/' . basename($path))) {
+    $reply = [200, file_get_contents($dir . '/files/' . basename($path))];
+} else {
+    $reply = [404, "no such page\n"];
+}
+write_record($dir, $record);
+reply_with_behaviour(standin_behaviour($dir), $reply);
+
+// The parts of a multipart body as they stand on the wire, in their order.
+function analyse_multipart(string $body, string $contentType, bool $lean): array {
+    $fields = [];
+    $files = [];
+    $out = '';
+    if (!preg_match('/boundary=(?:"([^"]+)"|([^;\s]+))/i', $contentType, $m)) return [$fields, $files, $out];
+    $delimiter = '--' . ($m[1] !== '' ? $m[1] : $m[2]);
+    $order = [];
+    $pos = strpos($body, $delimiter);
+    for ($i = 0; $pos !== false; $i++) {
+        $pos += strlen($delimiter);
+        if (substr($body, $pos, 2) !== "\r\n") break;  // "--" closes the body
+        $headerEnd = strpos($body, "\r\n\r\n", $pos + 2);
+        if ($headerEnd === false) break;
+        $headers = substr($body, $pos + 2, $headerEnd - $pos - 2);
+        $start = $headerEnd + 4;
+        $next = strpos($body, "\r\n" . $delimiter, $start);
+        if ($next === false) break;
+        $content = substr($body, $start, $next - $start);
+        $name = preg_match('/\bname="([^"]*)"/i', $headers, $n) ? $n[1] : '';
+        $order[] = $name;
+        $out .= record_line("raw.$i.headers", $headers) . record_line("raw.$i.name", $name)
+            . record_line("raw.$i.size", (string)strlen($content)) . record_line("raw.$i.md5", md5($content));
+        if (preg_match('/\bfilename="([^"]*)"/i', $headers, $f)) {
+            $out .= record_line("raw.$i.filename", $f[1]);
+            $files[$name] = ['filename' => $f[1], 'content' => $lean ? '' : $content, 'size' => strlen($content)];
+        } else {
+            $out .= record_line("raw.$i.value", $content);
+            $fields[$name] = $content;
+        }
+        if (preg_match('/^Content-Type:\s*(.*)$/mi', $headers, $t)) $out .= record_line("raw.$i.content_type", trim($t[1]));
+        $pos = $next + 2;
+    }
+    return [$fields, $files, $out . record_line('raw.part_order', implode(',', $order))];
+}
+
+// What PHP's own multipart parser makes of the same body (the second server, form_parser.php).
+function parse_with_php(string $body, string $contentType): string {
+    $context = stream_context_create(['http' => [
+        'method' => 'POST', 'header' => "Content-Type: $contentType\r\n", 'content' => $body,
+        'ignore_errors' => true, 'timeout' => 60]]);
+    $parsed = @file_get_contents('http://127.0.0.1:' . getenv('QB_STANDIN_PARSER_PORT') . '/', false, $context);
+    return $parsed === false ? record_line('parsed.error', 'form parser unreachable') : $parsed;
+}
+
+function find_account(array $fields): ?array {
+    foreach (standin_data()['accounts'] as $account) {
+        if ($account['login'] === ($fields['login_name'] ?? null) && $account['password'] === ($fields['password'] ?? null))
+            return $account;
+    }
+    return null;
+}
+
+function publish_reply(string $dir, array $fields, array $files, bool $lean): array {
+    $account = find_account($fields);
+    if ($account === null) return [200, "FAIL Wrong login name or password\r\n"];
+    $type = $fields['request_type'] ?? '';
+    if ($type === '1') {
+        $reply = "OK\r\n";
+        foreach ($account['podcasts'] as $podcast) $reply .= "{$podcast['id']} {$podcast['site']} {$podcast['name']}\r\n";
+        return [200, $reply];
+    }
+    if ($type !== '2') return [200, "FAIL Unknown request type\r\n"];
+    $ids = array_map(fn($p) => (string)$p['id'], $account['podcasts']);
+    if (!in_array($fields['podcast_id'] ?? '', $ids, true)) return [200, "FAIL Unknown podcast\r\n"];
+    $file = $files['audio_file'] ?? null;
+    if ($file === null) return [200, "FAIL No audio file\r\n"];
+    if ((string)$file['size'] !== ($fields['audio_file_size'] ?? '')) return [200, "FAIL Audio file size mismatch\r\n"];
+    if (!$lean) {
+        @mkdir($dir . '/uploads', 0777, true);
+        file_put_contents($dir . '/uploads/' . basename(str_replace('\\', '/', $file['filename'])), $file['content']);
+    }
+    return [200, "OK\r\n"];
+}
+
+function update_reply(): array {
+    $reply = '';
+    foreach (standin_data()['update'] as $key => $value)
+        $reply .= $key . '=' . str_replace('{host}', $_SERVER['HTTP_HOST'] ?? '', $value) . "\r\n";
+    return [200, $reply];
+}
+
+function write_record(string $dir, string $record): void {
+    // Written aside and renamed, so a test that polls never reads half a record.
+    $path = next_record_path($dir);
+    file_put_contents("$path.part", $record);
+    rename("$path.part", $path);
+}
+
+// normal | lean                    the service's own reply (lean: no parser, nothing stored)
+// reply STATUS HEXBODY             exactly this status and body
+// garbage BYTES                    that many bytes of fixed pseudo-random noise
+// zeros BYTES HEXPREFIX            the prefix, then zero bytes
+// long_line BYTES HEXPREFIX        the prefix, then one line of BYTES "x"
+// hang SECONDS                     the normal reply after a pause (at most a minute)
+function reply_with_behaviour(array $behaviour, array $normal): void {
+    [$status, $body] = $normal;
+    $arg = fn(int $i, string $default = '') => $behaviour[$i] ?? $default;
+    switch ($behaviour[0]) {
+        case 'reply':
+            $status = (int)$arg(1, '200');
+            $body = hex2bin($arg(2));
+            break;
+        case 'garbage':
+            mt_srand(20061);
+            $body = '';
+            for ($n = (int)$arg(1); strlen($body) < $n;) $body .= pack('N', mt_rand());
+            $body = substr($body, 0, (int)$arg(1));
+            break;
+        case 'zeros':
+            $body = hex2bin($arg(2)) . str_repeat("\0", (int)$arg(1));
+            break;
+        case 'long_line':
+            $body = hex2bin($arg(2)) . str_repeat('x', (int)$arg(1)) . "\r\n";
+            break;
+        case 'hang':
+            sleep(min(60, (int)$arg(1, '60')));
+            break;
+    }
+    http_response_code($status);
+    header('Content-Type: text/plain; charset=utf-8');
+    echo $body;
+}

@@ -85,13 +85,6 @@ bool IsDialogClass(HWND window) {
     return lstrcmpW(name, L"#32770") == 0;
 }
 
-void SendMouseButton(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-}
-
 int g_instance = 0;
 
 }  // namespace
@@ -158,11 +151,22 @@ bool RecorderApp::IsRunning() const {
 void RecorderApp::ClickWindow(HWND window) {
     HWND top = GetAncestor(window, GA_ROOT);
     SetForegroundWindow(top);
+    WaitFor([top] { return GetForegroundWindow() == top; }, 2000);
     RECT r;
     GetWindowRect(window, &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    SendMouseButton(MOUSEEVENTF_LEFTDOWN);
-    SendMouseButton(MOUSEEVENTF_LEFTUP);
+    // Absolute coordinates in every event, so that the press lands where the pointer was
+    // moved even if the move has not been applied yet.
+    const LONG x = ((r.left + r.right) / 2) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    const LONG y = ((r.top + r.bottom) / 2) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    INPUT events[3]{};
+    const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        events[i].type = INPUT_MOUSE;
+        events[i].mi.dx = x;
+        events[i].mi.dy = y;
+        events[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    SendInput(3, events, sizeof events[0]);
 }
 
 void RecorderApp::ClickControl(int controlId) {
@@ -171,6 +175,7 @@ void RecorderApp::ClickControl(int controlId) {
 
 void RecorderApp::PressKey(WORD virtualKey) {
     SetForegroundWindow(m_mainWindow);
+    WaitFor([this] { return GetForegroundWindow() == m_mainWindow; }, 2000);
     INPUT keys[2]{};
     keys[0].type = keys[1].type = INPUT_KEYBOARD;
     keys[0].ki.wVk = keys[1].ki.wVk = virtualKey;

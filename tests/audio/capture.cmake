@@ -19,3 +19,24 @@ foreach(case tone listener stop_partial kill no_device bad_target no_library)
 endforeach()
 # Taking the sink away would break any other test that uses sound meanwhile.
 set_tests_properties(capture_sound.no_device PROPERTIES RUN_SERIAL TRUE)
+
+# Unit tests against a scripted device and a scripted encoder library, which sits beside
+# the test program as lame_enc.dll (its own folder, away from the real one).
+set(scripted_dir ${CMAKE_CURRENT_BINARY_DIR}/scripted)
+add_library(fake_lame_enc SHARED fake_lame_enc.cpp)
+set_target_properties(fake_lame_enc PROPERTIES
+  OUTPUT_NAME lame_enc PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${scripted_dir})
+add_executable(capture_unit_tests
+  capture_engine_test.cpp
+  encoder_config_test.cpp
+  encoder_stream_test.cpp
+  encoder_test_support.cpp
+  fake_wave_in.cpp
+  sound_recorder_test.cpp)
+set_target_properties(capture_unit_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${scripted_dir})
+target_link_libraries(capture_unit_tests PRIVATE recorder_core gtest_main)
+add_dependencies(capture_unit_tests fake_lame_enc)
+gtest_discover_tests(capture_unit_tests
+  DISCOVERY_MODE PRE_TEST
+  DISCOVERY_TIMEOUT 60
+  PROPERTIES LABELS audio TIMEOUT 60)

@@ -1,0 +1,169 @@
+// The scripted wave-input device.
+#include "fake_wave_in.h"
+
+namespace {
+
+FakeWaveIn* g_device = nullptr;
+const HWAVEIN kDevice = reinterpret_cast<HWAVEIN>(0x3A7E);
+constexpr DWORD kWorkerWaitMs = 10000;
+
+MMRESULT WINAPI FakeOpen(HWAVEIN* device, UINT id, const WAVEFORMATEX* format, DWORD_PTR callback,
+                         DWORD_PTR, DWORD flags) {
+    return g_device->Open(device, id, format, callback, flags);
+}
+MMRESULT WINAPI FakePrepare(HWAVEIN, WAVEHDR* header, UINT) { return g_device->Prepare(header); }
+MMRESULT WINAPI FakeUnprepare(HWAVEIN, WAVEHDR* header, UINT) { return g_device->Unprepare(header); }
+MMRESULT WINAPI FakeAddBuffer(HWAVEIN, WAVEHDR* header, UINT) { return g_device->AddBuffer(header); }
+MMRESULT WINAPI FakeStart(HWAVEIN) { return g_device->Start(); }
+MMRESULT WINAPI FakeReset(HWAVEIN) { return g_device->ResetDevice(); }
+MMRESULT WINAPI FakeClose(HWAVEIN) { return g_device->Close(); }
+
+void Fill(WAVEHDR* header, DWORD bytes, short firstSample) {
+    short* samples = reinterpret_cast<short*>(header->lpData);
+    for (DWORD i = 0; i < bytes / 2; ++i) samples[i] = static_cast<short>(firstSample + i);
+    header->dwBytesRecorded = bytes;
+}
+
+}  // namespace
+
+FakeWaveIn& FakeWaveIn::Reset(const FakeWaveInScript& script) {
+    delete g_device;
+    g_device = new FakeWaveIn;
+    g_device->m_script = script;
+    return *g_device;
+}
+
+const WaveInApi& FakeWaveIn::Api() {
+    static const WaveInApi api = {FakeOpen,      FakePrepare, FakeUnprepare, FakeAddBuffer,
+                                  FakeStart,     FakeReset,   FakeClose};
+    return api;
+}
+
+void FakeWaveIn::Log(const std::string& call) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_calls.push_back(call);
+}
+
+std::vector<std::string> FakeWaveIn::Calls() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_calls;
+}
+
+size_t FakeWaveIn::Queued() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_queue.size();
+}
+
+void FakeWaveIn::Post(UINT message, WAVEHDR* header) {
+    PostThreadMessageW(static_cast<DWORD>(callback), message, reinterpret_cast<WPARAM>(kDevice),
+                       reinterpret_cast<LPARAM>(header));
+}
+
+MMRESULT FakeWaveIn::Open(HWAVEIN* device, UINT id, const WAVEFORMATEX* fmt, DWORD_PTR cb,
+                          DWORD flags) {
+    Log(id == WAVE_MAPPER ? "open" : "open other device");
+    format = *fmt;
+    callback = cb;
+    openFlags = flags;
+    if (m_script.openResult != MMSYSERR_NOERROR) return m_script.openResult;
+    *device = kDevice;
+    Post(MM_WIM_OPEN, nullptr);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT FakeWaveIn::Prepare(WAVEHDR* header) {
+    Log("prepare");
+    if (++m_prepareCalls == m_script.failPrepareCall) return MMSYSERR_NOMEM;
+    header->dwFlags |= WHDR_PREPARED;
+    prepared.push_back(header);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT FakeWaveIn::Unprepare(WAVEHDR* header) {
+    Log(header == prepared.at(0) ? "unprepare 1" : "unprepare 2");
+    header->dwFlags &= ~WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT FakeWaveIn::AddBuffer(WAVEHDR* header) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_calls.push_back("add");
+    const bool fromWorker = GetCurrentThreadId() == callback;
+    if (fromWorker) ++m_handled;
+    if (++m_addCalls == m_script.failAddBufferCall) return MMSYSERR_NOMEM;
+    header->dwBytesRecorded = 0;
+    m_queue.push_back(header);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT FakeWaveIn::Start() {
+    Log("start");
+    return m_script.startResult;
+}
+
+// Hands back every queued buffer, partly filled ones with what they hold.
+MMRESULT FakeWaveIn::ResetDevice() {
+    std::deque<WAVEHDR*> back;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_calls.push_back("reset");
+        back.swap(m_queue);
+    }
+    for (WAVEHDR* header : back) Post(MM_WIM_DATA, header);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT FakeWaveIn::Close() {
+    Log("close");
+    if (m_script.closeResult != MMSYSERR_NOERROR) return m_script.closeResult;
+    Post(MM_WIM_CLOSE, nullptr);
+    return MMSYSERR_NOERROR;
+}
+
+bool FakeWaveIn::PartlyFill(DWORD bytes, short firstSample) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_queue.empty()) return false;
+    Fill(m_queue.front(), bytes, firstSample);
+    return true;
+}
+
+bool FakeWaveIn::Deliver(DWORD bytes, short firstSample) {
+    WAVEHDR* header = nullptr;
+    int handledBefore = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_queue.empty()) return false;
+        header = m_queue.front();
+        m_queue.pop_front();
+        handledBefore = m_handled;
+    }
+    Fill(header, bytes, firstSample);
+    Post(MM_WIM_DATA, header);
+    return WaitForWorker(handledBefore);
+}
+
+// The worker reacts to a running engine's block by re-queueing it.
+bool FakeWaveIn::WaitForWorker(int handledBefore) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_handled > handledBefore) return true;
+        }
+        if (GetTickCount() - start > kWorkerWaitMs) return false;
+        Sleep(1);
+    }
+}
+
+bool ThreadIsRunning(DWORD threadId) {
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, threadId);
+    if (!thread) return false;
+    const bool running = WaitForSingleObject(thread, 0) == WAIT_TIMEOUT;
+    CloseHandle(thread);
+    return running;
+}
+
+bool MemoryIsFree(const void* address) {
+    MEMORY_BASIC_INFORMATION info{};
+    return VirtualQuery(address, &info, sizeof info) == sizeof info && info.State == MEM_FREE;
+}

@@ -1,0 +1,69 @@
+// A scripted wave-input device for the capture engine tests. Like the real one it posts
+// MM_WIM_OPEN / MM_WIM_DATA / MM_WIM_CLOSE to the callback thread; the test decides when a
+// buffer comes back and how full it is.
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "audio/wave_in_api.h"
+
+struct FakeWaveInScript {
+    MMRESULT openResult = MMSYSERR_NOERROR;
+    int failPrepareCall = 0;    // 1-based; 0: none
+    int failAddBufferCall = 0;  // 1-based, counting the worker's re-queues too
+    MMRESULT startResult = MMSYSERR_NOERROR;
+    MMRESULT closeResult = MMSYSERR_NOERROR;
+};
+
+class FakeWaveIn {
+public:
+    // Installs a fresh device with script; the engine must be built with Api().
+    static FakeWaveIn& Reset(const FakeWaveInScript& script = FakeWaveInScript{});
+    static const WaveInApi& Api();
+
+    // The device fills the oldest queued buffer with bytes (samples counting up from
+    // firstSample) and hands it back; waits until the worker has dealt with it (taken it
+    // back or counted it). False if no buffer was queued or the worker did not react.
+    bool Deliver(DWORD bytes, short firstSample);
+    // Puts bytes into the oldest queued buffer without handing it back (a partial block).
+    bool PartlyFill(DWORD bytes, short firstSample);
+
+    std::vector<std::string> Calls();
+    size_t Queued();
+    WAVEFORMATEX format{};
+    DWORD_PTR callback = 0;
+    DWORD openFlags = 0;
+    std::vector<WAVEHDR*> prepared;  // in the order of preparing
+
+    // Device side, called through Api().
+    MMRESULT Open(HWAVEIN* device, UINT id, const WAVEFORMATEX* fmt, DWORD_PTR cb, DWORD flags);
+    MMRESULT Prepare(WAVEHDR* header);
+    MMRESULT Unprepare(WAVEHDR* header);
+    MMRESULT AddBuffer(WAVEHDR* header);
+    MMRESULT Start();
+    MMRESULT ResetDevice();
+    MMRESULT Close();
+
+private:
+    void Log(const std::string& call);
+    void Post(UINT message, WAVEHDR* header);
+    bool WaitForWorker(int handledBefore);
+
+    FakeWaveInScript m_script;
+    std::mutex m_mutex;
+    std::vector<std::string> m_calls;
+    std::deque<WAVEHDR*> m_queue;
+    int m_prepareCalls = 0;
+    int m_addCalls = 0;
+    int m_handled = 0;  // buffers taken back by the worker or refused to it
+};
+
+// A HANDLE to the callback thread (the engine's worker), or null when it has ended.
+bool ThreadIsRunning(DWORD threadId);
+// True when the memory at address is no longer allocated.
+bool MemoryIsFree(const void* address);

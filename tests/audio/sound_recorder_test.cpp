@@ -1,0 +1,70 @@
+// The recorder's own steps, with a scripted device and the scripted encoder library:
+// configuration, the encoder stream per recording, and a Start that cannot write refused.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "audio/encoder_binding.h"
+#include "audio/sound_recorder.h"
+#include "encoder_test_support.h"
+#include "fake_wave_in.h"
+
+TEST(SoundRecorder, EncodesEveryBlockIntoTheTargetFile) {
+    FakeWaveIn& device = FakeWaveIn::Reset();
+    TempFolder folder;
+    const std::wstring path = folder.Path(L"episode.mp3");
+    RecordingEngine recorder(FakeWaveIn::Api());
+    ASSERT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureOk);
+    ASSERT_TRUE(LoadFakeEncoder());  // already loaded by Start: this only installs a script
+    ASSERT_TRUE(device.Deliver(8820, 0));
+    ASSERT_TRUE(device.PartlyFill(2304, 0));
+    EXPECT_EQ(recorder.Stop(), 0);
+    // four chunks of the full block, one of the partial block, then the tail
+    EXPECT_EQ(FakeLog().encodeCalls, 5);
+    EXPECT_EQ(FakeLog().deinitCalls, 1);
+    EXPECT_EQ(FakeLog().closeCalls, 1);
+    EXPECT_EQ(ReadWholeFile(path), "bbbbbbbcccccccdddddddeeeeeeefffffffZZZZZ");
+}
+
+TEST(SoundRecorder, ConfiguresTheEncoderFromTheFirstStart) {
+    FakeWaveIn::Reset();
+    TempFolder folder;
+    RecordingEngine recorder(FakeWaveIn::Api());
+    ASSERT_EQ(recorder.Start(folder.Path(L"a.mp3").c_str(), 1, 44100, 96), kCaptureOk);
+    EXPECT_TRUE(encoder_binding::IsLoaded());
+    const EncoderConfigRecord expected = BuildEncoderConfig(44100, kEncoderModeMono, 96, kNoMaxBitrate);
+    EXPECT_EQ(std::memcmp(encoder_binding::Config().data(), expected.data(), kEncoderConfigSize), 0);
+    EXPECT_EQ(recorder.Stop(), 0);
+}
+
+// A recording that could write nothing would lose the episode: Start refuses, with the
+// device closed and nothing left running, and a later Start on a good path works.
+TEST(SoundRecorder, StartFailsWhenTheTargetCannotBeCreated) {
+    FakeWaveIn* device = &FakeWaveIn::Reset();
+    TempFolder folder;
+    RecordingEngine recorder(FakeWaveIn::Api());
+    const std::wstring bad = folder.Path(L"missing folder\\episode.mp3");
+    EXPECT_EQ(recorder.Start(bad.c_str(), 1, 44100, 96), kRecorderEncoderFailed);
+    EXPECT_EQ(device->Calls(), (std::vector<std::string>{"open", "close"}));
+    EXPECT_FALSE(ThreadIsRunning(static_cast<DWORD>(device->callback)));
+    EXPECT_FALSE(recorder.IsBusy());
+    EXPECT_EQ(recorder.Stop(), 0);
+
+    device = &FakeWaveIn::Reset();
+    const std::wstring good = folder.Path(L"episode.mp3");
+    EXPECT_EQ(recorder.Start(good.c_str(), 1, 44100, 96), kCaptureOk);
+    EXPECT_EQ(recorder.Stop(), 0);
+    EXPECT_TRUE(FileExists(good));
+}
+
+TEST(SoundRecorder, EachRecordingTruncatesItsTarget) {
+    FakeWaveIn::Reset();
+    TempFolder folder;
+    const std::wstring path = folder.Path(L"episode.mp3");
+    WriteWholeFile(path, std::string(10000, 'x'));
+    RecordingEngine recorder(FakeWaveIn::Api());
+    ASSERT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureOk);
+    ASSERT_TRUE(LoadFakeEncoder());
+    EXPECT_EQ(recorder.Stop(), 0);
+    EXPECT_EQ(ReadWholeFile(path), "ZZZZZ");
+}

@@ -89,6 +89,9 @@ bool CServerRequest::Perform() {
         m_ok = true;
         m_error = L"No Error";
     }
+    m_reply.clear();
+    m_replyTooLarge = false;
+    m_lastProgress = -1;
     // libcurl is C: nothing may be thrown through it, and nothing is thrown to the caller.
     try {
         const bool publish = m_type == REQUEST_PUBLISH;

@@ -4,14 +4,30 @@
 
 namespace e2e {
 
-std::wstring PathFromEnvironment(const wchar_t* variable) {
-    wchar_t value[MAX_PATH] = L"";
-    if (GetEnvironmentVariableW(variable, value, MAX_PATH) == 0) return L"";
-    std::wstring path = value;
+std::wstring WindowsPath(const std::wstring& unixPath) {
+    std::wstring path = unixPath;
     if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
     for (wchar_t& c : path)
         if (c == L'/') c = L'\\';
     return path;
+}
+
+namespace {
+std::wstring Widen(const char* text) {
+    std::wstring wide;
+    while (*text) wide.push_back(static_cast<unsigned char>(*text++));
+    return wide;
+}
+}  // namespace
+
+std::wstring DistDir() {
+    wchar_t value[MAX_PATH] = L"";
+    if (GetEnvironmentVariableW(L"QB_DIST_DIR", value, MAX_PATH) != 0) return WindowsPath(value);
+    return WindowsPath(Widen(QB_DIST_DIR_DEFAULT));
+}
+
+std::wstring ReporterStub() {
+    return WindowsPath(Widen(QB_REPORTER_STUB_PATH));
 }
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
@@ -87,15 +103,31 @@ bool IsDialogClass(HWND window) {
 
 int g_instance = 0;
 
+// Removes a folder and the files in it (the app folders hold no subfolders).
+void RemoveFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(JoinPath(folder, L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW(JoinPath(folder, found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
 }  // namespace
 
 RecorderApp::RecorderApp() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
+    // Wine reuses process IDs from one test process to the next: the tick count keeps
+    // folders apart.
     m_appDir = JoinPath(temp, L"qb-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(++g_instance));
+                                  std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++g_instance));
     CreateDirectoryW(m_appDir.c_str(), nullptr);
-    const std::wstring dist = PathFromEnvironment(L"QB_DIST_DIR");
+    const std::wstring dist = DistDir();
     for (const wchar_t* name : {L"recorder.exe", L"lame_enc.dll", L"adspot.mp3"})
         CopyFileW(JoinPath(dist, name).c_str(), JoinPath(m_appDir, name).c_str(), FALSE);
 }
@@ -107,10 +139,11 @@ RecorderApp::~RecorderApp() {
     }
     if (m_process.hProcess != nullptr) CloseHandle(m_process.hProcess);
     if (m_process.hThread != nullptr) CloseHandle(m_process.hThread);
+    RemoveFolder(m_appDir);
 }
 
-void RecorderApp::AddFile(const std::wstring& source, const std::wstring& name) {
-    CopyFileW(source.c_str(), JoinPath(m_appDir, name).c_str(), FALSE);
+bool RecorderApp::AddFile(const std::wstring& source, const std::wstring& name) {
+    return CopyFileW(source.c_str(), JoinPath(m_appDir, name).c_str(), FALSE) != FALSE;
 }
 
 bool RecorderApp::Start(DWORD timeoutMs) {

@@ -7,8 +7,12 @@
 
 namespace e2e {
 
-// A Windows path for the unix path in an environment variable (Wine maps Z: to /).
-std::wstring PathFromEnvironment(const wchar_t* variable);
+// A Windows path for a unix path (Wine maps Z: to /).
+std::wstring WindowsPath(const std::wstring& unixPath);
+// dist/ of the build: QB_DIST_DIR if set, else the build's own.
+std::wstring DistDir();
+// The stand-in crash reporter, which records how it was started.
+std::wstring ReporterStub();
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 bool FileExists(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);
@@ -33,14 +37,14 @@ struct MessageBoxInfo {
 
 class RecorderApp {
 public:
-    // Copies dist/ (QB_DIST_DIR) into a fresh folder; extraFiles are (source, name) pairs.
+    // Copies dist/ into a fresh folder of its own.
     RecorderApp();
     ~RecorderApp();
     RecorderApp(const RecorderApp&) = delete;
     RecorderApp& operator=(const RecorderApp&) = delete;
 
     const std::wstring& AppDir() const { return m_appDir; }
-    void AddFile(const std::wstring& source, const std::wstring& name);
+    bool AddFile(const std::wstring& source, const std::wstring& name);
 
     // Starts the program and waits until its main window is shown.
     bool Start(DWORD timeoutMs = 30000);

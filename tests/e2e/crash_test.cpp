@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(Crash, AnsweredNoWritesNothingAndEndsWithCodeZero) {
-    app.AddFile(PathFromEnvironment(L"QB_REPORTER_STUB"), L"crash_reporter.exe");
+    ASSERT_TRUE(app.AddFile(ReporterStub(), L"crash_reporter.exe"));
     const MessageBoxInfo box = CrashOn(kCrashOnMainThread);
     ASSERT_NE(box.window, nullptr);
     EXPECT_EQ(box.caption, L"Application crashed");
@@ -51,7 +51,7 @@ TEST_F(Crash, AnsweredNoWritesNothingAndEndsWithCodeZero) {
 }
 
 TEST_F(Crash, AnsweredYesWritesTheDumpAndStartsTheReporter) {
-    app.AddFile(PathFromEnvironment(L"QB_REPORTER_STUB"), L"crash_reporter.exe");
+    ASSERT_TRUE(app.AddFile(ReporterStub(), L"crash_reporter.exe"));
     // An earlier crash's dump is replaced.
     if (FILE* old = _wfopen(DumpPath().c_str(), L"wb")) {
         fputs("an older dump", old);
@@ -71,7 +71,7 @@ TEST_F(Crash, AnsweredYesWritesTheDumpAndStartsTheReporter) {
 }
 
 TEST_F(Crash, OnAWorkerThreadIsCaughtTheSameWay) {
-    app.AddFile(PathFromEnvironment(L"QB_REPORTER_STUB"), L"crash_reporter.exe");
+    ASSERT_TRUE(app.AddFile(ReporterStub(), L"crash_reporter.exe"));
     const MessageBoxInfo box = CrashOn(kCrashOnWorkerThread);
     ASSERT_NE(box.window, nullptr);
     EXPECT_EQ(box.text, kQuestion);

@@ -33,6 +33,8 @@ bool FrameReader::Open(std::unique_ptr<ByteSource> source) {
     const uint64_t size = m_source->Size();
     m_fileSize = static_cast<uint32_t>(size);  // the low 32 bits, as the estimate uses them
     m_previousHeader = 0;
+    m_firstHeader = 0;
+    m_audioStart = 0;
     m_header = FrameHeader();
     ForgetFrames();
     return true;
@@ -81,7 +83,10 @@ int FrameReader::ReadFrame() {
         // The stream's format is fixed by its first header; later ones may not change it.
         const bool first = m_previousHeader == 0;
         if (!ParseHeader(m_window, first, m_header)) return kNoFrame;
-        if (first) m_firstHeader = m_window;
+        if (first) {
+            m_firstHeader = m_window;
+            m_audioStart = static_cast<uint32_t>(m_source->Position() - kHeaderBytes);
+        }
         m_previousHeader = m_window;
     }
 
@@ -143,7 +148,10 @@ uint32_t FrameReader::Duration() const {
     if (m_header.bodyLength == 0) return 0;
     const uint32_t bytesPerFrame =
         static_cast<uint32_t>(m_header.bodyLength - m_header.padding + 5);
-    const uint32_t frames = m_fileSize / bytesPerFrame;
+    // A tag or junk before the first frame holds no sound: a cover picture would otherwise
+    // add seconds to the clip.
+    const uint32_t audioBytes = m_fileSize > m_audioStart ? m_fileSize - m_audioStart : 0;
+    const uint32_t frames = audioBytes / bytesPerFrame;
     const double ms = frames * MsPerFrame();
     return ms >= kMaxDurationMs ? kMaxDurationMs : static_cast<uint32_t>(ms);
 }

@@ -48,7 +48,8 @@ public:
 
     const FrameHeader& Header() const { return m_header; }
     double MsPerFrame() const { return ::MsPerFrame(m_header); }
-    // Estimated duration in ms from the file size and the most recently parsed header.
+    // Estimated duration in ms from the size of the file after anything in front of the first
+    // frame, and the most recently parsed header.
     uint32_t Duration() const;
     uint32_t FileSize() const { return m_fileSize; }
 
@@ -63,6 +64,7 @@ private:
     uint32_t m_window = 0;
     uint32_t m_previousHeader = 0;
     uint32_t m_firstHeader = 0;
+    uint32_t m_audioStart = 0;  // file position of the first frame
     FrameHeader m_header;
     std::unique_ptr<uint8_t[]> m_frames[2];
     size_t m_frameSizes[2] = {0, 0};

@@ -81,6 +81,16 @@ TEST_F(FrameReaderTest, DurationOfARecordingFollowsTheFileSize) {
     EXPECT_EQ(reader.Duration(), 261224u);  // 10000 frames of 26.12244987487793 ms
 }
 
+TEST_F(FrameReaderTest, DurationLeavesOutWhatComesBeforeTheFirstFrame) {
+    synthetic::AppendId3(bytes, 314 * 100 - 10, 314 * 100 - 10);
+    synthetic::AppendGarbage(bytes, 314 * 50);
+    synthetic::AppendFrame(bytes, kRecordingHeader, kRecordingBody, 0);
+    bytes.resize(314 * 1150);
+    OpenBytes();
+    ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
+    EXPECT_EQ(reader.Duration(), uint32_t(1000 * 26.12244987487793));
+}
+
 TEST_F(FrameReaderTest, SkipsAnId3TagBeforeTheFirstFrame) {
     synthetic::AppendId3(bytes, 1000, 1000);
     synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 7);

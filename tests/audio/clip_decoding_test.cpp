@@ -1,0 +1,185 @@
+// Real clips made by encoders and taggers, read from disk and decoded: frames found, the
+// stream's facts, the duration estimate against ffprobe, and the decoded sound.
+#include "audio/frame_reader.h"
+#include "audio/mp3_decoder.h"
+#include "playback_corpus.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+class CollectingWriter : public BlockWriter {
+public:
+    bool WriteBlock(const uint8_t* pcm, uint32_t length) override {
+        const size_t at = samples.size();
+        samples.resize(at + length / 2);
+        std::memcpy(&samples[at], pcm, length);
+        ++blocks;
+        return true;
+    }
+    std::vector<int16_t> samples;  // interleaved stereo
+    int blocks = 0;
+};
+
+struct ReadResult {
+    int frames = 0;
+    int noFrameResults = 0;
+    int firstResult = 0;
+    int lastResult = 0;
+};
+
+ReadResult ReadAll(FrameReader& reader) {
+    ReadResult r;
+    r.firstResult = reader.ReadFrame();
+    for (int result = r.firstResult;; result = reader.ReadFrame()) {
+        if (result == FrameReader::kFrameRead) ++r.frames;
+        if (result == FrameReader::kNoFrame) ++r.noFrameResults;
+        if (result == FrameReader::kEndOfFile || result == FrameReader::kReadFailed) {
+            r.lastResult = result;
+            return r;
+        }
+    }
+}
+
+// Decodes a whole clip as the player does, at full or half rate.
+std::vector<int16_t> DecodeAll(const std::string& name, bool halfRate, int* frames) {
+    FrameReader reader;
+    Mp3Decoder decoder;
+    PcmAccumulator pcm;
+    CollectingWriter writer;
+    EXPECT_TRUE(reader.Open(corpus::PathOf(name).c_str()));
+    EXPECT_TRUE(decoder.Setup(32768, halfRate));
+    EXPECT_TRUE(pcm.Allocate(16384, Mp3Decoder::StepBytes(halfRate)));
+    *frames = 0;
+    for (int result = reader.ReadFrame(); result >= FrameReader::kNoFrame; result = reader.ReadFrame()) {
+        if (result != FrameReader::kFrameRead) continue;
+        ++*frames;
+        if (reader.MatchesStreamFormat(reader.FrameData(), reader.FrameSize())) {
+            EXPECT_TRUE(decoder.DecodeFrame(reader.FrameData(), reader.FrameSize(), pcm, writer));
+        }
+    }
+    EXPECT_TRUE(pcm.Flush(writer));
+    return writer.samples;
+}
+
+class ClipReading : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ClipReading, FindsTheFramesAndFactsFfprobeFinds) {
+    const corpus::Clip* clip = corpus::Find(GetParam());
+    ASSERT_NE(clip, nullptr) << "not in the corpus manifest: " << GetParam();
+    FrameReader reader;
+    ASSERT_TRUE(reader.Open(corpus::PathOf(clip->name).c_str()));
+    const ReadResult r = ReadAll(reader);
+    if (!clip->playable) {
+        EXPECT_NE(r.firstResult, FrameReader::kFrameRead);
+        return;
+    }
+    ASSERT_TRUE(reader.Rewind());
+    ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
+    const FrameHeader& h = reader.Header();
+    EXPECT_EQ(SampleRateOf(h.samplingIndex), clip->rate);
+    EXPECT_EQ(h.channels, clip->channels);
+    EXPECT_EQ(h.layer, clip->layer);
+    EXPECT_EQ(r.lastResult, FrameReader::kEndOfFile);
+    // ffprobe leaves out the encoder's Info frame, which the reader counts as a frame.
+    EXPECT_NEAR(r.frames, clip->frames, 2);
+    if (clip->cbr) {
+        // The estimate from the file size is within a few frames of the real duration.
+        const double tolerance = 3 * reader.MsPerFrame() + clip->durationMs * 0.003;
+        EXPECT_NEAR(double(reader.Duration()), clip->durationMs, tolerance);
+    }
+}
+
+TEST_P(ClipReading, DecodesEverySecondToItsTone) {
+    const corpus::Clip* clip = corpus::Find(GetParam());
+    ASSERT_NE(clip, nullptr);
+    if (!clip->playable || !clip->tones) GTEST_SKIP() << "no tones to check";
+    const bool halfRate = clip->rate >= 48000;
+    const int rate = halfRate ? clip->rate / 2 : clip->rate;
+    int frames = 0;
+    const std::vector<int16_t> pcm = DecodeAll(clip->name, halfRate, &frames);
+    const size_t stereoFrames = pcm.size() / 2;
+    EXPECT_NEAR(double(stereoFrames), double(rate) * clip->durationMs / 1000, rate * 0.1);
+    // The middle half of every second, clear of the encoder's and decoder's delays.
+    for (int second = 0; second < 10; ++second) {
+        const size_t from = size_t(rate) * second + rate / 4;
+        ASSERT_LE(from + rate / 2, stereoFrames);
+        EXPECT_EQ(corpus::DominantTone(&pcm[from * 2], rate / 2, 2, rate), second)
+            << clip->name << " second " << second;
+    }
+    if (clip->channels == 1) {
+        for (size_t i = 0; i < stereoFrames; ++i)
+            ASSERT_EQ(pcm[2 * i], pcm[2 * i + 1]) << "mono synthesised to both channels, at " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, ClipReading,
+    ::testing::Values("recording.mp3", "stereo128.mp3", "stereo48.mp3", "mpeg2_22050.mp3",
+                      "mpeg2_24000.mp3", "mpeg25_11025.mp3", "vbr.mp3", "layer2.mp2",
+                      "id3v23.mp3", "id3v24.mp3", "bigtag.mp3", "garbage_small.mp3",
+                      "ffprefix.mp3", "truncated.mp3", "garbage_large.mp3", "freeformat.mp3",
+                      "allff.mp3", "empty.mp3"),
+    [](const ::testing::TestParamInfo<std::string>& info) {
+        std::string name = info.param;
+        for (char& c : name)
+            if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+        return name;
+    });
+
+TEST(ClipDecoding, FullScaleOutputReachesNearFullAmplitude) {
+    int frames = 0;
+    const std::vector<int16_t> pcm = DecodeAll("recording.mp3", false, &frames);
+    int peak = 0;
+    for (int16_t s : pcm) peak = std::max(peak, std::abs(int(s)));
+    // The tones were made at half of full scale.
+    EXPECT_GT(peak, 14000);
+    EXPECT_LT(peak, 20000);
+}
+
+TEST(ClipDecoding, EveryFrameYieldsItsSamples) {
+    int frames = 0;
+    const std::vector<int16_t> pcm = DecodeAll("recording.mp3", false, &frames);
+    EXPECT_EQ(pcm.size(), size_t(frames) * 1152 * 2);
+    const std::vector<int16_t> half = DecodeAll("stereo48.mp3", true, &frames);
+    EXPECT_EQ(half.size(), size_t(frames) * 576 * 2);
+}
+
+TEST(ClipDecoding, ABlockIsExactly16384Bytes) {
+    FrameReader reader;
+    Mp3Decoder decoder;
+    PcmAccumulator pcm;
+    CollectingWriter writer;
+    ASSERT_TRUE(reader.Open(corpus::PathOf("stereo128.mp3").c_str()));
+    ASSERT_TRUE(decoder.Setup(32768, false));
+    ASSERT_TRUE(pcm.Allocate(16384, Mp3Decoder::StepBytes(false)));
+    for (int i = 0; i < 20 && reader.ReadFrame() == FrameReader::kFrameRead; ++i)
+        ASSERT_TRUE(decoder.DecodeFrame(reader.FrameData(), reader.FrameSize(), pcm, writer));
+    EXPECT_EQ(writer.blocks, 20 * 4608 / 16384);
+    EXPECT_EQ(writer.samples.size(), size_t(writer.blocks) * 8192);
+}
+
+TEST(ClipFileAccess, AMissingFileCannotBeOpened) {
+    FrameReader reader;
+    EXPECT_FALSE(reader.Open((corpus::Folder() + L"/no-such-clip.mp3").c_str()));
+    EXPECT_FALSE(reader.IsOpen());
+}
+
+TEST(ClipFileAccess, AnOpenClipCannotBeDeletedAndIsFreeAfterClose) {
+    const std::wstring copy = corpus::Folder() + L"/delete-me.mp3";
+    ASSERT_TRUE(CopyFileW(corpus::PathOf("recording.mp3").c_str(), copy.c_str(), FALSE));
+    FrameReader reader;
+    ASSERT_TRUE(reader.Open(copy.c_str()));
+    EXPECT_FALSE(DeleteFileW(copy.c_str()));
+    EXPECT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
+    reader.Close();
+    EXPECT_TRUE(DeleteFileW(copy.c_str()));
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Makes the clips the playback tests read, with real encoders and taggers, and a manifest
+# with what ffprobe says of each:
+#   make_playback_corpus.sh OUT_DIR
+# manifest.txt lines: name expect rate channels layer frames duration_ms cbr tones
+#   expect: ok (playable) or noframe (no frame within the search limit);
+#   frames, duration_ms: ffprobe's count of audio frames and duration (0 when not known);
+#   tones: 1 when second k of the clip is a tone of 400 + 100 k Hz.
+set -euo pipefail
+out=${1:?usage: make_playback_corpus.sh OUT_DIR}
+mkdir -p "$out"
+cd "$out"
+rm -f manifest.txt
+
+# Ten seconds, each with a tone of its own.
+tones() {  # RATE CHANNELS FILE
+  local parts=() k
+  for k in 0 1 2 3 4 5 6 7 8 9; do
+    sox -q -n -r "$1" -c "$2" "tone$k-$1-$2.wav" synth 1 sine $((400 + 100 * k)) vol 0.5
+    parts+=("tone$k-$1-$2.wav")
+  done
+  sox -q "${parts[@]}" "$3"
+  rm -f "${parts[@]}"
+}
+tones 44100 1 mono44.wav
+tones 44100 2 stereo44.wav
+tones 48000 2 stereo48.wav
+tones 22050 1 mono22.wav
+tones 24000 1 mono24.wav
+tones 11025 1 mono11.wav
+
+lame --quiet -b 96 -m m -p mono44.wav recording.mp3   # the program's own format
+lame --quiet -b 128 stereo44.wav stereo128.mp3
+lame --quiet -b 128 stereo48.wav stereo48.mp3
+lame --quiet -b 64 mono22.wav mpeg2_22050.mp3
+lame --quiet -b 64 mono24.wav mpeg2_24000.mp3
+lame --quiet -b 32 mono11.wav mpeg25_11025.mp3
+lame --quiet -V 2 stereo44.wav vbr.mp3
+twolame --quiet -b 192 stereo44.wav layer2.mp2
+lame --quiet -b 96 -m m --freeformat mono44.wav freeformat.mp3
+
+cp recording.mp3 id3v23.mp3
+id3v2 -a "An Artist" -t "A Title" id3v23.mp3
+ffmpeg -loglevel error -y -i recording.mp3 -c copy -write_xing 0 -id3v2_version 4 \
+  -metadata title="A Title" id3v24.mp3
+# A tag larger than the search limit: 150000 bytes of padding after one text frame.
+python3 - recording.mp3 bigtag.mp3 <<'PY'
+import struct, sys
+audio = open(sys.argv[1], 'rb').read()
+text = b'\x00A Title'
+frame = b'TIT2' + struct.pack('>I', len(text)) + b'\x00\x00' + text
+body = frame + bytes(150000)
+size = len(body)
+syncsafe = bytes([(size >> 21) & 0x7F, (size >> 14) & 0x7F, (size >> 7) & 0x7F, size & 0x7F])
+open(sys.argv[2], 'wb').write(b'ID3\x03\x00\x00' + syncsafe + body + audio)
+PY
+# Garbage without a single 0xFF byte, below and above the 131072-byte search limit.
+python3 -c "
+import random, sys
+random.seed(4)
+for name, n in (('garbage_small.mp3', 60000), ('garbage_large.mp3', 200000)):
+    junk = bytes(random.randrange(0, 0xFF) for _ in range(n))
+    open(name, 'wb').write(junk + open('recording.mp3', 'rb').read())
+"
+# 0xFF before the first header: the window 0xFFFFFBxx must be passed over.
+{ printf '\377'; cat stereo128.mp3; } >ffprefix.mp3
+head -c 2000 /dev/zero | tr '\0' '\377' >allff.mp3
+size=$(stat -c %s recording.mp3)
+head -c $((size - 150)) recording.mp3 >truncated.mp3
+: >empty.mp3
+
+probe() {  # FILE -> "rate channels layer frames duration_ms"
+  local info codec rate channels frames duration
+  info=$(ffprobe -v error -count_frames -select_streams a:0 \
+    -show_entries stream=codec_name,sample_rate,channels,nb_read_frames,duration -of csv=p=0 "$1")
+  IFS=, read -r codec rate channels duration frames <<<"$info"
+  case $codec in mp3) layer=3 ;; mp2) layer=2 ;; mp1) layer=1 ;; *) layer=0 ;; esac
+  echo "$rate $channels $layer $frames $(awk -v d="$duration" 'BEGIN { printf "%d", d * 1000 }')"
+}
+add() {  # NAME EXPECT CBR TONES
+  echo "$1 $2 $(probe "$1") $3 $4" >>manifest.txt
+}
+add recording.mp3 ok 1 1
+add stereo128.mp3 ok 1 1
+add stereo48.mp3 ok 1 1
+add mpeg2_22050.mp3 ok 1 1
+add mpeg2_24000.mp3 ok 1 1
+add mpeg25_11025.mp3 ok 1 1
+add vbr.mp3 ok 0 1
+add layer2.mp2 ok 1 1
+add id3v23.mp3 ok 1 1
+add id3v24.mp3 ok 1 1
+add bigtag.mp3 ok 1 1
+add garbage_small.mp3 ok 1 1
+add ffprefix.mp3 ok 1 1
+add truncated.mp3 ok 1 0
+echo "garbage_large.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt
+echo "freeformat.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt
+echo "allff.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt
+echo "empty.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt
+rm -f ./*.wav
+echo "corpus ready in $out"

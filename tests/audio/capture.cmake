@@ -40,3 +40,8 @@ gtest_discover_tests(capture_unit_tests
   DISCOVERY_MODE PRE_TEST
   DISCOVERY_TIMEOUT 60
   PROPERTIES LABELS audio TIMEOUT 60)
+
+# The encoder benchmark's program (scripts/bench.d/encoder.sh), beside the real library.
+add_executable(encoder_bench encoder_bench.cpp)
+target_link_libraries(encoder_bench PRIVATE recorder_core)
+add_dependencies(encoder_bench capture_probe)

@@ -2,6 +2,8 @@
 // device for the sound tests (tests/audio/capture_sound_test.sh).
 //
 //   capture_probe record OUT.mp3 MS    record MS milliseconds, then stop
+//   capture_probe hold OUT.mp3 MS      record MS milliseconds without looking at the level
+//   capture_probe hold-listener MS     run the level listener MS milliseconds, unobserved
 //   capture_probe listen MS            run the level listener for MS milliseconds
 //   capture_probe record-until-killed OUT.mp3
 //   capture_probe kill OUT.mp3 MS      start "record-until-killed" as a child process and
@@ -69,6 +71,27 @@ int Record(const std::wstring& path, DWORD ms) {
     Line("stop %ld\n", stopped);
     Line("recorded_ms %ld\n", static_cast<long>(recorded));
     Line("first_block_ms %ld\n", firstBlock);
+    return stopped == 0 ? 0 : 1;
+}
+
+// Nothing but the recording itself runs meanwhile (for measuring its cost).
+int Hold(const std::wstring& path, DWORD ms) {
+    const int started = SoundRecorder::Start(path.c_str(), 1, 44100, 96);
+    Line("start %ld\n", started);
+    if (started != 0) return 1;
+    Sleep(ms);
+    const int stopped = SoundRecorder::Stop();
+    Line("stop %ld\n", stopped);
+    return stopped == 0 ? 0 : 1;
+}
+
+int HoldListener(DWORD ms) {
+    const int started = LevelListener::Start(1, 44100);
+    Line("start %ld\n", started);
+    if (started != 0) return 1;
+    Sleep(ms);
+    const int stopped = LevelListener::Stop();
+    Line("stop %ld\n", stopped);
     return stopped == 0 ? 0 : 1;
 }
 
@@ -176,7 +199,8 @@ int Retry(const std::wstring& path, const std::wstring& goFile, DWORD ms) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: capture_probe record OUT.mp3 MS | listen MS | "
+                 "usage: capture_probe record OUT.mp3 MS | hold OUT.mp3 MS | hold-listener MS | "
+                 "listen MS | "
                  "record-until-killed OUT.mp3 | kill OUT.mp3 MS | retry OUT.mp3 GO_FILE MS\n");
     return 2;
 }
@@ -193,6 +217,8 @@ int main() {
     LocalFree(argv);
     const auto ms = [&](size_t i) { return static_cast<DWORD>(std::wcstoul(args[i].c_str(), nullptr, 10)); };
     if (args.size() == 4 && args[1] == L"record") return Record(args[2], ms(3));
+    if (args.size() == 4 && args[1] == L"hold") return Hold(args[2], ms(3));
+    if (args.size() == 3 && args[1] == L"hold-listener") return HoldListener(ms(2));
     if (args.size() == 3 && args[1] == L"listen") return Listen(ms(2));
     if (args.size() == 3 && args[1] == L"record-until-killed") return RecordUntilKilled(args[2]);
     if (args.size() == 4 && args[1] == L"kill") return Kill(args[2], ms(3));

@@ -1,0 +1,63 @@
+// encoder_bench: encodes raw 16-bit mono 44100 Hz PCM with the encoder binding, in the
+// recorder's 100 ms blocks, and prints the time it took (scripts/bench.d/encoder.sh).
+//
+//   encoder_bench IN.raw OUT.mp3
+//
+// Prints "audio_seconds S" and "encode_seconds S"; exit code 0 on success.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "audio/encoder_binding.h"
+#include "audio/encoder_stream.h"
+
+namespace {
+
+constexpr DWORD kBlockBytes = 8820;
+
+bool ReadAll(const wchar_t* path, std::vector<char>& data) {
+    std::FILE* file = _wfopen(path, L"rb");
+    if (!file) return false;
+    char buffer[65536];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        data.insert(data.end(), buffer, buffer + got);
+    std::fclose(file);
+    return true;
+}
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv || argc != 3) {
+        std::fprintf(stderr, "usage: encoder_bench IN.raw OUT.mp3\n");
+        return 2;
+    }
+    std::vector<char> pcm;
+    if (!ReadAll(argv[1], pcm)) return 1;
+    if (encoder_binding::Configure(44100, kEncoderModeMono, 96, kNoMaxBitrate) != 0) return 1;
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    EncoderStream* stream = EncoderStream::Open(argv[2]);
+    if (!stream) return 1;
+    for (size_t offset = 0; offset < pcm.size(); offset += kBlockBytes) {
+        const DWORD bytes = static_cast<DWORD>(std::min<size_t>(kBlockBytes, pcm.size() - offset));
+        if (EncoderStream::Write(stream, pcm.data() + offset, bytes) != 0) return 1;
+    }
+    EncoderStream::Close(stream);
+    QueryPerformanceCounter(&end);
+    LocalFree(argv);
+    std::printf("audio_seconds %.3f\nencode_seconds %.4f\n", pcm.size() / 88200.0, Seconds(start, end));
+    return 0;
+}

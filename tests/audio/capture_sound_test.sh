@@ -55,7 +55,7 @@ keep_sink_running() {
 sink_input_of() { pactl list sink-inputs 2>/dev/null | grep -q "application.name = \"$1\""; }
 capturing() { pactl list short source-outputs 2>/dev/null | grep -q .; }
 
-# play SPEC...: sox synthesis arguments, played into the sink with low latency.
+# play ARGS...: sox synthesis arguments, played into the sink with low latency.
 play() {
   sox -q -n -t raw -r $rate -e signed -b 16 -c 1 - "$@" |
     pacat --playback --raw --rate=$rate --channels=1 --format=s16le --latency-msec=20 ||

@@ -94,6 +94,12 @@ void WaveOutput::ReleaseBlock(WAVEHDR* header) {
 }
 
 void WaveOutput::HandleNotifications() {
+    // Asking for messages costs a trip to the system; with nothing queued there is nothing to
+    // return, and skipping to a position late in a long clip passes here once per frame.
+    if (m_queued) PumpMessages();
+}
+
+void WaveOutput::PumpMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == MM_WOM_DONE) {
@@ -137,7 +143,7 @@ void WaveOutput::Reset() {
     waveOutReset(m_device);
     // The returned blocks arrive as notifications; each one frees its memory.
     for (int tries = 0; m_queued && tries < kResetTries; ++tries) {
-        HandleNotifications();
+        PumpMessages();
         if (m_queued) Sleep(kResetWaitMs);
     }
     m_queued = 0;
@@ -145,8 +151,9 @@ void WaveOutput::Reset() {
 
 void WaveOutput::Close() {
     if (!m_device) return;
+    // Blocks given up on by Reset may still come back; each one frees its memory.
     while (waveOutClose(m_device) == WAVERR_STILLPLAYING) {
-        HandleNotifications();
+        PumpMessages();
         Sleep(kWaitMs);
     }
     m_device = nullptr;

@@ -42,6 +42,8 @@ private:
     // Handles notifications until fewer than `limit` blocks are queued.
     bool WaitForQueueBelow(uint32_t limit);
     void ReleaseBlock(WAVEHDR* header);
+    // Takes every pending thread message: returned blocks are freed, others dispatched.
+    void PumpMessages();
 
     HWAVEOUT m_device = nullptr;
     uint32_t m_queued = 0;

@@ -66,3 +66,8 @@ foreach(case range to_end to_end_all_bits end_below_start mono rate48)
     FIXTURES_REQUIRED playback_corpus
     FAIL_REGULAR_EXPRESSION "FAIL:")
 endforeach()
+
+# Timings for scripts/bench player.
+add_executable(player_bench ${CMAKE_CURRENT_LIST_DIR}/player_bench.cpp)
+target_link_libraries(player_bench PRIVATE audio)
+target_link_options(player_bench PRIVATE -municode)

@@ -1,0 +1,67 @@
+# MP3 encoder throughput under Wine (times real time) beside native lame on the same PCM
+# (ratio of times, best of 3 each), and the CPU share of one core that recording costs the
+# recording process (60 s measured inside a 64 s recording from the test sink). For scale,
+# encoder.listening_cpu is the same process capturing without encoding (the level
+# listener, 30 s): what Wine's own sound machinery costs.
+set -euo pipefail
+build=$1
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+audio=$build/tests/audio
+work=$(mktemp -d "${TMPDIR:-/tmp}/bench_encoder.XXXXXX")
+trap 'kill ${background[@]:-} 2>/dev/null; rm -rf "$work"' EXIT
+background=()
+cd "$work"
+
+# Two minutes of a voice-like signal: pink noise shaped by a slow tremolo, over a hum.
+sox -q -n -r 44100 -c 1 -b 16 -e signed -t raw pcm.raw \
+  synth 120 pinknoise synth 120 sine mix 180 tremolo 3 60 vol 0.4
+
+best() { sort -g | head -n1; }
+ours=$(for _ in 1 2 3; do
+  wine "$audio/encoder_bench.exe" pcm.raw ours.mp3 | awk '$1 == "encode_seconds" { print $2 }'
+done | best)
+lame_s=$(for _ in 1 2 3; do
+  start=$EPOCHREALTIME
+  lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m -b 96 pcm.raw lame.mp3 2>/dev/null
+  awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }'
+done | best)
+python3 "$top/tests/audio/mp3_frames.py" ours.mp3 >/dev/null
+
+awk -v t="$ours" 'BEGIN { printf "encoder.speed: %.0f x real time\n", 120 / t }'
+awk -v t="$ours" -v l="$lame_s" 'BEGIN { printf "encoder.vs_lame: %.2f ratio\n", t / l }'
+
+# Recording: a tone into the sink, with a low-latency client so that the monitor delivers
+# in step with the clock.
+pacat --playback --raw --rate=44100 --channels=1 --format=s16le --latency-msec=20 </dev/zero &
+background+=($!)
+sox -q -n -t raw -r 44100 -e signed -b 16 -c 1 tone.raw synth 70 sine 997 vol 0.5
+pacat --playback --raw --rate=44100 --channels=1 --format=s16le --latency-msec=20 tone.raw &
+background+=($!)
+# measure_cpu SECONDS PROBE_ARGS...: percent of one core the probe uses over SECONDS,
+# counted from 2 s after its start line.
+measure_cpu() {
+  local seconds=$1 pid= dir before after probe_pid
+  shift
+  wine "$audio/capture_probe.exe" "$@" >probe.out 2>&1 &
+  probe_pid=$!
+  for _ in $(seq 600); do grep -q '^start 0' probe.out 2>/dev/null && break; sleep 0.1; done
+  grep -q '^start 0' probe.out || { echo "capture did not start: $(cat probe.out)" >&2; exit 1; }
+  for dir in /proc/[0-9]*; do
+    if tr '\0' ' ' <"$dir/cmdline" 2>/dev/null | grep -q "capture_probe.exe $1"; then
+      pid=${dir#/proc/}
+      break
+    fi
+  done
+  [ -n "$pid" ] || { echo "capture process not found" >&2; exit 1; }
+  sleep 2
+  before=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+  sleep "$seconds"
+  after=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+  wait "$probe_pid"
+  awk -v d="$((after - before))" -v hz="$(getconf CLK_TCK)" -v s="$seconds" \
+    'BEGIN { printf "%.2f\n", 100 * d / hz / s }'
+}
+recording=$(measure_cpu 60 hold rec.mp3 64000)
+listening=$(measure_cpu 30 hold-listener 34000)
+echo "encoder.recording_cpu: $recording % of one core"
+echo "encoder.listening_cpu: $listening % of one core"

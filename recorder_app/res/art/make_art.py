@@ -2,7 +2,9 @@
 import os
 import sys
 
-from raster import Image, bmp24, circle, ico, ring, rounded_rect
+from raster import Image, bmp1, bmp24, circle, ico, ring, rounded_rect
+import buttons_art
+import controls_art
 
 # One palette for the whole program.
 BODY_TOP = (236, 239, 243)
@@ -39,12 +41,36 @@ def microphone(size):
     return im
 
 
+# Bitmap resources of the controls: file name and drawing.
+CONTROL_BITMAPS = [
+    ("ruler_157.bmp", controls_art.ruler_tile),
+    ("marker_158.bmp", controls_art.spot_marker),
+    ("meter_160.bmp", controls_art.level_meter),
+    ("recording_163.bmp", lambda: controls_art.recording_caption(True)),
+    ("recording_164.bmp", lambda: controls_art.recording_caption(False)),
+    ("time_166.bmp", controls_art.time_face),
+    ("arrow_left_175.bmp", lambda: controls_art.arrow_strip(True)),
+    ("arrow_right_176.bmp", lambda: controls_art.arrow_strip(False)),
+    ("track_177.bmp", controls_art.scroll_track),
+    ("thumb_178.bmp", lambda: controls_art.scroll_thumb(False)),
+    ("thumb_179.bmp", lambda: controls_art.scroll_thumb(True)),
+]
+
+
+def write(out_dir, name, data):
+    with open(os.path.join(out_dir, name), "wb") as f:
+        f.write(data)
+
+
 def main(out_dir):
     os.makedirs(out_dir, exist_ok=True)
-    with open(os.path.join(out_dir, "background_135.bmp"), "wb") as f:
-        f.write(bmp24(background()))
-    with open(os.path.join(out_dir, "app_107.ico"), "wb") as f:
-        f.write(ico([microphone(32), microphone(16), microphone(48)]))
+    write(out_dir, "background_135.bmp", bmp24(background()))
+    write(out_dir, "app_107.ico", ico([microphone(32), microphone(16), microphone(48)]))
+    for name, draw in CONTROL_BITMAPS:
+        write(out_dir, name, bmp24(draw()))
+    write(out_dir, "marker_mask_159.bmp", bmp1(9, 6, lambda x, y: controls_art.marker_inside(x, y)))
+    for resource_id, (w, h, faces) in buttons_art.BUTTONS.items():
+        write(out_dir, "button_%d.bmp" % resource_id, bmp24(buttons_art.strip(w, h, faces)))
 
 
 if __name__ == "__main__":

@@ -38,7 +38,8 @@ class Image:
                 self.set(x, y, color)
 
     def fill_shape(self, inside, bbox, color):
-        """Anti-aliased fill of the set of points where inside(x, y) holds (pixel units)."""
+        """Anti-aliased fill of the set of points where inside(x, y) holds (pixel units).
+        color is an RGB(A) tuple or a function of the pixel (x, y) giving one."""
         x0, y0, x1, y1 = (int(v) for v in bbox)
         n = SUPERSAMPLE
         for y in range(max(0, y0), min(self.height, y1 + 1)):
@@ -46,7 +47,26 @@ class Image:
                 hits = sum(1 for j in range(n) for i in range(n)
                            if inside(x + (i + 0.5) / n, y + (j + 0.5) / n))
                 if hits:
-                    self.blend(x, y, color, hits / (n * n))
+                    c = color(x, y) if callable(color) else color
+                    self.blend(x, y, c, hits / (n * n))
+
+    def composite(self, layer, dx=0, dy=0):
+        """Blends an RGBA layer over this image with its top left corner at (dx, dy)."""
+        for y in range(layer.height):
+            for x in range(layer.width):
+                r, g, b, a = layer.get(x, y)
+                if a:
+                    self.blend(x + dx, y + dy, (r, g, b, a))
+
+    def paste(self, other, dx, dy):
+        """Copies another image's pixels unchanged to (dx, dy)."""
+        for y in range(other.height):
+            for x in range(other.width):
+                self.set(x + dx, y + dy, other.get(x, y))
+
+    def map(self, fn):
+        """Replaces every pixel p by fn(p) (RGBA tuples)."""
+        self.px = [list(fn(tuple(p))) for p in self.px]
 
     def vertical_gradient(self, x0, y0, x1, y1, top, bottom):
         h = max(1, y1 - y0 - 1)
@@ -72,6 +92,36 @@ def circle(cx, cy, r):
 
 def ring(cx, cy, r_outer, r_inner):
     return lambda x, y: r_inner * r_inner <= (x - cx) ** 2 + (y - cy) ** 2 <= r_outer * r_outer
+
+
+def polygon(points):
+    """Even-odd point-in-polygon test for a closed outline given as (x, y) points."""
+    def inside(x, y):
+        hit = False
+        n = len(points)
+        for k in range(n):
+            (xa, ya), (xb, yb) = points[k], points[(k + 1) % n]
+            if (ya > y) != (yb > y) and x < xa + (y - ya) * (xb - xa) / (yb - ya):
+                hit = not hit
+        return hit
+    return inside
+
+
+def bmp1(width, height, bits):
+    """A bottom-up 1-bit BMP file, palette black (0) and white (1); bits(x, y) gives 0 or 1."""
+    row = ((width + 31) // 32) * 4
+    data = bytearray()
+    for y in range(height - 1, -1, -1):
+        line = bytearray(row)
+        for x in range(width):
+            if bits(x, y):
+                line[x // 8] |= 0x80 >> (x % 8)
+        data += line
+    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
+    offset = 14 + 40 + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 1, 0, len(data), 2835, 2835, 2, 2)
+    return header + info + palette + bytes(data)
 
 
 def bmp24(image):

@@ -1,0 +1,41 @@
+// GDI objects the controls build from the program's resources: point fonts, bitmaps and
+// image lists sliced from a bitmap strip. The caller owns and deletes what it gets.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+namespace controls {
+
+constexpr int kLabelFontTenths = 70;
+constexpr wchar_t kLabelFontFace[] = L"Verdana";
+
+// A font of `tenths` tenths of a point, sized for the screen's vertical resolution.
+HFONT CreatePointFont(int tenths, const wchar_t* face);
+
+// A bitmap by numeric resource ID, or null when the resource is missing.
+HBITMAP LoadBitmapResource(UINT id);
+
+// An image list of `count` images of cx x cy sliced left to right from bitmap `id`
+// (32-bit colour, no mask, no growth), or null.
+HIMAGELIST CreateImageStrip(UINT id, int cx, int cy, int count);
+
+// Selects an object into a DC for one scope.
+class ScopedSelect {
+public:
+    ScopedSelect(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(::SelectObject(dc, object)) {}
+    ~ScopedSelect() { ::SelectObject(m_dc, m_old); }
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
+// Deletes a GDI object and clears the handle.
+template <class H>
+void DeleteGdiObject(H& handle) {
+    if (handle != nullptr) ::DeleteObject(handle);
+    handle = nullptr;
+}
+
+}  // namespace controls

@@ -1,0 +1,56 @@
+#include "time_ind.h"
+#include <string>
+#include "gdi_resources.h"
+#include "res/bitmap_ids.h"
+#include "time_text.h"
+
+using controls::DeleteGdiObject;
+
+namespace {
+constexpr int kTextX = 2;
+constexpr int kTextY = 3;
+}  // namespace
+
+CTimeInd::~CTimeInd() {
+    if (IsWindow()) ::DestroyWindow(m_hWnd);
+    DeleteGdiObject(m_face);
+    DeleteGdiObject(m_font);
+}
+
+void CTimeInd::DoPaint(HDC dc) {
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    if (m_face != nullptr) {
+        HDC source = ::CreateCompatibleDC(dc);
+        HGDIOBJ old = ::SelectObject(source, m_face);
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+        ::SelectObject(source, old);
+        ::DeleteDC(source);
+    } else {
+        ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+    }
+    const std::wstring text = controls::ClockText(m_time);
+    HGDIOBJ oldFont = ::SelectObject(dc, m_font != nullptr ? m_font : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::TextOutW(dc, kTextX, kTextY, text.c_str(), static_cast<int>(text.size()));
+    ::SelectObject(dc, oldFont);
+}
+
+LRESULT CTimeInd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    m_time = 0;
+    m_face = controls::LoadBitmapResource(IDB_TIME_FACE);
+    m_font = controls::CreatePointFont(controls::kLabelFontTenths, controls::kLabelFontFace);
+    return 0;
+}
+
+LRESULT CTimeInd::OnPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    m_time = static_cast<uint32_t>(lParam);
+    RedrawNow();
+    return 0;
+}
+
+LRESULT CTimeInd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+    handled = FALSE;
+    return 0;
+}

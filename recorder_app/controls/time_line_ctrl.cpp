@@ -1,0 +1,186 @@
+#include "time_line_ctrl.h"
+#include <string>
+#include "gdi_resources.h"
+#include "res/bitmap_ids.h"
+#include "time_text.h"
+
+namespace {
+constexpr COLORREF kBackground = RGB(0xDA, 0xDA, 0xDA);
+constexpr COLORREF kClipFill = 0xD4C4AC;
+constexpr COLORREF kGridInsideClip = 0xB8A890;
+constexpr COLORREF kGridBeyondClip = 0xADADAD;
+constexpr int kRulerTileWidth = 32;
+// Mask bit 1: copy the marker; 0: OR it onto the background, so its black corners vanish.
+constexpr DWORD kMarkerRop = 0xEECC0020;
+}  // namespace
+
+using controls::DeleteGdiObject;
+using controls::ScopedSelect;
+
+CTimeLineCtrl::~CTimeLineCtrl() {
+    if (IsWindow()) ::DestroyWindow(m_hWnd);
+    DeleteGdiObject(m_font);
+    DeleteGdiObject(m_rulerTile);
+    DeleteGdiObject(m_marker);
+    DeleteGdiObject(m_markerMask);
+}
+
+void CTimeLineCtrl::SetLength(uint32_t length) {
+    m_length = length;
+    m_position = timeline::ClampPosition(static_cast<int32_t>(m_position), length);
+    if (m_scrollBar.IsWindow()) m_scrollBar.SetRange(length);
+}
+
+void CTimeLineCtrl::SetPosition(int32_t position) {
+    const uint32_t viewStartOnEntry = m_viewStart;
+    m_position = timeline::ClampPosition(position, m_length);
+    RedrawNow();
+    if (m_linked != nullptr) ::PostMessageW(m_linked, WM_POSITION_CHANGED, 0, static_cast<LPARAM>(m_position));
+    ::PostMessageW(::GetParent(m_hWnd), WM_POSITION_CHANGED, 0, static_cast<LPARAM>(m_position));
+    if (!m_scrollBar.IsWindow()) return;
+    // The view itself moves when the scroll bar's answer arrives.
+    const timeline::ScrollRequests scroll =
+        timeline::KeepInView(m_position, viewStartOnEntry, m_scrollBar.GetPage());
+    if (scroll.toCursor) m_scrollBar.SetPos(scroll.cursorLeft);
+    if (scroll.toRightEdge) m_scrollBar.SetPos(scroll.rightEdgeStart);
+}
+
+void CTimeLineCtrl::DoPaint(HDC dc) {
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int width = client.right, y0 = client.bottom - timeline::kRulerHeight;
+
+    HBRUSH background = ::CreateSolidBrush(kBackground);
+    ::FillRect(dc, &client, background);
+    ::DeleteObject(background);
+    ScopedSelect font(dc, m_font != nullptr ? m_font : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, RGB(0, 0, 0));
+
+    HDC source = ::CreateCompatibleDC(dc);
+    DrawRuler(dc, source, width, y0);
+    const int fillRight = timeline::ClipFillRight(m_length, m_viewStart, m_pixelsPerSecond, width);
+    if (fillRight > 0) {
+        HBRUSH fill = ::CreateSolidBrush(kClipFill);
+        RECT clip{0, 0, fillRight, y0};
+        ::FillRect(dc, &clip, fill);
+        ::DeleteObject(fill);
+    }
+    DrawGrid(dc, width, y0, fillRight);
+    const int cursor = timeline::ColumnOf(m_position, m_viewStart, m_pixelsPerSecond, width);
+    if (cursor >= 0) {
+        ::MoveToEx(dc, cursor, 0, nullptr);
+        ::LineTo(dc, cursor, y0);
+    }
+    DrawMarkers(dc, source, width, y0);
+    ::DeleteDC(source);
+}
+
+void CTimeLineCtrl::DrawRuler(HDC dc, HDC source, int width, int y0) {
+    if (m_rulerTile != nullptr) {
+        ScopedSelect tile(source, m_rulerTile);
+        for (int x = 0; x < width; x += kRulerTileWidth)
+            ::BitBlt(dc, x, y0, kRulerTileWidth, timeline::kRulerHeight, source, 0, 0, SRCCOPY);
+    }
+    const int labelY = y0 + timeline::kLabelOffsetY;
+    const timeline::LeadingLabel leading = timeline::LeadingLabelFor(m_viewStart, m_pixelsPerSecond);
+    if (leading.visible) DrawLabel(dc, leading.ms, leading.x, labelY);
+
+    const uint32_t m0 = timeline::AlignedViewStart(m_viewStart, m_pixelsPerSecond);
+    const uint32_t step = timeline::ColumnStepMs(m_pixelsPerSecond);
+    for (int i = 0; i < width; ++i) {
+        const uint32_t m = m0 + static_cast<uint32_t>(i) * step;
+        const timeline::Tick tick = timeline::TickAt(m);
+        if (tick == timeline::Tick::kNone) continue;
+        ::MoveToEx(dc, i, y0 + 1, nullptr);
+        if (tick == timeline::Tick::kLong) {
+            ::LineTo(dc, i, y0 + 1 + timeline::kLongTickLength);
+            DrawLabel(dc, m, i - 1, labelY);
+        } else {
+            ::LineTo(dc, i, y0 + 1 + timeline::kShortTickLength);
+        }
+    }
+}
+
+void CTimeLineCtrl::DrawLabel(HDC dc, uint32_t ms, int x, int y) {
+    const std::wstring label = controls::RulerLabel(ms);
+    ::TextOutW(dc, x, y, label.c_str(), static_cast<int>(label.size()));
+}
+
+void CTimeLineCtrl::DrawGrid(HDC dc, int width, int y0, int fillRight) {
+    HPEN inside = ::CreatePen(PS_SOLID, 1, kGridInsideClip);
+    HPEN beyond = ::CreatePen(PS_SOLID, 1, kGridBeyondClip);
+    HGDIOBJ original = ::SelectObject(dc, inside);
+    const uint32_t m0 = timeline::AlignedViewStart(m_viewStart, m_pixelsPerSecond);
+    const uint32_t step = timeline::ColumnStepMs(m_pixelsPerSecond);
+    for (int j = 0; j < width; ++j) {
+        const uint32_t m = m0 + static_cast<uint32_t>(j) * step;
+        if (m % timeline::kLabelEveryMs != 0) continue;
+        ::SelectObject(dc, j < fillRight ? inside : beyond);
+        ::MoveToEx(dc, j, 0, nullptr);
+        ::LineTo(dc, j, y0);
+    }
+    ::SelectObject(dc, original);  // the cursor is drawn with the default black pen
+    ::DeleteObject(inside);
+    ::DeleteObject(beyond);
+}
+
+void CTimeLineCtrl::DrawMarkers(HDC dc, HDC source, int width, int y0) {
+    if (m_marker == nullptr || m_markerMask == nullptr) return;
+    ScopedSelect marker(source, m_marker);
+    const int half = timeline::kMarkerWidth / 2;
+    for (auto it = m_spots.lower_bound(m_viewStart); it != m_spots.end(); ++it) {
+        if (*it >= m_length) break;
+        const int x = timeline::ColumnOf(*it, m_viewStart, m_pixelsPerSecond, width);
+        if (x < 0) break;  // spots are ascending: the rest lie beyond the view too
+        ::MaskBlt(dc, x - half, y0 - timeline::kMarkerHeight, timeline::kMarkerWidth,
+                  timeline::kMarkerHeight, source, 0, 0, m_markerMask, 0, 0, kMarkerRop);
+    }
+}
+
+LRESULT CTimeLineCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
+    m_rulerTile = controls::LoadBitmapResource(IDB_RULER_TILE);
+    m_marker = controls::LoadBitmapResource(IDB_SPOT_MARKER);
+    m_markerMask = controls::LoadBitmapResource(IDB_SPOT_MARKER_MASK);
+    m_font = controls::CreatePointFont(controls::kLabelFontTenths, controls::kLabelFontFace);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    m_scrollBar.Create(m_hWnd, RECT{0, 0, client.right, timeline::kScrollBarHeight}, nullptr,
+                       WS_CHILD | WS_VISIBLE, 0, 0);
+    if (m_scrollBar.IsWindow())
+        m_scrollBar.SetPage(timeline::VisibleSpanMs(client.right, m_pixelsPerSecond));
+    ::SetTimer(m_hWnd, kRepaintTimer, kRepaintMs, nullptr);
+    handled = FALSE;
+    return 0;
+}
+
+LRESULT CTimeLineCtrl::OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
+    RedrawNow();
+    return 0;
+}
+
+LRESULT CTimeLineCtrl::OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    ::SetFocus(m_hWnd);
+    const int x = static_cast<short>(LOWORD(lParam));
+    SetPosition(static_cast<int32_t>(timeline::TimeAtColumn(x, m_viewStart, m_pixelsPerSecond)));
+    return 0;
+}
+
+LRESULT CTimeLineCtrl::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&) {
+    ::ReleaseCapture();
+    return 0;
+}
+
+LRESULT CTimeLineCtrl::OnScrollPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    const uint32_t viewStart = static_cast<uint32_t>(lParam);
+    if (viewStart != m_viewStart) {
+        m_viewStart = viewStart;
+        RedrawNow();
+    }
+    return 0;
+}
+
+LRESULT CTimeLineCtrl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+    handled = FALSE;
+    return 0;
+}

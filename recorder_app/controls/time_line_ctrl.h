@@ -1,0 +1,73 @@
+// The clip's time line: a seconds ruler, the clip fill, the cursor and a marker for each
+// advertising spot, panned by a custom scroll bar along its top edge. A click moves the
+// cursor; every position change is posted as WM_POSITION_CHANGED.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <set>
+#include "control_messages.h"
+#include "custom_scroll_bar.h"
+#include "framework/message_map.h"
+#include "framework/offscreen_draw.h"
+#include "framework/window_impl.h"
+#include "timeline_geometry.h"
+
+class CTimeLineCtrl : public CWindowImpl<CTimeLineCtrl>, public COffscreenDraw<CTimeLineCtrl> {
+public:
+    CTimeLineCtrl() = default;
+    ~CTimeLineCtrl() override;
+
+    void SetLength(uint32_t length);
+    void SetPosition(int32_t position);
+    void SetSpots(const std::set<uint32_t>& spots) { m_spots = spots; }
+    void SetLinkedWindow(HWND linked) { m_linked = linked; }
+    uint32_t GetPosition() const { return m_position; }
+    uint32_t GetLength() const { return m_length; }
+    int GetPixelsPerSecond() const { return m_pixelsPerSecond; }
+    uint32_t GetViewStart() const { return m_viewStart; }
+    CCustomScrollBar& ScrollBar() { return m_scrollBar; }
+
+    void DoPaint(HDC dc);
+
+    BEGIN_MSG_MAP(CTimeLineCtrl)
+        MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_TIMER, OnTimer)
+        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+        MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
+        MESSAGE_HANDLER(WM_MOUSEMOVE, OnSwallow)
+        MESSAGE_HANDLER(WM_CHAR, OnSwallow)
+        MESSAGE_HANDLER(WM_SETFOCUS, OnSwallow)
+        MESSAGE_HANDLER(WM_SCROLL_POSITION_CHANGED, OnScrollPositionChanged)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        CHAIN_MSG_MAP(COffscreenDraw<CTimeLineCtrl>)
+    END_MSG_MAP()
+
+private:
+    static constexpr UINT_PTR kRepaintTimer = 1;
+    static constexpr UINT kRepaintMs = 500;
+
+    void DrawRuler(HDC dc, HDC source, int width, int y0);
+    void DrawLabel(HDC dc, uint32_t ms, int x, int y);
+    void DrawGrid(HDC dc, int width, int y0, int fillRight);
+    void DrawMarkers(HDC dc, HDC source, int width, int y0);
+
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSwallow(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    LRESULT OnScrollPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
+
+    uint32_t m_viewStart = 0;
+    uint32_t m_position = 0;
+    uint32_t m_length = 0;
+    int m_pixelsPerSecond = timeline::kPixelsPerSecond;
+    std::set<uint32_t> m_spots;
+    HWND m_linked = nullptr;
+    CCustomScrollBar m_scrollBar;
+    HFONT m_font = nullptr;
+    HBITMAP m_rulerTile = nullptr;
+    HBITMAP m_marker = nullptr;
+    HBITMAP m_markerMask = nullptr;
+};

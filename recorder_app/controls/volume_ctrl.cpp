@@ -1,0 +1,42 @@
+#include "volume_ctrl.h"
+#include "gdi_resources.h"
+#include "level_bar.h"
+#include "res/bitmap_ids.h"
+
+using controls::DeleteGdiObject;
+
+CVolumeCtrl::~CVolumeCtrl() {
+    if (IsWindow()) ::DestroyWindow(m_hWnd);
+    DeleteGdiObject(m_meter);
+}
+
+void CVolumeCtrl::SetLevel(int level) {
+    m_level = level;
+    RedrawNow();
+}
+
+void CVolumeCtrl::DoPaint(HDC dc) {
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    HBRUSH background = ::CreateSolidBrush(RGB(0xDA, 0xDA, 0xDA));
+    ::FillRect(dc, &client, background);
+    ::DeleteObject(background);
+    const int h = controls::LevelBarHeight(m_level);
+    if (h == 0 || m_meter == nullptr) return;
+    HDC source = ::CreateCompatibleDC(dc);
+    HGDIOBJ old = ::SelectObject(source, m_meter);
+    const int top = controls::kMeterHeight - h;
+    ::BitBlt(dc, 0, top, controls::kMeterWidth, h, source, 0, top, SRCCOPY);
+    ::SelectObject(source, old);
+    ::DeleteDC(source);
+}
+
+LRESULT CVolumeCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    m_meter = controls::LoadBitmapResource(IDB_LEVEL_METER);
+    return 0;
+}
+
+LRESULT CVolumeCtrl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+    handled = FALSE;
+    return 0;
+}

@@ -18,8 +18,11 @@ public:
     CDialogImpl() = default;
     CDialogImpl(const CDialogImpl&) = delete;
     CDialogImpl& operator=(const CDialogImpl&) = delete;
+    // As for windows: a dialog that outlives its object is destroyed without it.
     virtual ~CDialogImpl() {
-        if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+        if (m_hWnd == nullptr || !::IsWindow(m_hWnd)) return;
+        framework::DetachObject(m_hWnd);
+        ::DestroyWindow(m_hWnd);
     }
 
     // Modeless: the window stays until DestroyWindow.

@@ -24,8 +24,15 @@ public:
     CWindowImpl() = default;
     CWindowImpl(const CWindowImpl&) = delete;
     CWindowImpl& operator=(const CWindowImpl&) = delete;
+    // A window that outlives its object is destroyed without it: by now the derived class is
+    // gone, so its message map must not see the last messages.
     virtual ~CWindowImpl() {
-        if (this->m_hWnd != nullptr && ::IsWindow(this->m_hWnd)) ::DestroyWindow(this->m_hWnd);
+        HWND hWnd = this->m_hWnd;
+        if (hWnd == nullptr || !::IsWindow(hWnd)) return;
+        framework::DetachObject(hWnd);
+        if (m_superProc != &::DefWindowProcW)
+            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_superProc));
+        ::DestroyWindow(hWnd);
     }
 
     // The class name, unique in the process: "ATL:" and the registration record's address.

@@ -134,4 +134,17 @@ TEST_F(WindowImplTest, DestroyingTheWindowDetachesTheObject) {
     EXPECT_EQ(framework::AttachedObject(handle), nullptr);
 }
 
+TEST_F(WindowImplTest, AnObjectGoingAwayTakesItsWindowWithoutRunningItsMap) {
+    Other parent;
+    ASSERT_NE(parent.Create(nullptr, RECT{0, 0, 200, 100}, L"parent", WS_OVERLAPPEDWINDOW), nullptr);
+    HWND handle;
+    {
+        Painted child;
+        handle = child.Create(parent, RECT{0, 0, 8, 6});
+        ASSERT_NE(handle, nullptr);
+    }
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+}
+
 }  // namespace

@@ -53,7 +53,14 @@ keep_sink_running() {
   wait_for 10 sink_input_of keepalive || fail "keep-alive stream did not start"
 }
 sink_input_of() { pactl list sink-inputs 2>/dev/null | grep -q "application.name = \"$1\""; }
-capturing() { pactl list short source-outputs 2>/dev/null | grep -q .; }
+# True when the probe's own capture stream runs (uncorked) in the sound server.
+capturing() {
+  pactl list source-outputs 2>/dev/null | awk '
+    /^Source Output #/ { if (corked == "no" && name == "capture_probe.exe") found = 1; corked = name = "" }
+    /^[ \t]*Corked:/ { corked = $2 }
+    /application.name = / { v = $0; sub(/.*application.name = "/, "", v); sub(/"$/, "", v); name = v }
+    END { if (corked == "no" && name == "capture_probe.exe") found = 1; exit !found }'
+}
 
 # play ARGS...: sox synthesis arguments, played into the sink with low latency.
 play() {

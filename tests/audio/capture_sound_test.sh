@@ -154,25 +154,25 @@ check_tone_then_silence() {
 }
 
 # check_levels: the level samples the probe printed are non-zero through the tone and 0 in
-# the silence after it. The sound server's mixing leaves an odd +-1 when a stream ends, so
-# the silence may hold a few of those but nothing louder.
+# the silence after it. The sound server's mixing leaves stray +-1 samples in the silence
+# after a stream ends, so there the level may be 1 but mostly is 0.
 check_levels() {
   awk '$1 == "level" { v = $3 < 0 ? -$3 : $3; print v }' probe.out >levels.txt
-  read -r first last < <(awk '$1 > 2 { if (!f) f = NR; l = NR } END { print f + 0, l + 0 }' levels.txt)
+  read -r first last < <(awk '$1 > 1 { if (!f) f = NR; l = NR } END { print f + 0, l + 0 }' levels.txt)
   # samples every 20 ms: a tone of 2 s gives about 100 of them
   ((first > 0 && last - first >= 75)) || fail "level not non-zero through the tone"
   awk -v a="$first" -v b="$last" 'NR >= a && NR <= b && $1 == 0 { exit 1 }' levels.txt ||
     fail "level 0 in the middle of the tone"
   local zeros after
   read -r zeros after < <(awk -v l="$last" 'NR > l { n++; if ($1 == 0) z++ } END { print z + 0, n + 0 }' levels.txt)
-  ((after >= 20 && zeros * 10 >= after * 8)) || fail "level not 0 in the silence after the tone"
-  echo "  levels: non-zero for $((last - first + 1)) samples, then $zeros of $after are 0"
+  ((after >= 20 && zeros * 2 >= after)) || fail "level not 0 in the silence after the tone"
+  echo "  levels: non-zero for $((last - first + 1)) samples, then $zeros of $after are 0, none above 1"
 }
 
 # A 2 s tone and 1 s of silence, recorded: format, content and level samples.
 case_tone() {
   keep_sink_running
-  start_probe record tone.mp3 4500
+  start_probe record tone.mp3 5000
   play synth 2 sine $tone_hz vol 0.5 pad 0 1
   finish_probe
   check_format tone.mp3
@@ -183,7 +183,7 @@ case_tone() {
 
 case_listener() {
   keep_sink_running
-  start_probe listen 4500
+  start_probe listen 5000
   play synth 2 sine $tone_hz vol 0.5 pad 0 1
   finish_probe
   check_levels

@@ -25,7 +25,8 @@ set_tests_properties(capture_sound.no_device PROPERTIES RUN_SERIAL TRUE)
 set(scripted_dir ${CMAKE_CURRENT_BINARY_DIR}/scripted)
 add_library(fake_lame_enc SHARED fake_lame_enc.cpp)
 set_target_properties(fake_lame_enc PROPERTIES
-  OUTPUT_NAME lame_enc PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${scripted_dir})
+  OUTPUT_NAME lame_enc PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${scripted_dir}
+  ARCHIVE_OUTPUT_DIRECTORY ${scripted_dir})
 add_executable(capture_unit_tests
   capture_engine_test.cpp
   encoder_config_test.cpp
@@ -45,3 +46,19 @@ gtest_discover_tests(capture_unit_tests
 add_executable(encoder_bench encoder_bench.cpp)
 target_link_libraries(encoder_bench PRIVATE recorder_core)
 add_dependencies(encoder_bench capture_probe)
+
+# The same library without beCloseStream, beside a test of its own.
+set(incomplete_dir ${CMAKE_CURRENT_BINARY_DIR}/incomplete)
+add_library(fake_lame_enc_incomplete SHARED fake_lame_enc.cpp)
+target_compile_definitions(fake_lame_enc_incomplete PRIVATE FAKE_ENCODER_WITHOUT_CLOSE)
+set_target_properties(fake_lame_enc_incomplete PROPERTIES
+  OUTPUT_NAME lame_enc PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${incomplete_dir}
+  ARCHIVE_OUTPUT_DIRECTORY ${incomplete_dir})
+add_executable(encoder_incomplete_tests encoder_incomplete_test.cpp encoder_test_support.cpp)
+set_target_properties(encoder_incomplete_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${incomplete_dir})
+target_link_libraries(encoder_incomplete_tests PRIVATE recorder_core gtest_main)
+add_dependencies(encoder_incomplete_tests fake_lame_enc_incomplete)
+gtest_discover_tests(encoder_incomplete_tests
+  DISCOVERY_MODE PRE_TEST
+  DISCOVERY_TIMEOUT 60
+  PROPERTIES LABELS audio TIMEOUT 60)

@@ -18,14 +18,26 @@ DWORD CrashingWorker(void*) {
 
 }  // namespace
 
-bool HandleCrashTestRequest(const MSG& msg) {
+UINT CrashTestMessage() {
     static const UINT message = RegisterWindowMessageW(kCrashTestMessageName);
-    if (msg.message != message || msg.wParam != kCrashTestMagic) return false;
-    if (msg.lParam == kCrashOnWorkerThread) {
-        HANDLE thread = CreateThread(nullptr, 0, GuardedThread<&CrashingWorker>, nullptr, 0, nullptr);
-        if (thread != nullptr) CloseHandle(thread);
-    } else {
+    return message;
+}
+
+bool HandleCrashTestRequest(const MSG& msg) {
+    if (msg.message != CrashTestMessage() || msg.wParam != kCrashTestMagic) return false;
+    switch (msg.lParam) {
+    case kCrashOnMainThread:
         RaiseAccessViolation();
+        return true;
+    case kCrashOnWorkerThread:
+        if (HANDLE thread = CreateThread(nullptr, 0, GuardedThread<&CrashingWorker>, nullptr, 0, nullptr))
+            CloseHandle(thread);
+        return true;
+    default:
+        return false;
     }
-    return true;
+}
+
+void HandleCrashTestInWindow(WPARAM wParam, LPARAM lParam) {
+    if (wParam == kCrashTestMagic && lParam == kCrashInWindowProcedure) RaiseAccessViolation();
 }

@@ -1,7 +1,6 @@
 #include "main_dlg.h"
 #include <commctrl.h>
 #include "../framework/app_module.h"
-#include "crash_test_trigger.h"
 #include "folders.h"
 #include "log_file.h"
 #include "text_format.h"
@@ -88,6 +87,11 @@ LRESULT CMainDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
     if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->RemoveMessageFilter(this);
     DestroyWindow();
     PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT CMainDlg::OnCrashTest(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    HandleCrashTestInWindow(wParam, lParam);
     return 0;
 }
 

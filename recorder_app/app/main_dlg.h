@@ -6,6 +6,7 @@
 #include "../framework/dialog_impl.h"
 #include "../framework/message_loop.h"
 #include "../res/resource.h"
+#include "crash_test_trigger.h"
 #include "interface_modes.h"
 
 class CMainDlg : public CDialogImpl<CMainDlg>, public CMessageFilter {
@@ -22,6 +23,7 @@ public:
         MESSAGE_HANDLER(WM_CHAR, OnChar)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+        MESSAGE_HANDLER(CrashTestMessage(), OnCrashTest)
         REFLECT_NOTIFICATIONS()
     END_MSG_MAP()
 
@@ -30,6 +32,7 @@ private:
     LRESULT OnChar(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
+    LRESULT OnCrashTest(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
 
     void InitControls();
     void FitClientToBackground();

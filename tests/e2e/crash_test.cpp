@@ -81,6 +81,14 @@ TEST_F(Crash, OnAWorkerThreadIsCaughtTheSameWay) {
     EXPECT_TRUE(WaitFor([&] { return FileExists(Invocation()); }, 10000));
 }
 
+TEST_F(Crash, InsideTheDialogsMessageHandlingIsCaughtTheSameWay) {
+    const MessageBoxInfo box = CrashOn(kCrashInWindowProcedure);
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_EQ(box.text, kQuestion);
+    ASSERT_TRUE(app.AnswerMessageBox(box, IDNO));
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
 TEST_F(Crash, MissingReporterIsSilent) {
     const MessageBoxInfo box = CrashOn(kCrashOnMainThread);
     ASSERT_NE(box.window, nullptr);

@@ -49,10 +49,6 @@ public:
 private:
     static DWORD WorkerBody(void* player);
     DWORD RunWorker();
-    // Reads, skips and decodes frames until the range or the file ends (false) or a stop
-    // is requested (true).
-    bool PlayFrames();
-    bool DecodeCurrentFrame();
     // Back to the first frame: file, frame counter and decoder history.
     void RewindClip();
     // Waits for the last worker's final acts and closes its handle.

@@ -1,7 +1,21 @@
-// The playback worker: opens the output, reads frames up to the range start without decoding
-// them, decodes the range into blocks for the device, and ends by draining or by discarding
-// what is queued.
+// The playback worker: opens the output, plays the range (playback_loop.cpp), and ends by
+// draining the device or by discarding what is queued.
 #include "audio/clip_player.h"
+#include "audio/playback_loop.h"
+
+namespace {
+
+// Device notifications are handled between frames.
+class NotificationPump : public PlaybackLoop::Listener {
+public:
+    explicit NotificationPump(WaveOutput& output) : m_output(output) {}
+    void BeforeFrame() override { m_output.HandleNotifications(); }
+
+private:
+    WaveOutput& m_output;
+};
+
+}  // namespace
 
 DWORD ClipPlayer::WorkerBody(void* player) {
     return static_cast<ClipPlayer*>(player)->RunWorker();
@@ -21,7 +35,10 @@ DWORD ClipPlayer::RunWorker() {
     SetEvent(m_threadStarted);
     m_params.startTime = timeGetTime();
 
-    const bool stopped = PlayFrames();
+    NotificationPump pump(m_output);
+    PlaybackLoop loop(m_reader, m_decoder, m_pcm);
+    const FrameRange range{m_params.frameCounter, m_params.startFrame, m_params.endFrame};
+    const bool stopped = loop.Run(range, m_stopRequested, m_output, &pump);
     m_pcm.Flush(m_output);
     if (stopped)
         m_output.Reset();
@@ -35,32 +52,4 @@ DWORD ClipPlayer::RunWorker() {
     m_stopRequested = false;
     SetEvent(m_threadEnded);
     return 0;
-}
-
-bool ClipPlayer::PlayFrames() {
-    for (;;) {
-        m_output.HandleNotifications();
-        const int result = m_reader.ReadFrame();
-        // A read error ends the playback as the end of the file does.
-        if (result == FrameReader::kEndOfFile || result == FrameReader::kReadFailed) return false;
-        if (result == FrameReader::kFrameRead) ++m_params.frameCounter;
-        if (m_stopRequested) return true;
-        // Playing from a position reads every earlier frame but decodes none of them.
-        if (m_params.frameCounter < m_params.startFrame) continue;
-        if (m_params.frameCounter > m_params.endFrame) return false;
-        if (result != FrameReader::kFrameRead) continue;
-        if (!DecodeCurrentFrame()) return false;
-    }
-}
-
-bool ClipPlayer::DecodeCurrentFrame() {
-    // The reader keeps the first frame's format for the whole stream; a frame that claims
-    // another one would make the decoder change its output format mid-playback.
-    if (!m_reader.MatchesStreamFormat(m_reader.FrameData(), m_reader.FrameSize())) return true;
-    // The first frame decoded after a skip takes its bit reservoir from the skipped frame
-    // before it, which the reader still holds.
-    if (!m_decoder.HasHistory() &&
-        m_reader.MatchesStreamFormat(m_reader.PreviousFrameData(), m_reader.PreviousFrameSize()))
-        m_decoder.Prime(m_reader.PreviousFrameData(), m_reader.PreviousFrameSize());
-    return m_decoder.DecodeFrame(m_reader.FrameData(), m_reader.FrameSize(), m_pcm, m_output);
 }

@@ -2,12 +2,14 @@
 // stream's facts, the duration estimate against ffprobe, and the decoded sound.
 #include "audio/frame_reader.h"
 #include "audio/mp3_decoder.h"
+#include "audio/playback_loop.h"
 #include "playback_corpus.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -163,6 +165,52 @@ TEST(ClipDecoding, ABlockIsExactly16384Bytes) {
         ASSERT_TRUE(decoder.DecodeFrame(reader.FrameData(), reader.FrameSize(), pcm, writer));
     EXPECT_EQ(writer.blocks, 20 * 4608 / 16384);
     EXPECT_EQ(writer.samples.size(), size_t(writer.blocks) * 8192);
+}
+
+// Plays frames start..end of a clip through the playback loop into memory.
+std::vector<int16_t> PlayFrames(const std::string& name, uint32_t start, uint32_t end) {
+    FrameReader reader;
+    Mp3Decoder decoder;
+    PcmAccumulator pcm;
+    CollectingWriter writer;
+    EXPECT_TRUE(reader.Open(corpus::PathOf(name).c_str()));
+    EXPECT_TRUE(decoder.Setup(32768, false));
+    EXPECT_TRUE(pcm.Allocate(16384, Mp3Decoder::StepBytes(false)));
+    uint32_t counter = 0;
+    const std::atomic<bool> stop{false};
+    PlaybackLoop loop(reader, decoder, pcm);
+    EXPECT_FALSE(loop.Run(FrameRange{counter, start, end}, stop, writer));
+    EXPECT_TRUE(pcm.Flush(writer));
+    return writer.samples;
+}
+
+TEST(ClipRange, ARangeSoundsItsSecondsFromItsFirstFrame) {
+    const double msPerFrame = 26.12244987487793;
+    const uint32_t start = uint32_t(3000 / msPerFrame), end = uint32_t(6000 / msPerFrame);
+    const std::vector<int16_t> pcm = PlayFrames("recording.mp3", start, end);
+    ASSERT_EQ(pcm.size(), size_t(end - start + 1) * 1152 * 2);
+    // The range starts in the last frames of second 2, and second 3 follows at once.
+    const int rate = 44100;
+    EXPECT_EQ(corpus::DominantTone(&pcm[2 * rate / 10 * 2], rate / 2, 2, rate), 3);
+    EXPECT_EQ(corpus::DominantTone(&pcm[(rate + rate / 4) * 2], rate / 2, 2, rate), 4);
+    EXPECT_EQ(corpus::DominantTone(&pcm[(2 * rate + rate / 4) * 2], rate / 2, 2, rate), 5);
+    EXPECT_EQ(corpus::DominantTone(&pcm[pcm.size() - rate / 5 * 2], rate / 10, 2, rate), 5);
+}
+
+// Started after skipped frames, the decoder finds the bit reservoir of the frame before: from
+// the second decoded frame on, the sound is the same as when the clip plays from its start.
+TEST(ClipRange, TheFirstDecodedFrameFindsItsBitReservoir) {
+    int frames = 0;
+    const std::vector<int16_t> whole = DecodeAll("stereo128.mp3", false, &frames);
+    const uint32_t start = 200;
+    const std::vector<int16_t> range = PlayFrames("stereo128.mp3", start, start + 9);
+    ASSERT_EQ(range.size(), 10u * 1152 * 2);
+    const size_t offset = size_t(start - 1) * 1152 * 2;
+    ASSERT_LE(offset + range.size(), whole.size());
+    size_t differing = 0;
+    for (size_t i = 1152 * 2; i < range.size(); ++i)
+        if (range[i] != whole[offset + i]) ++differing;
+    EXPECT_EQ(differing, 0u);
 }
 
 TEST(ClipFileAccess, AMissingFileCannotBeOpened) {

@@ -11,6 +11,7 @@ add_executable(playback_tests
   ${CMAKE_CURRENT_LIST_DIR}/frame_header_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_reader_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pcm_accumulator_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/playback_loop_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/clip_decoding_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/playback_corpus.cpp)
 target_link_libraries(playback_tests PRIVATE audio gtest_main)

@@ -1,10 +1,11 @@
-// Feeds arbitrary bytes through the frame reader and the decoder, as the playback worker
+// Feeds arbitrary bytes through the frame reader and the decoder as the playback worker
 // does: reading must always move forward and end, every frame must fit its buffer, and the
 // decoder must survive whatever the reader accepts.
 #include "audio/frame_reader.h"
 #include "audio/memory_source.h"
 #include "audio/mp3_decoder.h"
 #include "audio/pcm_accumulator.h"
+#include "audio/playback_loop.h"
 
 #include <cstdlib>
 
@@ -20,11 +21,27 @@ public:
     uint64_t bytes = 0;
 };
 
+// Every pass of the loop reads at least one byte, so there are never more passes than bytes.
+class PassCounter : public PlaybackLoop::Listener {
+public:
+    PassCounter(const FrameReader& reader, size_t limit) : m_reader(reader), m_limit(limit) {}
+    void BeforeFrame() override {
+        if (++m_passes > m_limit) std::abort();
+        if (m_reader.FrameSize() > FrameReader::kHeaderBytes + kMaxFrameBody) std::abort();
+    }
+
+private:
+    const FrameReader& m_reader;
+    size_t m_limit;
+    size_t m_passes = 0;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // The first byte picks the frame to start playing from and the synthesis ratio.
+    // The first byte picks the range to play and the synthesis ratio.
     const uint32_t startFrame = size ? data[0] % 8 : 0;
+    const uint32_t endFrame = size && (data[0] & 0x40) ? startFrame + 3 : 0xFFFFFFFFu;
     const bool halfRate = size && (data[0] & 0x80);
 
     FrameReader reader;
@@ -35,26 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!decoder.Setup(32768, halfRate) || !pcm.Allocate(16384, Mp3Decoder::StepBytes(halfRate)))
         std::abort();
 
-    uint32_t frames = 0;
-    // Each call consumes at least one byte, so there can be no more calls than bytes.
-    for (size_t calls = 0; calls <= size + 1; ++calls) {
-        const int result = reader.ReadFrame();
-        if (result == FrameReader::kEndOfFile || result == FrameReader::kReadFailed) {
-            pcm.Flush(writer);
-            (void)reader.Duration();
-            return 0;
-        }
-        if (result != FrameReader::kFrameRead) continue;
-        ++frames;
-        if (reader.FrameSize() < FrameReader::kHeaderBytes ||
-            reader.FrameSize() > FrameReader::kHeaderBytes + kMaxFrameBody)
-            std::abort();
-        if (frames < startFrame) continue;
-        if (!reader.MatchesStreamFormat(reader.FrameData(), reader.FrameSize())) continue;
-        if (!decoder.HasHistory() &&
-            reader.MatchesStreamFormat(reader.PreviousFrameData(), reader.PreviousFrameSize()))
-            decoder.Prime(reader.PreviousFrameData(), reader.PreviousFrameSize());
-        decoder.DecodeFrame(reader.FrameData(), reader.FrameSize(), pcm, writer);
-    }
-    std::abort();  // the reader did not come to an end
+    uint32_t frameCounter = 0;
+    const std::atomic<bool> stopRequested{false};
+    PassCounter passes(reader, size + 2);
+    PlaybackLoop loop(reader, decoder, pcm);
+    if (loop.Run(FrameRange{frameCounter, startFrame, endFrame}, stopRequested, writer, &passes))
+        std::abort();  // stopped without being asked to
+    pcm.Flush(writer);
+    (void)reader.Duration();
+    return 0;
 }

@@ -9,9 +9,14 @@
 #include "service_messages.h"
 #include "settings.h"
 #include "text_encoding.h"
+#include "transfer_loop.h"
 #include "upload_file.h"
 
 namespace {
+
+constexpr long kUploadBufferBytes = 512 * 1024;
+// A progress bar needs no more than this many updates a second; each one waits for the dialog.
+constexpr DWORD kProgressIntervalMs = 50;
 
 std::wstring CurlErrorText(CURLcode code) { return FromAnsi(curl_easy_strerror(code)); }
 
@@ -136,6 +141,8 @@ bool CServerRequest::Perform() {
                              CURLFORM_END) != CURL_FORMADD_OK)
                 return Fail(CurlErrorText(CURLE_OUT_OF_MEMORY));
             curl_easy_setopt(curl, CURLOPT_READFUNCTION, &UploadFile::Read);
+            // Each round of libcurl's transfer loop is costly under Wine: fewer, larger reads.
+            curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
             curl_easy_setopt(curl, CURLOPT_PROGRESSFUNCTION, &CServerRequest::OnProgress);
             curl_easy_setopt(curl, CURLOPT_PROGRESSDATA, this);
             curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -145,7 +152,7 @@ bool CServerRequest::Perform() {
         curl_easy_setopt(curl, CURLOPT_HTTPPOST, transfer.form);
         g_settings.ApplyProxy(curl);
 
-        const CURLcode result = curl_easy_perform(curl);
+        const CURLcode result = PerformTransfer(curl);
         if (result != CURLE_OK) {
             if (m_replyTooLarge) return Fail(L"Server reply is too large");
             if (file.ReadFailed()) return Fail(CurlErrorText(CURLE_READ_ERROR));
@@ -194,14 +201,20 @@ size_t CServerRequest::OnReplyData(char* data, size_t size, size_t count, void* 
     return bytes;
 }
 
-int CServerRequest::OnProgress(void* context, double, double, double, double uploaded) {
+int CServerRequest::OnProgress(void* context, double, double, double uploadTotal, double uploaded) {
     auto* request = static_cast<CServerRequest*>(context);
     if (request->m_abandoned.load()) return 1;  // ends the transfer
     const LPARAM position = static_cast<LPARAM>(static_cast<int32_t>(static_cast<int64_t>(uploaded)));
-    // libcurl calls far more often than the count moves; the dialog needs only the changes.
+    // libcurl calls far more often than the dialog can show: only changes, at a steady pace,
+    // and always the last one.
     if (position == request->m_lastProgress) return 0;
+    const DWORD now = GetTickCount();
+    const bool complete = uploadTotal > 0 && uploaded >= uploadTotal;
+    if (!complete && request->m_lastProgress >= 0 && now - request->m_lastProgressTime < kProgressIntervalMs)
+        return 0;
     if (const HWND window = request->m_notifyWnd.load()) {
         request->m_lastProgress = position;
+        request->m_lastProgressTime = now;
         SendMessageW(window, WM_TRANSFER_PROGRESS, 0, position);
     }
     return request->m_abandoned.load() ? 1 : 0;

@@ -68,4 +68,5 @@ private:
     std::atomic<bool> m_abandoned{false};
     bool m_replyTooLarge = false;
     LPARAM m_lastProgress = -1;
+    DWORD m_lastProgressTime = 0;
 };

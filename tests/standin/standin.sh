@@ -99,8 +99,8 @@ CONF
 
 standin_stop() {
   local pid
-  for pid in "${standin_pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${standin_pids[@]}"; do wait "$pid" 2>/dev/null; done
+  for pid in "${standin_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${standin_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   standin_pids=()
   if [ -n "${QB_STANDIN_DIR:-}" ] && [ -z "${QB_STANDIN_KEEP:-}" ]; then rm -rf "$QB_STANDIN_DIR"; fi
 }

@@ -11,11 +11,11 @@ constexpr DWORD kResetWaitMs = 10;
 }  // namespace
 
 bool WaveOutput::Open(const PlayerParams& params) {
-    if (waveOutGetNumDevs() == 0) return false;
     m_queued = 0;
     m_queueDepth = params.queueDepth ? params.queueDepth : 1;
     m_firstBlock = true;
     m_firstQueuedAt = 0;
+    if (waveOutGetNumDevs() == 0) return false;
 
     WAVEFORMATEX format = {};
     format.wFormatTag = WAVE_FORMAT_PCM;

@@ -1,6 +1,7 @@
 // Level meter, blinking image and time indicator.
 #include <gtest/gtest.h>
 #include <cwchar>
+#include <string>
 #include "controls/blinking_image.h"
 #include "controls/control_messages.h"
 #include "controls/gdi_resources.h"
@@ -129,6 +130,26 @@ TEST_F(SmallControls, TimeIndicatorShowsMinutesSecondsAndHundredths) {
     EXPECT_TRUE(ShowsTime(ind, L"100:00:00"));
     ind.SendMessage(WM_POSITION_CHANGED, 0, 999);
     EXPECT_TRUE(ShowsTime(ind, L"00:00:99"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PointFont, SevenPointVerdanaSizedForTheScreen) {
+    HFONT font = controls::CreatePointFont(controls::kLabelFontTenths, controls::kLabelFontFace);
+    ASSERT_NE(font, nullptr);
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof lf, &lf);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(lf.lfHeight, -MulDiv(dpi, 70, 720));
+    EXPECT_EQ(lf.lfWidth, 0);
+    EXPECT_EQ(lf.lfWeight, 0);
+    EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
+    EXPECT_EQ(std::wstring(lf.lfFaceName), L"Verdana");
+    DeleteObject(font);
 }
 
 }  // namespace

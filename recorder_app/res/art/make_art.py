@@ -62,10 +62,23 @@ def write(out_dir, name, data):
         f.write(data)
 
 
+def microphone_small():
+    """The 16 x 16 icon, drawn on whole pixels so that it stays sharp at that size."""
+    im = Image(16, 16)
+    box = (0, 0, 16, 16)
+    im.fill_shape(circle(8, 8, 7.9), box, ACCENT + (255,))
+    im.fill_shape(rounded_rect(6, 2, 10, 10, 2), box, WHITE + (255,))
+    cup = ring(8, 7, 5, 4)
+    im.fill_shape(lambda x, y: cup(x, y) and y >= 7, box, WHITE + (255,))
+    im.fill_rect(7, 12, 9, 13, WHITE + (255,))
+    im.fill_rect(5, 13, 11, 14, WHITE + (255,))
+    return im
+
+
 def main(out_dir):
     os.makedirs(out_dir, exist_ok=True)
     write(out_dir, "background_135.bmp", bmp24(background()))
-    write(out_dir, "app_107.ico", ico([microphone(32), microphone(16), microphone(48)]))
+    write(out_dir, "app_107.ico", ico([microphone(32), microphone_small(), microphone(48)]))
     for name, draw in CONTROL_BITMAPS:
         write(out_dir, name, bmp24(draw()))
     write(out_dir, "marker_mask_159.bmp", bmp1(9, 6, lambda x, y: controls_art.marker_inside(x, y)))

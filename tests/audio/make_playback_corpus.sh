@@ -62,6 +62,12 @@ for name, n in (('garbage_small.mp3', 60000), ('garbage_large.mp3', 200000)):
     junk = bytes(random.randrange(0, 0xFF) for _ in range(n))
     open(name, 'wb').write(junk + open('recording.mp3', 'rb').read())
 "
+# Random bytes: headers by chance, with bodies of noise.
+python3 -c "
+import random
+random.seed(7)
+open('random.mp3', 'wb').write(bytes(random.randrange(256) for _ in range(300000)))
+"
 # 0xFF before the first header: the window 0xFFFFFBxx must be passed over.
 { printf '\377'; cat stereo128.mp3; } >ffprefix.mp3
 head -c 2000 /dev/zero | tr '\0' '\377' >allff.mp3

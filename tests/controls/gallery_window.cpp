@@ -4,14 +4,14 @@
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonLayout {
     UINT id, bitmap;
     int width, height, images, x, y;
     const wchar_t* tip;
 };
 
 // The main window's buttons: control ID, strip, image size and count, place, tooltip.
-const ButtonSpec kButtonSpecs[CGalleryWindow::kButtons] = {
+const ButtonLayout kButtonLayouts[CGalleryWindow::kButtons] = {
     {1014, IDB_BTN_ADVSPOT, 42, 34, 8, 8, 187, L"Place advertising spot"},
     {1001, IDB_BTN_RECORD, 43, 34, 8, 50, 187, L"Record clip"},
     {1018, IDB_BTN_REWIND_BACK, 43, 34, 4, 154, 187, L"Rewind one second back"},
@@ -59,11 +59,11 @@ void CGalleryWindow::DoPaint(HDC dc) {
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
     Blit(dc, m_background, 0, 0);
     int y = 8;
-    for (const ButtonSpec& spec : kButtonSpecs) {
-        HBITMAP strip = controls::LoadBitmapResource(spec.bitmap);
+    for (const ButtonLayout& layout : kButtonLayouts) {
+        HBITMAP strip = controls::LoadBitmapResource(layout.bitmap);
         Blit(dc, strip, kStripsLeft, y);
         controls::DeleteGdiObject(strip);
-        y += spec.height + 4;
+        y += layout.height + 4;
     }
     static const UINT kSmall[] = {IDB_ARROW_LEFT, IDB_ARROW_RIGHT, IDB_LEVEL_METER, IDB_TIME_FACE,
                                   IDB_RECORDING_ON, IDB_SPOT_MARKER};
@@ -80,7 +80,7 @@ void CGalleryWindow::DoPaint(HDC dc) {
 
 void CGalleryWindow::CreateButtons() {
     for (int i = 0; i < kButtons; ++i) {
-        const ButtonSpec& s = kButtonSpecs[i];
+        const ButtonLayout& s = kButtonLayouts[i];
         CBitmapButton& b = m_buttons[i];
         b.Create(m_hWnd, RECT{s.x, s.y, s.x + s.width, s.y + s.height}, nullptr, WS_CHILD | WS_VISIBLE, 0, s.id);
         b.SetBitmapButtonExtendedStyle(BMPBTN_HOVER);
@@ -122,14 +122,14 @@ LRESULT CGalleryWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT CGalleryWindow::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     // Play, Record and Set Adv. Spot switch faces as in the recorder; Record also blinks.
     for (int i = 0; i < kButtons; ++i) {
-        if (kButtonSpecs[i].id != LOWORD(wParam) || kButtonSpecs[i].images != 8) continue;
+        if (kButtonLayouts[i].id != LOWORD(wParam) || kButtonLayouts[i].images != 8) continue;
         m_secondFace[i] = !m_secondFace[i];
         if (m_secondFace[i])
             m_buttons[i].SetImages(4, 6, 5, 7);
         else
             m_buttons[i].SetImages(0, 2, 1, 3);
         m_buttons[i].RedrawNow();
-        if (kButtonSpecs[i].id == 1001) {
+        if (kButtonLayouts[i].id == 1001) {
             if (m_secondFace[i])
                 m_blinking.StartBlinking();
             else

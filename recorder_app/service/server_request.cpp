@@ -43,6 +43,19 @@ struct Transfer {
     }
 };
 
+// The text parts in their order, then for a publication the file, streamed from its handle.
+bool AddFormParts(Transfer* transfer, const RequestFormInput& input, UploadFile* file, const std::string& fileName) {
+    for (const FormTextPart& part : BuildTextParts(input)) {
+        if (curl_formadd(&transfer->form, &transfer->last, CURLFORM_COPYNAME, part.name.c_str(),
+                         CURLFORM_COPYCONTENTS, part.value.c_str(), CURLFORM_END) != CURL_FORMADD_OK)
+            return false;
+    }
+    if (file == nullptr) return true;
+    return curl_formadd(&transfer->form, &transfer->last, CURLFORM_COPYNAME, kAudioFilePart, CURLFORM_STREAM, file,
+                        CURLFORM_CONTENTLEN, static_cast<curl_off_t>(file->Size()), CURLFORM_FILENAME,
+                        fileName.c_str(), CURLFORM_CONTENTTYPE, kAudioContentType, CURLFORM_END) == CURL_FORMADD_OK;
+}
+
 }  // namespace
 
 CServerRequest::CServerRequest(HWND notifyWnd, const std::wstring& login, const std::wstring& password, int type)
@@ -129,19 +142,11 @@ bool CServerRequest::Perform() {
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CServerRequest::OnReplyData);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
 
-        for (const FormTextPart& part : BuildTextParts(input)) {
-            if (curl_formadd(&transfer.form, &transfer.last, CURLFORM_COPYNAME, part.name.c_str(),
-                             CURLFORM_COPYCONTENTS, part.value.c_str(), CURLFORM_END) != CURL_FORMADD_OK)
-                return Fail(CurlErrorText(CURLE_OUT_OF_MEMORY));
-        }
+        if (!AddFormParts(&transfer, input, publish ? &file : nullptr, fileName))
+            return Fail(CurlErrorText(CURLE_OUT_OF_MEMORY));
         if (publish) {
-            if (curl_formadd(&transfer.form, &transfer.last, CURLFORM_COPYNAME, kAudioFilePart, CURLFORM_STREAM,
-                             &file, CURLFORM_CONTENTLEN, static_cast<curl_off_t>(file.Size()),
-                             CURLFORM_FILENAME, fileName.c_str(), CURLFORM_CONTENTTYPE, kAudioContentType,
-                             CURLFORM_END) != CURL_FORMADD_OK)
-                return Fail(CurlErrorText(CURLE_OUT_OF_MEMORY));
             curl_easy_setopt(curl, CURLOPT_READFUNCTION, &UploadFile::Read);
-            // Each round of libcurl's transfer loop is costly under Wine: fewer, larger reads.
+            // Fewer, larger reads and sends: each round of libcurl's loop is costly under Wine.
             curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
             curl_easy_setopt(curl, CURLOPT_PROGRESSFUNCTION, &CServerRequest::OnProgress);
             curl_easy_setopt(curl, CURLOPT_PROGRESSDATA, this);

@@ -14,9 +14,9 @@ constexpr DWORD kWorkerTimeoutMs = 60000;
 class RequestThreadTest : public RequestTest {
 protected:
     std::shared_ptr<CServerRequest> Publication(const std::wstring& password, size_t fileSize) {
-        const std::wstring path = MakeEpisode(L"Episodes", L"worker.mp3", fileSize);
+        m_episodePath = MakeEpisode(L"Episodes", L"worker.mp3", fileSize);
         return std::make_shared<CServerRequest>(sink.Window(), kLogin, password, REQUEST_PUBLISH, 12, L"T", L"D",
-                                                path, std::set<uint32_t>{90000});
+                                                m_episodePath, std::set<uint32_t>{90000});
     }
     static DWORD ExitCode(HANDLE thread) {
         DWORD code = STILL_ACTIVE;
@@ -24,6 +24,7 @@ protected:
         return code;
     }
     MessageSink sink;
+    std::wstring m_episodePath;
 };
 
 TEST_F(RequestThreadTest, ProgressRisesToTheWholeUploadThenDoneReportsSuccess) {
@@ -72,6 +73,28 @@ TEST_F(RequestThreadTest, NoMessageArrivesAfterTheNotifyWindowIsCleared) {
     CloseHandle(thread);
     EXPECT_EQ(sink.Messages().size(), 1u);
     EXPECT_EQ(sink.DoneCount(), 0);
+}
+
+TEST_F(RequestThreadTest, FileCutShortDuringTheUploadFailsWithTheReadError) {
+    const std::shared_ptr<CServerRequest> request = Publication(kPassword, 900000);
+    // Another program truncates the file while it is being sent; the form announced more.
+    bool truncated = false;
+    sink.onMessage = [&truncated, this](const SinkMessage&) {
+        if (truncated) return;
+        truncated = true;
+        HANDLE file = CreateFileW(m_episodePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER keep{};
+        keep.QuadPart = 1000;
+        SetFilePointerEx(file, keep, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    };
+    EXPECT_FALSE(request->Perform());  // on this thread: the messages reach the sink directly
+    EXPECT_TRUE(truncated);
+    EXPECT_EQ(request->GetError(), CurlText(CURLE_READ_ERROR));
+    EXPECT_TRUE(StandinRecords().empty()) << "the service never got a whole request";
 }
 
 TEST_F(RequestThreadTest, LoginSendsNoMessages) {

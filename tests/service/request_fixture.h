@@ -22,6 +22,7 @@ protected:
         g_settings.m_proxyType = PROXY_NONE;
         g_settings.m_proxyAddress.clear();
         ASSERT_FALSE(g_settings.m_serverHost.empty()) << "run under tests/standin/standin.sh";
+        ResetStandin();
     }
     void TearDown() override {
         g_settings.m_serverHost = m_savedHost;

@@ -70,6 +70,26 @@ bool WaitForStandinRecords(size_t count, unsigned timeoutMs) {
     return true;
 }
 
+namespace {
+
+void DeleteFilesIn(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+}  // namespace
+
+void ResetStandin() {
+    DeleteFileW((StandinDir() + L"\\behaviour").c_str());
+    DeleteFilesIn(StandinDir() + L"\\requests");
+    DeleteFilesIn(StandinDir() + L"\\uploads");
+}
+
 void SetStandinBehaviour(const std::string& behaviour) {
     WriteWholeFile(StandinDir() + L"\\behaviour", behaviour + "\n");
 }

@@ -15,6 +15,9 @@ int EnvironmentPort(const char* variable);         // a port the helper exported
 std::vector<StandinRecord> StandinRecords();       // in the order received
 // Waits (bounded) until at least count requests were recorded.
 bool WaitForStandinRecords(size_t count, unsigned timeoutMs);
+// Forgets what the service recorded, stored and was told, so that a test starts afresh even
+// when several run against one service.
+void ResetStandin();
 // The first line of the service's behaviour file, e.g. "reply 500 <hex>".
 void SetStandinBehaviour(const std::string& behaviour);
 // Reply with exactly this status and body.

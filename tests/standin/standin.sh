@@ -34,7 +34,9 @@ standin_launch() {  # VARIABLE LOGFILE COMMAND...: exports VARIABLE=port
   for attempt in 1 2 3 4 5; do
     port=$(standin_free_port) || return 1
     args=("${@//\{port\}/$port}")
-    "${args[@]}" >>"$log" 2>&1 &
+    # A process group of its own, so that stopping it stops the workers it forked too (with
+    # job control on, background jobs get one anyway).
+    if [[ $- == *m* ]]; then "${args[@]}" >>"$log" 2>&1 & else setsid "${args[@]}" >>"$log" 2>&1 & fi
     pid=$!
     for i in $(seq 100); do
       kill -0 "$pid" 2>/dev/null || break
@@ -45,7 +47,7 @@ standin_launch() {  # VARIABLE LOGFILE COMMAND...: exports VARIABLE=port
       fi
       sleep 0.05
     done
-    kill "$pid" 2>/dev/null
+    kill -- -"$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
   echo "standin: could not start: $*" >&2
@@ -66,26 +68,30 @@ standin_start() {
   standin_launch QB_STANDIN_PARSER_PORT "$log" php "${php_settings[@]}" -d upload_max_filesize=4G \
     -d max_file_uploads=50 -d "upload_tmp_dir=$QB_STANDIN_DIR/tmp" \
     -S "127.0.0.1:{port}" "$standin_home/form_parser.php" || return 1
-  standin_launch QB_STANDIN_PORT "$log" php "${php_settings[@]}" -d enable_post_data_reading=0 \
+  # Several workers, so that a reply told to hang holds up only its own request.
+  PHP_CLI_SERVER_WORKERS=4 standin_launch QB_STANDIN_PORT "$log" php "${php_settings[@]}" -d enable_post_data_reading=0 \
     -S "127.0.0.1:{port}" "$standin_home/router.php" || return 1
   export QB_STANDIN_HOST=127.0.0.1:$QB_STANDIN_PORT
   standin_launch QB_STANDIN_DROP_PORT "$log" php "$standin_home/drop_server.php" "{port}" || return 1
 
   if [ $proxies = 1 ]; then
     standin_launch QB_SOCKS_PROXY_PORT "$log" microsocks -i 127.0.0.1 -p "{port}" -b 127.0.0.2 || return 1
-    standin_launch QB_HTTP_PROXY_PORT "$log" standin_tinyproxy "{port}" || return 1
+    standin_tinyproxy_conf >"$QB_STANDIN_DIR/tinyproxy.conf"
+    standin_launch QB_HTTP_PROXY_PORT "$log" bash -c \
+      'sed "s/@PORT@/$1/" "$2" >"$2.$1" && exec tinyproxy -d -c "$2.$1"' _ "{port}" "$QB_STANDIN_DIR/tinyproxy.conf" \
+      || return 1
   fi
   # If this shell dies without stopping them, the servers follow it.
   local owner=$BASHPID
-  ( while kill -0 "$owner" 2>/dev/null; do sleep 1; done; kill "${standin_pids[@]}" 2>/dev/null ) \
+  local groups=("${standin_pids[@]/#/-}")
+  ( while kill -0 "$owner" 2>/dev/null; do sleep 1; done; kill -- "${groups[@]}" 2>/dev/null ) \
     >/dev/null 2>&1 </dev/null &
   standin_pids+=("$!")
 }
 
-standin_tinyproxy() {  # PORT: in the foreground, as long as it runs
-  local conf=$QB_STANDIN_DIR/tinyproxy-$1.conf
-  cat >"$conf" <<CONF
-Port $1
+standin_tinyproxy_conf() {  # with @PORT@ for the port
+  cat <<CONF
+Port @PORT@
 Listen 127.0.0.1
 Bind 127.0.0.3
 Allow 127.0.0.1
@@ -94,12 +100,11 @@ MaxClients 20
 LogLevel Info
 ViaProxyName "standin-tinyproxy"
 CONF
-  exec tinyproxy -d -c "$conf"
 }
 
 standin_stop() {
   local pid
-  for pid in "${standin_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${standin_pids[@]}"; do kill -- -"$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true; done
   for pid in "${standin_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   standin_pids=()
   if [ -n "${QB_STANDIN_DIR:-}" ] && [ -z "${QB_STANDIN_KEEP:-}" ]; then rm -rf "$QB_STANDIN_DIR"; fi

@@ -8,6 +8,5 @@ list(APPEND audio_sources
   ${CMAKE_CURRENT_LIST_DIR}/capture_engine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sound_recorder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/level_listener.cpp)
-# The capture workers run inside the crash guard, which lives in recorder_core (itself
-# linked to audio: CMake repeats the two static libraries on the link line).
-list(APPEND audio_libraries recorder_core winmm)
+# The capture workers run inside the crash guard.
+list(APPEND audio_libraries app_runtime winmm)

@@ -2,7 +2,7 @@
 // Front server of the stand-in Quillbank service ("php -S ... router.php", started by
 // standin.sh with enable_post_data_reading off so the raw body stays readable):
 //   /publish.php           login (request type 1) and publication (type 2)
-//   /recorder-update.php   the update query's key=value reply
+//   /recorder-update.php   the update query's key=value reply (<state>/update_reply replaces it)
 //   /files/NAME            files the tests put into <state>/files
 // Every request is recorded as <state>/requests/NNNN.txt (key=hex lines) before the reply,
 // and <state>/behaviour can make the service misbehave (see reply_with_behaviour).
@@ -27,7 +27,7 @@ if ($path === '/publish.php') {
     if (!$lean) $record .= parse_with_php($body, $_SERVER['CONTENT_TYPE'] ?? '');
     $reply = publish_reply($dir, $fields, $files, $lean);
 } elseif ($path === '/recorder-update.php') {
-    $reply = update_reply();
+    $reply = update_reply($dir);
 } elseif (strncmp($path, '/files/', 7) === 0 && is_file($dir . '/files/' . basename($path))) {
     $reply = [200, file_get_contents($dir . '/files/' . basename($path))];
 } else {
@@ -111,11 +111,16 @@ function publish_reply(string $dir, array $fields, array $files, bool $lean): ar
     return [200, "OK\r\n"];
 }
 
-function update_reply(): array {
+// The data file's pairs, or the text of <state>/update_reply when a test put one there;
+// "{host}" stands for the service's own host:port.
+function update_reply(string $dir): array {
     $reply = '';
-    foreach (standin_data()['update'] as $key => $value)
-        $reply .= $key . '=' . str_replace('{host}', $_SERVER['HTTP_HOST'] ?? '', $value) . "\r\n";
-    return [200, $reply];
+    if (is_file("$dir/update_reply")) {
+        $reply = file_get_contents("$dir/update_reply");
+    } else {
+        foreach (standin_data()['update'] as $key => $value) $reply .= "$key=$value\r\n";
+    }
+    return [200, str_replace('{host}', $_SERVER['HTTP_HOST'] ?? '', $reply)];
 }
 
 function write_record(string $dir, string $record): void {

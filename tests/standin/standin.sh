@@ -8,8 +8,10 @@
 #
 # Exported for COMMAND (and after standin_start):
 #   QB_STANDIN_HOST        127.0.0.1:PORT of the service ("ServerHost" for the program)
-#   QB_STANDIN_DIR         its state: requests/ (one record per request), uploads/, files/,
-#                          and the file "behaviour" that tests write to make it misbehave
+#   QB_STANDIN_DIR         its state: requests/ (one record per request, key=hex lines),
+#                          uploads/ (published files), files/ (served as /files/NAME), and
+#                          what tests write: "behaviour" to make it misbehave (see router.php),
+#                          "update_reply" to replace the update query's reply
 #   QB_STANDIN_DROP_PORT   a server that drops connections in the middle of an upload
 #   QB_HTTP_PROXY_PORT     tinyproxy (--proxies); its requests come from 127.0.0.3
 #   QB_SOCKS_PROXY_PORT    microsocks, SOCKS5 (--proxies); its requests come from 127.0.0.2

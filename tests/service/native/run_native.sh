@@ -5,7 +5,7 @@ set -euo pipefail
 source_dir=$1
 out=$2
 mkdir -p "$out"
-c++ -std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=address,undefined -fno-sanitize-recover=all \
+clang++ -std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=address,undefined -fno-sanitize-recover=all \
   -I "$source_dir/recorder_app" \
   "$source_dir/recorder_app/service/reply_grammar.cpp" "$source_dir/recorder_app/service/form_values.cpp" \
   "$source_dir/tests/service/native/reply_grammar_fuzz.cpp" -o "$out/reply_grammar_fuzz"

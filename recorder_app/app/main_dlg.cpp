@@ -1,28 +1,21 @@
 #include "main_dlg.h"
-#include <commctrl.h>
+#include "../audio/level_listener.h"
 #include "../framework/app_module.h"
 #include "folders.h"
+#include "level_meter.h"
 #include "log_file.h"
 #include "text_format.h"
 #include "version.h"
 
 namespace {
 
-struct ButtonPlace {
-    int id;
-    int x, y, width, height;  // pixels; the size is one image of the button's strip
-};
+// The main dialog's timers.
+constexpr UINT_PTR kListenerTimer = 3;
+constexpr UINT kListenerTimerMs = 50;
 
-// The background bitmap covers the client area, and everything is laid out on it in pixels.
-constexpr int kClientWidth = 290, kClientHeight = 276;
-
-// In the order the buttons are initialised.
-constexpr ButtonPlace kButtonPlaces[] = {
-    {IDC_PLAY, 197, 187, 41, 34},        {IDC_REWIND_BACK, 154, 187, 43, 34},
-    {IDC_REWIND_FORWARD, 238, 187, 43, 34}, {IDC_RECORD, 50, 187, 43, 34},
-    {IDC_ADVSPOT, 8, 187, 42, 34},       {IDC_PUBLISH, 205, 234, 75, 29},
-    {IDC_OPEN, 8, 234, 62, 29},          {IDC_SAVE, 70, 234, 62, 29},
-};
+// ClipPlayer states.
+constexpr int kPlayerClosed = 0;
+constexpr int kPlayerPlaying = 4;
 
 }  // namespace
 
@@ -63,6 +56,8 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitControls();
     SetIcons();
     m_hAccel = LoadAcceleratorsW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    m_player.SetOwnerWindow(m_hWnd);
+    ReleasePlayer();
 
     const std::wstring podcasts = PodcastsFolder();
     g_log.Print(L"Initializing podcasts dir: %s", podcasts.c_str());
@@ -79,6 +74,9 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     m_warned = false;
     m_maxLengthMs = 7200000;
     m_warnBeforeMs = 900000;
+
+    m_volume.SetLevel(0);
+    StartLevelListener();
     return TRUE;
 }
 
@@ -90,28 +88,32 @@ LRESULT CMainDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
     return 0;
 }
 
+LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
+    switch (wParam) {
+    case kListenerTimer:
+        m_volume.SetLevel(static_cast<int>(MeterValue(LevelListener::Level())));
+        return 0;
+    default:
+        bHandled = FALSE;
+        return 0;
+    }
+}
+
 LRESULT CMainDlg::OnCrashTest(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     HandleCrashTestInWindow(wParam, lParam);
     return 0;
 }
 
-void CMainDlg::InitControls() {
-    g_log.Print(L"Initializing controls...");
-    for (const ButtonPlace& place : kButtonPlaces) {
-        CWindow& button = Button(place.id);
-        button.m_hWnd = GetDlgItem(place.id);
-        MoveWindow(button, place.x, place.y, place.width, place.height, TRUE);
-    }
-    SwitchMode(InterfaceMode::New);
+void CMainDlg::ReleasePlayer() {
+    if (m_player.GetState() == kPlayerClosed) return;
+    if (m_player.GetState() == kPlayerPlaying) m_player.Stop();
+    m_player.Close();
 }
 
-// Dialog units depend on the font the system substitutes for the template's; the pixel layout
-// does not, so the client area is set to the background's size.
-void CMainDlg::FitClientToBackground() {
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, GetWindowLongW(m_hWnd, GWL_STYLE), FALSE, GetWindowLongW(m_hWnd, GWL_EXSTYLE));
-    SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void CMainDlg::StartLevelListener() {
+    g_log.Print(L"Starting sound volume indicator listener...");
+    LevelListener::Start(1, 44100);  // without a microphone the meter simply stays at 0
+    SetTimer(m_hWnd, kListenerTimer, kListenerTimerMs, nullptr);
 }
 
 void CMainDlg::SetIcons() {
@@ -123,26 +125,4 @@ void CMainDlg::SetIcons() {
     };
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
-}
-
-void CMainDlg::SwitchMode(InterfaceMode mode) {
-    const ModeLayout& layout = LayoutOf(mode);
-    g_log.Print(L"%s", layout.logLine);
-    m_mode = layout.modeValue;
-    for (const ButtonChange& change : layout.buttons) {
-        if (change.enable != Enable::Keep) Button(change.id).EnableWindow(change.enable == Enable::On);
-    }
-}
-
-CWindow& CMainDlg::Button(int id) {
-    switch (id) {
-    case IDC_PLAY: return m_btnPlay;
-    case IDC_REWIND_BACK: return m_btnRewindBack;
-    case IDC_REWIND_FORWARD: return m_btnRewindForward;
-    case IDC_RECORD: return m_btnRecord;
-    case IDC_PUBLISH: return m_btnPublish;
-    case IDC_ADVSPOT: return m_btnAdvSpot;
-    case IDC_OPEN: return m_btnOpen;
-    default: return m_btnSave;
-    }
 }

@@ -2,7 +2,15 @@
 // controls and the state of the clip being worked on.
 #pragma once
 #include <windows.h>
+#include <cstdint>
+#include <set>
 #include <string>
+#include "../audio/clip_player.h"
+#include "../controls/bitmap_button.h"
+#include "../controls/blinking_image.h"
+#include "../controls/time_ind.h"
+#include "../controls/time_line_ctrl.h"
+#include "../controls/volume_ctrl.h"
 #include "../framework/dialog_impl.h"
 #include "../framework/message_loop.h"
 #include "../res/resource.h"
@@ -23,6 +31,7 @@ public:
         MESSAGE_HANDLER(WM_CHAR, OnChar)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+        MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(CrashTestMessage(), OnCrashTest)
         REFLECT_NOTIFICATIONS()
     END_MSG_MAP()
@@ -32,27 +41,38 @@ private:
     LRESULT OnChar(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
+    LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
     LRESULT OnCrashTest(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
 
     void InitControls();
+    void InitButtons();
+    void CreateCustomControls();
     void FitClientToBackground();
     void SetIcons();
+    void ReleasePlayer();
+    void StartLevelListener();
     void SwitchMode(InterfaceMode mode);
-    CWindow& Button(int id);
+    CBitmapButton& Button(int id);
 
     HACCEL m_hAccel = nullptr;
-    CWindow m_btnPlay;
-    CWindow m_btnRewindBack;
-    CWindow m_btnRewindForward;
-    CWindow m_btnRecord;
-    CWindow m_btnPublish;
-    CWindow m_btnAdvSpot;
-    CWindow m_btnOpen;
-    CWindow m_btnSave;
+    CBitmapButton m_btnPlay;
+    CBitmapButton m_btnRewindBack;
+    CBitmapButton m_btnRewindForward;
+    CBitmapButton m_btnRecord;
+    CBitmapButton m_btnPublish;
+    CBitmapButton m_btnAdvSpot;
+    CBitmapButton m_btnOpen;
+    CBitmapButton m_btnSave;
+    CTimeLineCtrl m_timeLine;
+    CVolumeCtrl m_volume;
+    CBlinkingImage m_blinking;
+    CTimeInd m_timeInd;
     std::wstring m_clipPath;
     BOOL m_isImported = FALSE;
     std::wstring m_prevPartPath;
     unsigned m_mode = 1;
+    std::set<uint32_t> m_spots;
+    ClipPlayer m_player;
     int m_playStartPos = 0;
     int m_startPos = 0;
     unsigned m_recordStartTick = 0;

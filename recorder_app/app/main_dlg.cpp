@@ -13,10 +13,6 @@ namespace {
 constexpr UINT_PTR kListenerTimer = 3;
 constexpr UINT kListenerTimerMs = 50;
 
-// ClipPlayer states.
-constexpr int kPlayerClosed = 0;
-constexpr int kPlayerPlaying = 4;
-
 }  // namespace
 
 CMainDlg::~CMainDlg() = default;
@@ -105,8 +101,8 @@ LRESULT CMainDlg::OnCrashTest(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 }
 
 void CMainDlg::ReleasePlayer() {
-    if (m_player.GetState() == kPlayerClosed) return;
-    if (m_player.GetState() == kPlayerPlaying) m_player.Stop();
+    if (m_player.GetState() == ClipPlayer::kClosed) return;
+    if (m_player.GetState() == ClipPlayer::kPlaying) m_player.Stop();
     m_player.Close();
 }
 

@@ -10,7 +10,7 @@ namespace {
 // The background bitmap covers the client area, and everything is laid out on it in pixels.
 constexpr int kClientWidth = 290, kClientHeight = 276;
 
-struct ButtonSpec {
+struct ButtonLayout {
     int id;
     int bitmap;
     int width, height;  // one image of the strip
@@ -19,7 +19,7 @@ struct ButtonSpec {
 };
 
 // In the order the buttons are initialised.
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonLayout kButtons[] = {
     {IDC_PLAY, IDB_BTN_PLAY, 41, 34, 8, 197, 187},
     {IDC_REWIND_BACK, IDB_BTN_REWIND_BACK, 43, 34, 4, 154, 187},
     {IDC_REWIND_FORWARD, IDB_BTN_REWIND_FORWARD, 43, 34, 4, 238, 187},
@@ -54,18 +54,18 @@ void CMainDlg::InitControls() {
 
 void CMainDlg::InitButtons() {
     HINSTANCE instance = g_module.GetResourceInstance();
-    for (const ButtonSpec& spec : kButtons) {
-        CBitmapButton& button = Button(spec.id);
+    for (const ButtonLayout& place : kButtons) {
+        CBitmapButton& button = Button(place.id);
         // A strip that cannot be loaded leaves the button without images; nothing is reported.
-        HBITMAP strip = LoadBitmapW(instance, MAKEINTRESOURCEW(spec.bitmap));
-        HIMAGELIST images = ImageList_Create(spec.width, spec.height, ILC_COLOR32, spec.images, 0);
+        HBITMAP strip = LoadBitmapW(instance, MAKEINTRESOURCEW(place.bitmap));
+        HIMAGELIST images = ImageList_Create(place.width, place.height, ILC_COLOR32, place.images, 0);
         if (strip != nullptr) ImageList_Add(images, strip, nullptr);
         button.SetBitmapButtonExtendedStyle(BMPBTN_HOVER);
         button.SetImageList(images);
         SetFace(button, kNormalImages);
-        button.SubclassWindow(GetDlgItem(spec.id));
+        button.SubclassWindow(GetDlgItem(place.id));
         if (strip != nullptr) DeleteObject(strip);
-        MoveWindow(button, spec.x, spec.y, spec.width, spec.height, TRUE);
+        MoveWindow(button, place.x, place.y, place.width, place.height, TRUE);
     }
 }
 

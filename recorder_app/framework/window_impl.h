@@ -29,9 +29,7 @@ public:
     virtual ~CWindowImpl() {
         HWND hWnd = this->m_hWnd;
         if (hWnd == nullptr || !::IsWindow(hWnd)) return;
-        framework::DetachObject(hWnd);
-        if (m_superProc != &::DefWindowProcW)
-            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_superProc));
+        Detach(hWnd);
         ::DestroyWindow(hWnd);
     }
 
@@ -103,14 +101,19 @@ private:
         if (!self->ProcessWindowMessage(hWnd, msg, wParam, lParam, result))
             result = self->DefWindowProc(msg, wParam, lParam);
         if (msg == WM_NCDESTROY) {
-            if (self->m_superProc != &::DefWindowProcW)
-                ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->m_superProc));
-            framework::DetachObject(hWnd);
-            self->m_hWnd = nullptr;
-            self->m_superProc = &::DefWindowProcW;
+            self->Detach(hWnd);
             self->OnFinalMessage(hWnd);
         }
         return result;
+    }
+
+    // Hands the window back to its own procedure and forgets it.
+    void Detach(HWND hWnd) {
+        if (m_superProc != &::DefWindowProcW)
+            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_superProc));
+        framework::DetachObject(hWnd);
+        this->m_hWnd = nullptr;
+        m_superProc = &::DefWindowProcW;
     }
 
     WNDPROC m_superProc = &::DefWindowProcW;

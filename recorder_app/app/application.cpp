@@ -7,6 +7,7 @@
 #include "../framework/app_module.h"
 #include "../framework/message_loop.h"
 #include "app_globals.h"
+#include "crash_guard.h"
 #include "folders.h"
 #include "log_file.h"
 #include "main_dlg.h"
@@ -45,6 +46,7 @@ void SetApplicationDirectory() {
 }  // namespace
 
 int RunApplication(HINSTANCE instance, int showCommand) {
+    InstallCrashBackstop();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     OpenLog();

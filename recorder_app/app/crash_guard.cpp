@@ -1,9 +1,14 @@
 // On 32-bit Windows a structured-exception frame is a record linked from fs:[0]; GCC has
 // no __try, so the frame is pushed and popped here by hand.
 #include "crash_guard.h"
+#include <exception>
 #include "crash_handler.h"
 
 namespace {
+
+// The code of the record made for a C++ exception that nothing caught: an application code
+// (customer bit set), so that a dump reader does not take it for a hardware fault.
+constexpr DWORD kUncaughtCppException = 0xE0474343;
 
 struct ExceptionFrame {
     ExceptionFrame* next;
@@ -20,7 +25,29 @@ EXCEPTION_DISPOSITION __cdecl CrashGuardHandler(EXCEPTION_RECORD* record, void* 
     return ExceptionContinueSearch;
 }
 
+LONG WINAPI CrashBackstopFilter(EXCEPTION_POINTERS* pointers) {
+    HandleCrash(pointers);  // never returns
+}
+
+// Runs where the exception was thrown: the unwinder found no handler and has not unwound, so
+// the context taken here still shows the stack that threw.
+[[noreturn]] void CrashOnTerminate() {
+    CONTEXT context{};
+    RtlCaptureContext(&context);
+    EXCEPTION_RECORD record{};
+    record.ExceptionCode = kUncaughtCppException;
+    record.ExceptionFlags = EXCEPTION_NONCONTINUABLE;
+    record.ExceptionAddress = reinterpret_cast<void*>(context.Eip);
+    EXCEPTION_POINTERS pointers{&record, &context};
+    HandleCrash(&pointers);
+}
+
 }  // namespace
+
+void InstallCrashBackstop() {
+    SetUnhandledExceptionFilter(&CrashBackstopFilter);
+    std::set_terminate(&CrashOnTerminate);
+}
 
 __attribute__((noinline)) DWORD RunInCrashGuard(GuardedWork work, void* context) {
     volatile ExceptionFrame frame;

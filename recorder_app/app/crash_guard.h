@@ -1,5 +1,6 @@
 // Every thread body and the entry point run inside a structured-exception frame whose
 // handler hands an escaping exception (access violation and the like) to the crash handler.
+// A backstop installed at start-up catches what no frame sees.
 #pragma once
 #include <windows.h>
 #include <utility>
@@ -14,6 +15,12 @@ DWORD RunInCrashGuard(F&& work) {
     return RunInCrashGuard([](void* f) -> DWORD { return (*static_cast<F*>(f))(); },
                            static_cast<void*>(&work));
 }
+
+// Sends to the crash handler, for the whole process, what escapes every guard: a structured
+// exception on a thread that runs no guard (a library's own) or one that cannot travel back
+// out of a window procedure entered from a kernel callback, and a C++ exception that nothing
+// catches, which never reaches a structured-exception frame and would end in std::terminate.
+void InstallCrashBackstop();
 
 // A thread start routine whose body runs inside the guard:
 //     CreateThread(nullptr, 0, GuardedThread<&MyThreadBody>, arg, 0, nullptr)

@@ -1,4 +1,5 @@
 #include "crash_test_trigger.h"
+#include <stdexcept>
 #include "crash_guard.h"
 
 namespace {
@@ -16,6 +17,20 @@ DWORD CrashingWorker(void*) {
     return 0;
 }
 
+// The guard's frame never sees a C++ exception: only the backstop does.
+DWORD ThrowingWorker(void*) {
+    throw std::runtime_error("test exception escaping a worker thread");
+}
+
+DWORD WINAPI UnguardedCrashingThread(void*) {
+    RaiseAccessViolation();
+    return 0;
+}
+
+void StartThread(LPTHREAD_START_ROUTINE routine) {
+    if (HANDLE thread = CreateThread(nullptr, 0, routine, nullptr, 0, nullptr)) CloseHandle(thread);
+}
+
 }  // namespace
 
 UINT CrashTestMessage() {
@@ -30,8 +45,13 @@ bool HandleCrashTestRequest(const MSG& msg) {
         RaiseAccessViolation();
         return true;
     case kCrashOnWorkerThread:
-        if (HANDLE thread = CreateThread(nullptr, 0, GuardedThread<&CrashingWorker>, nullptr, 0, nullptr))
-            CloseHandle(thread);
+        StartThread(GuardedThread<&CrashingWorker>);
+        return true;
+    case kThrowOnWorkerThread:
+        StartThread(GuardedThread<&ThrowingWorker>);
+        return true;
+    case kCrashOnUnguardedThread:
+        StartThread(&UnguardedCrashingThread);
         return true;
     default:
         return false;

@@ -1,5 +1,7 @@
 // Lets the test suite raise an access violation on the main thread (in the message loop or
-// inside the dialog's message handling) or on a worker thread. It takes a message
+// inside the dialog's message handling), on a worker thread or on a thread without the crash
+// guard (as a library's own thread would be), or let a C++ exception escape a worker. It
+// takes a message
 // registered under a private name with a magic wParam, which nothing a user does can send.
 #pragma once
 #include <windows.h>
@@ -11,6 +13,8 @@ enum CrashTestSite : LPARAM {
     kCrashOnMainThread = 0,
     kCrashOnWorkerThread = 1,
     kCrashInWindowProcedure = 2,
+    kThrowOnWorkerThread = 3,
+    kCrashOnUnguardedThread = 4,
 };
 
 UINT CrashTestMessage();

@@ -4,18 +4,14 @@
 #include "folders.h"
 #include "level_meter.h"
 #include "log_file.h"
+#include "main_dlg_timers.h"
 #include "text_format.h"
 #include "version.h"
 
-namespace {
-
-// The main dialog's timers.
-constexpr UINT_PTR kListenerTimer = 3;
-constexpr UINT kListenerTimerMs = 50;
-
-}  // namespace
-
-CMainDlg::~CMainDlg() = default;
+CMainDlg::~CMainDlg() {
+    if (m_bigIcon != nullptr) DestroyIcon(m_bigIcon);
+    if (m_smallIcon != nullptr) DestroyIcon(m_smallIcon);
+}
 
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) {
     if (HandleCrashTestRequest(*pMsg)) return TRUE;
@@ -77,6 +73,10 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CMainDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
+    // Closing must not cut a recording short or leave its parts unjoined, nor leave the
+    // player sounding on its own thread.
+    if (m_mode == 0) StopRecording();
+    else if (m_mode == 2) StopPlayback();
     g_log.Print(L"Destroying main dialog");
     if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->RemoveMessageFilter(this);
     DestroyWindow();
@@ -88,6 +88,12 @@ LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
     switch (wParam) {
     case kListenerTimer:
         m_volume.SetLevel(static_cast<int>(MeterValue(LevelListener::Level())));
+        return 0;
+    case kPlaybackTimer:
+        OnPlaybackTick();
+        return 0;
+    case kRecordingTimer:
+        OnRecordingTick();
         return 0;
     default:
         bHandled = FALSE;
@@ -112,6 +118,12 @@ void CMainDlg::StartLevelListener() {
     SetTimer(m_hWnd, kListenerTimer, kListenerTimerMs, nullptr);
 }
 
+void CMainDlg::StopLevelListener() {
+    g_log.Print(L"Stopping sound level indicator listener...");
+    LevelListener::Stop();
+    KillTimer(m_hWnd, kListenerTimer);
+}
+
 void CMainDlg::SetIcons() {
     HINSTANCE instance = g_module.GetResourceInstance();
     auto load = [instance](int metricX, int metricY) {
@@ -119,6 +131,9 @@ void CMainDlg::SetIcons() {
                                              GetSystemMetrics(metricX), GetSystemMetrics(metricY),
                                              LR_DEFAULTCOLOR));
     };
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
+    // Not shared: the window's icons are destroyed with the dialog.
+    m_bigIcon = load(SM_CXICON, SM_CYICON);
+    m_smallIcon = load(SM_CXSMICON, SM_CYSMICON);
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
 }

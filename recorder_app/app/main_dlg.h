@@ -16,6 +16,8 @@
 #include "../res/resource.h"
 #include "crash_test_trigger.h"
 #include "interface_modes.h"
+#include "playback_sequence.h"
+#include "spot_rules.h"
 
 class CMainDlg : public CDialogImpl<CMainDlg>, public CMessageFilter {
 public:
@@ -31,7 +33,17 @@ public:
         MESSAGE_HANDLER(WM_CHAR, OnChar)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+        COMMAND_ID_HANDLER(IDC_RECORD, OnRecord)
+        COMMAND_ID_HANDLER(IDC_PLAY, OnPlay)
+        COMMAND_ID_HANDLER(IDC_OPEN, OnOpen)
+        COMMAND_ID_HANDLER(IDC_ADVSPOT, OnAdvSpot)
+        COMMAND_ID_HANDLER(IDC_REWIND_BACK, OnRewindBack)
+        COMMAND_ID_HANDLER(ID_REWIND_BACK, OnRewindBack)
+        COMMAND_ID_HANDLER(IDC_REWIND_FORWARD, OnRewindForward)
+        COMMAND_ID_HANDLER(ID_REWIND_FORWARD, OnRewindForward)
+        COMMAND_ID_HANDLER(IDC_SAVE, OnSave)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
+        MESSAGE_HANDLER(WM_POSITION_CHANGED, OnPositionChanged)
         MESSAGE_HANDLER(CrashTestMessage(), OnCrashTest)
         REFLECT_NOTIFICATIONS()
     END_MSG_MAP()
@@ -44,6 +56,35 @@ private:
     LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
     LRESULT OnCrashTest(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
 
+    // Recording (main_dlg_record.cpp).
+    LRESULT OnRecord(WORD, WORD, HWND, BOOL&);
+    void StartRecording();
+    void StopRecording();
+    void OnRecordingTick();
+    bool JoinWithEarlierClip(bool partComplete);
+    // Playback and rewind (main_dlg_play.cpp).
+    LRESULT OnPlay(WORD, WORD, HWND, BOOL&);
+    LRESULT OnRewindBack(WORD, WORD, HWND, BOOL&);
+    LRESULT OnRewindForward(WORD, WORD, HWND, BOOL&);
+    void StartPlayback();
+    void StopPlayback();
+    void OnPlaybackTick();
+    void PlayStep(const PlaybackSequence::Step& step);
+    void Rewind(const wchar_t* logLine, int stepMs);
+    // Advertising spots (main_dlg_spots.cpp).
+    LRESULT OnAdvSpot(WORD, WORD, HWND, BOOL&);
+    LRESULT OnPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&);
+    bool FindSpotAt(uint32_t position, uint32_t& spot) const;
+    void ShowSpotFace(bool onSpot);
+    void ShowSpots();
+    void WriteSideFile(const std::wstring& clipPath);
+    void ReadSideFile(const std::wstring& clipPath);
+    // Open and save (main_dlg_files.cpp).
+    LRESULT OnOpen(WORD, WORD, HWND, BOOL&);
+    LRESULT OnSave(WORD, WORD, HWND, BOOL&);
+    // The clip's duration by the player, or ClipPlayer::kNoDuration.
+    uint32_t ClipDuration(const std::wstring& path);
+
     void InitControls();
     void InitButtons();
     void CreateCustomControls();
@@ -51,10 +92,13 @@ private:
     void SetIcons();
     void ReleasePlayer();
     void StartLevelListener();
+    void StopLevelListener();
     void SwitchMode(InterfaceMode mode);
     CBitmapButton& Button(int id);
 
     HACCEL m_hAccel = nullptr;
+    HICON m_bigIcon = nullptr;
+    HICON m_smallIcon = nullptr;
     CBitmapButton m_btnPlay;
     CBitmapButton m_btnRewindBack;
     CBitmapButton m_btnRewindForward;
@@ -71,14 +115,12 @@ private:
     BOOL m_isImported = FALSE;
     std::wstring m_prevPartPath;
     unsigned m_mode = 1;
-    std::set<uint32_t> m_spots;
+    SpotSet m_spots;
     ClipPlayer m_player;
-    int m_playStartPos = 0;
+    // What plays next, where the current run began and the spot it runs to.
+    PlaybackSequence m_sequence;
     int m_startPos = 0;
     unsigned m_recordStartTick = 0;
-    bool m_hasNextSpot = false;
-    unsigned m_nextSpot = 0;
-    bool m_playingJingle = false;
     bool m_warned = false;
     unsigned m_maxLengthMs = 7200000;
     unsigned m_warnBeforeMs = 900000;

@@ -81,12 +81,20 @@ void CMainDlg::CreateCustomControls() {
 }
 
 // Dialog units depend on the font the system substitutes for the template's; the pixel layout
-// does not, so the client area is set to the background's size.
+// does not, so the client area is set to the background's size. The frame is measured on the
+// window itself rather than computed, since menus, themes and caption fonts can make the two
+// differ.
 void CMainDlg::FitClientToBackground() {
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, GetWindowLongW(m_hWnd, GWL_STYLE), FALSE, GetWindowLongW(m_hWnd, GWL_EXSTYLE));
-    SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        RECT window, client;
+        GetWindowRect(m_hWnd, &window);
+        GetClientRect(m_hWnd, &client);
+        if (client.right == kClientWidth && client.bottom == kClientHeight) return;
+        const int frameWidth = (window.right - window.left) - client.right;
+        const int frameHeight = (window.bottom - window.top) - client.bottom;
+        SetWindowPos(m_hWnd, nullptr, 0, 0, kClientWidth + frameWidth, kClientHeight + frameHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void CMainDlg::SwitchMode(InterfaceMode mode) {

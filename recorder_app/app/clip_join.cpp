@@ -1,0 +1,179 @@
+#include "clip_join.h"
+#include <memory>
+#include <vector>
+#include "join_cut.h"
+
+namespace {
+
+constexpr DWORD kChunkBytes = 1 << 20;
+
+const JoinFileApi kSystemApi{&::WriteFile};
+
+// Owns one file handle.
+class File {
+public:
+    File() = default;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File() { Close(); }
+    bool OpenForReading(const std::wstring& path) {
+        m_handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        return m_handle != INVALID_HANDLE_VALUE;
+    }
+    bool Create(const std::wstring& path) {
+        m_handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        return m_handle != INVALID_HANDLE_VALUE;
+    }
+    HANDLE Get() const { return m_handle; }
+    bool Size(uint64_t& size) const {
+        LARGE_INTEGER value;
+        if (!GetFileSizeEx(m_handle, &value)) return false;
+        size = static_cast<uint64_t>(value.QuadPart);
+        return true;
+    }
+    void Close() {
+        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+};
+
+class Joiner {
+public:
+    Joiner(const JoinRequest& request, const JoinFileApi& api, std::wstring& error)
+        : m_request(request), m_api(api), m_error(error), m_buffer(kChunkBytes) {}
+
+    bool Run() {
+        File earlier, part;
+        if (!earlier.OpenForReading(m_request.earlier)) return Fail(L"cannot open " + m_request.earlier);
+        if (!part.OpenForReading(m_request.part)) return Fail(L"cannot open " + m_request.part);
+        uint64_t partSize = 0;
+        if (!part.Size(partSize)) return Fail(L"cannot measure " + m_request.part);
+        if (!m_joined.Create(m_request.joined)) return Fail(L"cannot create " + m_request.joined);
+        m_created = true;
+
+        uint64_t cut = 0;
+        if (!CopyEarlier(earlier, cut) || !CopyAll(part, m_request.part, partSize)) return Abandon();
+        uint64_t written = 0;
+        if (!m_joined.Size(written) || written != cut + partSize) {
+            return Fail(L"the joined file came out at " + std::to_wstring(written) + L" bytes instead of " +
+                            std::to_wstring(cut + partSize)) ||
+                   Abandon();
+        }
+        if (!FlushFileBuffers(m_joined.Get())) return Fail(L"cannot flush " + m_request.joined) || Abandon();
+        m_joined.Close();
+        earlier.Close();
+        part.Close();
+        DeleteSource(m_request.earlier);
+        DeleteSource(m_request.part);
+        return true;
+    }
+
+private:
+    // Copies the earlier clip up to its last frame boundary at or before the cursor. The
+    // cut is known only once the frames up to it have been walked, so each chunk is written
+    // up to the boundary found so far and the rest of it waits for the next round.
+    bool CopyEarlier(File& earlier, uint64_t& cut) {
+        JoinCut walk(m_request.cutAtMostBytes);
+        uint64_t read = 0, copied = 0;
+        std::vector<uint8_t> pending;
+        while (!walk.Done()) {
+            DWORD got = 0;
+            if (!ReadFile(earlier.Get(), m_buffer.data(), kChunkBytes, &got, nullptr))
+                return Fail(L"cannot read " + m_request.earlier);
+            if (got == 0) break;
+            walk.Feed(m_buffer.data(), got);
+            pending.insert(pending.end(), m_buffer.begin(), m_buffer.begin() + got);
+            read += got;
+            const uint64_t ready = walk.Cut() - copied;
+            if (!Write(pending.data(), ready)) return false;
+            pending.erase(pending.begin(), pending.begin() + static_cast<ptrdiff_t>(ready));
+            copied += ready;
+        }
+        cut = walk.Cut();
+        return true;
+    }
+
+    bool CopyAll(File& source, const std::wstring& path, uint64_t size) {
+        uint64_t copied = 0;
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(source.Get(), m_buffer.data(), kChunkBytes, &got, nullptr)) return Fail(L"cannot read " + path);
+            if (got == 0) break;
+            if (!Write(m_buffer.data(), got)) return false;
+            copied += got;
+        }
+        // A part that changed size while it was copied is not what was measured.
+        if (copied != size) return Fail(L"read " + std::to_wstring(copied) + L" of " + std::to_wstring(size) + L" bytes of " + path);
+        return true;
+    }
+
+    bool Write(const uint8_t* data, uint64_t size) {
+        while (size > 0) {
+            const DWORD chunk = static_cast<DWORD>(size < kChunkBytes ? size : kChunkBytes);
+            DWORD done = 0;
+            if (!m_api.writeFile(m_joined.Get(), data, chunk, &done, nullptr)) return Fail(L"cannot write " + m_request.joined);
+            if (done != chunk) {
+                SetLastError(ERROR_DISK_FULL);
+                return Fail(L"cannot write " + m_request.joined);
+            }
+            data += chunk;
+            size -= chunk;
+        }
+        return true;
+    }
+
+    void DeleteSource(const std::wstring& path) {
+        if (DeleteFileW(path.c_str())) return;
+        m_error = L"cannot delete " + path + L": " + SystemErrorText(GetLastError());
+    }
+
+    // Keeps the first failure's text, with the system's reason when there is one.
+    bool Fail(const std::wstring& what) {
+        const DWORD code = GetLastError();
+        if (!m_error.empty()) return false;
+        m_error = what;
+        if (code != ERROR_SUCCESS) m_error += L": " + SystemErrorText(code);
+        return false;
+    }
+
+    bool Abandon() {
+        m_joined.Close();
+        if (m_created) DeleteFileW(m_request.joined.c_str());
+        return false;
+    }
+
+    const JoinRequest& m_request;
+    const JoinFileApi& m_api;
+    std::wstring& m_error;
+    std::vector<uint8_t> m_buffer;
+    File m_joined;
+    bool m_created = false;
+};
+
+}  // namespace
+
+const JoinFileApi& SystemJoinFileApi() {
+    return kSystemApi;
+}
+
+bool JoinClips(const JoinRequest& request, std::wstring& error, const JoinFileApi& api) {
+    error.clear();
+    SetLastError(ERROR_SUCCESS);
+    return Joiner(request, api, error).Run();
+}
+
+std::wstring SystemErrorText(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result = length > 0 && text != nullptr ? std::wstring(text, length) : L"error " + std::to_wstring(code);
+    if (text != nullptr) LocalFree(text);
+    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' ')) result.pop_back();
+    return result;
+}

@@ -1,0 +1,194 @@
+// The Record command: a new MP3 file per recording, continuing the current clip from the
+// cursor by joining the two files when the recording stops, and the two-hour limit.
+#include <cstdlib>
+#include <ctime>
+#include "../audio/level_listener.h"
+#include "../audio/sound_recorder.h"
+#include "clip_join.h"
+#include "clip_names.h"
+#include "folders.h"
+#include "level_meter.h"
+#include "log_file.h"
+#include "main_dlg.h"
+#include "recording_clock.h"
+#include "main_dlg_timers.h"
+
+namespace {
+
+constexpr WORD kChannels = 1;
+constexpr DWORD kSampleRate = 44100;
+constexpr DWORD kBitrateKbps = 96;
+
+// "My Podcasts\Unpublished", created if missing (failures show later, when the file is).
+std::wstring UnpublishedFolder() {
+    const std::wstring podcasts = PodcastsFolder();
+    CreateDirectoryW(podcasts.c_str(), nullptr);
+    const std::wstring folder = InFolder(podcasts, L"Unpublished");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::tm LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (const std::tm* converted = std::localtime(&now)) local = *converted;
+    return local;
+}
+
+std::wstring NewRecordingPath() {
+    // The generator is never seeded: the number only keeps two recordings of one second apart.
+    const int number = std::rand() % 1000;
+    return InFolder(UnpublishedFolder(), RecordingFileName(LocalNow(), number));
+}
+
+std::wstring JoinedClipPath() {
+    return InFolder(UnpublishedFolder(), JoinedFileName(LocalNow()));
+}
+
+}  // namespace
+
+LRESULT CMainDlg::OnRecord(WORD, WORD, HWND, BOOL&) {
+    if (m_mode == 0) StopRecording();
+    else StartRecording();
+    return 0;
+}
+
+void CMainDlg::StartRecording() {
+    g_log.Print(L"Starting podcast recording");
+    const std::wstring target = NewRecordingPath();
+
+    if (m_isImported) {
+        g_log.Print(L"Can't write to imported file yet. Asking user to start write to new file.");
+        const int answer = MessageBoxW(m_hWnd,
+            L"Sorry, but you can't resume recording on externally opened files.\nDou you want to start record a new clip?",
+            L"Current version limitation", MB_ICONWARNING | MB_YESNO);
+        if (answer != IDYES) {
+            g_log.Print(L"Operation cancelled by user");
+            return;
+        }
+        g_log.Print(L"User want start write to a new file");
+        m_spots.clear();
+        m_timeLine.SetPosition(0);
+        m_timeLine.SetSpots(m_spots);
+        m_timeLine.SetLength(0);
+        m_clipPath.clear();
+        m_prevPartPath.clear();
+        m_isImported = FALSE;
+        m_startPos = 0;
+    }
+
+    if (m_timeLine.GetPosition() > m_maxLengthMs) {
+        MessageBoxW(m_hWnd, L"Sorry, but you have reached the podcast length limit (2 hours). Operation aborted.",
+                    L"Message", MB_ICONINFORMATION);
+        g_log.Print(L"Max podcast clip length encountered (%d minutes)", static_cast<int>(m_maxLengthMs / 60000));
+        return;
+    }
+
+    // A failed start must leave the clip as it was, or the next recording would continue a
+    // file that was never written and drop the earlier clip from the join.
+    const std::wstring earlierClip = m_clipPath, earlierPrevPart = m_prevPartPath;
+    const int earlierStartPos = m_startPos;
+    if (!m_clipPath.empty()) {
+        m_prevPartPath = m_clipPath;
+        m_startPos = static_cast<int>(m_timeLine.GetPosition());
+    }
+    m_clipPath = target;
+    g_log.Print(L"Target file to write: %s", m_clipPath.c_str());
+
+    StopLevelListener();
+    if (SoundRecorder::Start(m_clipPath.c_str(), kChannels, kSampleRate, kBitrateKbps) != 0) {
+        MessageBoxW(m_hWnd, L"Error occured, while recording audio", L"Error", MB_ICONERROR);
+        g_log.Print(L"!!! Audio recorder failed while starting record operation");
+        m_clipPath = earlierClip;
+        m_prevPartPath = earlierPrevPart;
+        m_startPos = earlierStartPos;
+        StartLevelListener();
+        return;
+    }
+    m_recordStartTick = timeGetTime() - static_cast<unsigned>(m_startPos);
+    SwitchMode(InterfaceMode::Recording);
+
+    if (m_startPos != 0) spots::DropSpotsAfter(m_spots, static_cast<uint32_t>(m_startPos));
+    else m_spots.clear();
+    m_timeLine.SetSpots(m_spots);
+    m_timeLine.SetLength(static_cast<uint32_t>(m_startPos));
+    m_timeLine.RedrawNow();
+
+    m_blinking.StartBlinking();
+    SetTimer(m_hWnd, kRecordingTimer, kRecordingTimerMs, nullptr);
+}
+
+void CMainDlg::OnRecordingTick() {
+    const unsigned elapsed = timeGetTime() - m_recordStartTick;
+    m_timeLine.SetLength(elapsed);
+    m_timeLine.SetPosition(static_cast<int32_t>(elapsed));
+    m_volume.SetLevel(static_cast<int>(MeterValue(SoundRecorder::Level())));
+
+    switch (recording::ClockStep(elapsed, m_maxLengthMs, m_warnBeforeMs, m_warned)) {
+    case recording::ClockAction::Warn:
+        // Set before the box: its modal loop keeps this timer running.
+        m_warned = true;
+        g_log.Print(L"Emitting warning about that user has 15 minutes left for current clip");
+        MessageBoxW(m_hWnd, L"Your episode is limited to two hours length, you have 15 minutes left.", L"Warning",
+                    MB_ICONWARNING);
+        break;
+    case recording::ClockAction::Stop:
+        g_log.Print(L"Emitting message about that clip size limit is encountered");
+        StopRecording();
+        MessageBoxW(m_hWnd,
+                    L"Your episode is ilmited to two hours length, the application will stop recording process now",
+                    L"Message", MB_ICONINFORMATION);
+        break;
+    case recording::ClockAction::None:
+        break;
+    }
+}
+
+void CMainDlg::StopRecording() {
+    g_log.Print(L"Recording stopped");
+    KillTimer(m_hWnd, kRecordingTimer);
+    const bool stopped = SoundRecorder::Stop() == 0;
+    if (!stopped) g_log.Print(L"!!! Audio recorder failed to stop cleanly");
+
+    if (!m_prevPartPath.empty()) JoinWithEarlierClip(stopped);
+    SwitchMode(InterfaceMode::Idle);
+
+    const uint32_t duration = ClipDuration(m_clipPath);
+    if (duration != ClipPlayer::kNoDuration) m_timeLine.SetLength(duration);
+    // No duration is a negative position, which the time line takes as 0.
+    m_timeLine.SetPosition(static_cast<int32_t>(duration));
+
+    m_blinking.StopBlinking();
+    StartLevelListener();
+}
+
+// On success the joined clip becomes the current one. On failure nothing is deleted: the
+// earlier clip stays the current one (its spots still fit it) and the user is told where the
+// new part is.
+bool CMainDlg::JoinWithEarlierClip(bool partComplete) {
+    g_log.Print(L"Joining newly recorded part with rest");
+    JoinRequest request;
+    request.earlier = m_prevPartPath;
+    request.cutAtMostBytes = static_cast<uint64_t>(static_cast<uint32_t>(m_startPos)) * recording::kBytesPerMs;
+    request.part = m_clipPath;
+    request.joined = JoinedClipPath();
+    // Two joins within one second would share a name; the second must not replace the first.
+    if (request.joined == request.earlier) request.joined = request.earlier.substr(0, request.earlier.size() - 4) + L"-1.mp3";
+
+    std::wstring error;
+    // A part the recorder could not close may still be written to: it is kept as it is.
+    const bool joined = partComplete ? JoinClips(request, error) : (error = L"the recorder did not stop cleanly", false);
+    if (!joined) {
+        g_log.Print(L"!!! Joining failed, both parts kept: %s", error.c_str());
+        const std::wstring text = L"The new recording could not be joined to the earlier clip:\n" + error +
+                                  L"\n\nNothing was deleted. The earlier clip is\n" + request.earlier +
+                                  L"\nand the new recording is\n" + request.part;
+        MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
+        m_clipPath = request.earlier;
+        return false;
+    }
+    if (!error.empty()) g_log.Print(L"!!! %s", error.c_str());
+    m_clipPath = request.joined;
+    g_log.Print(L"New joined file is: %s", m_clipPath.c_str());
+    return true;
+}

@@ -1,5 +1,5 @@
 // The frame reader over streams built in memory: search, ID3v2 skip, latching, lengths,
-// truncation, the duration estimate and hostile input.
+// truncation, the duration estimate, what comes before the first frame and hostile input.
 #include "audio/frame_reader.h"
 #include "audio/memory_source.h"
 #include "synthetic_stream.h"
@@ -33,6 +33,11 @@ protected:
         }
         ADD_FAILURE() << "the reader did not reach the end";
         return frames;
+    }
+    // Recording-format frames up to `size` bytes in all, the last one cut short.
+    void AppendRecordingUpTo(size_t size) {
+        while (bytes.size() < size) synthetic::AppendFrame(bytes, kRecordingHeader, kRecordingBody, 0);
+        bytes.resize(size);
     }
     std::vector<uint8_t> bytes;
     FrameReader reader;
@@ -74,8 +79,7 @@ TEST_F(FrameReaderTest, EmptyFileEndsAtOnce) {
 }
 
 TEST_F(FrameReaderTest, DurationOfARecordingFollowsTheFileSize) {
-    synthetic::AppendFrame(bytes, kRecordingHeader, kRecordingBody, 0);
-    bytes.resize(3140000);
+    AppendRecordingUpTo(3140000);
     OpenBytes();
     ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
     EXPECT_EQ(reader.Duration(), 261224u);  // 10000 frames of 26.12244987487793 ms
@@ -84,8 +88,7 @@ TEST_F(FrameReaderTest, DurationOfARecordingFollowsTheFileSize) {
 TEST_F(FrameReaderTest, DurationLeavesOutWhatComesBeforeTheFirstFrame) {
     synthetic::AppendId3(bytes, 314 * 100 - 10, 314 * 100 - 10);
     synthetic::AppendGarbage(bytes, 314 * 50);
-    synthetic::AppendFrame(bytes, kRecordingHeader, kRecordingBody, 0);
-    bytes.resize(314 * 1150);
+    AppendRecordingUpTo(314 * 1150);
     OpenBytes();
     ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
     EXPECT_EQ(reader.Duration(), uint32_t(1000 * 26.12244987487793));
@@ -118,10 +121,11 @@ TEST_F(FrameReaderTest, AnId3TagReachingBeyondTheFileFails) {
 
 TEST_F(FrameReaderTest, AnId3TagInsideTheStreamNeverLeadsBack) {
     synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 1);
-    synthetic::AppendId3(bytes, 0, 0);  // size 0: its own header is all there is
     synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 2);
+    synthetic::AppendId3(bytes, 0, 0);  // size 0: its own header is all there is
+    synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 3);
     OpenBytes();
-    EXPECT_EQ(CountFrames(), 2);
+    EXPECT_EQ(CountFrames(), 3);
 }
 
 TEST_F(FrameReaderTest, FindsTheFirstFrameAfterGarbageWithinTheLimit) {
@@ -150,8 +154,10 @@ TEST_F(FrameReaderTest, RunsOfFFBytesAreNeverAHeader) {
 }
 
 TEST_F(FrameReaderTest, FreeFormatHeaderGivesNoFrame) {
+    synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 1);
     synthetic::AppendFrame(bytes, 0xFFFB0064, 300, 0);
     OpenBytes();
+    ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
     EXPECT_EQ(reader.ReadFrame(), FrameReader::kNoFrame);
 }
 
@@ -178,15 +184,16 @@ TEST_F(FrameReaderTest, AHeaderWithNothingAfterItEndsTheStream) {
 
 TEST_F(FrameReaderTest, LaterHeadersCannotChangeLayerOrRate) {
     synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 1);
+    synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 2);
     // Claims Layer II at 48000 Hz, 160 kbit/s: read as Layer III at 44100 Hz.
     const int body = 160 * 144000 / 44100 - 4;
-    synthetic::AppendFrame(bytes, 0xFFFDA400, body, 2);
-    synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 3);
+    synthetic::AppendFrame(bytes, 0xFFFDA400, body, 3);
+    synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 4);
     OpenBytes();
-    EXPECT_EQ(CountFrames(), 3);
+    EXPECT_EQ(CountFrames(), 4);
     EXPECT_EQ(reader.Header().layer, 3);
     EXPECT_EQ(SampleRateOf(reader.Header().samplingIndex), 44100);
-    EXPECT_FALSE(reader.MatchesStreamFormat(&bytes[4 + kStereoBody], 4));
+    EXPECT_FALSE(reader.MatchesStreamFormat(&bytes[2 * (4 + kStereoBody)], 4));
     EXPECT_TRUE(reader.MatchesStreamFormat(&bytes[0], 4));
 }
 
@@ -200,6 +207,71 @@ TEST_F(FrameReaderTest, RewindStartsAgainAndLatchesAfresh) {
     ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
     EXPECT_EQ(reader.FrameData()[4], 1);
     EXPECT_EQ(reader.PreviousFrameSize(), 0u);
+}
+
+// What comes before the first frame: tags stacked by taggers, a cover picture or junk that
+// holds sync patterns, and the encoder's information frame.
+
+// Two MPEG-2.5 Layer I frames at 12 kHz, one right after the other: a stream by chance.
+void AppendFakeStream(std::vector<uint8_t>& out) {
+    const uint32_t kFakeHeader = 0xFFE714C0;
+    const int kFakeBody = 124;
+    synthetic::AppendFrame(out, kFakeHeader, kFakeBody, 0x21);
+    synthetic::AppendFrame(out, kFakeHeader, kFakeBody, 0x21);
+}
+
+TEST_F(FrameReaderTest, EveryTagInARowIsSkipped) {
+    // Version 4 with a footer, the 10 bytes after its size, then a tag with a "picture".
+    const uint8_t withFooter[] = {'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, 20};
+    bytes.assign(withFooter, withFooter + sizeof withFooter);
+    bytes.resize(bytes.size() + 20 + 10, 0);
+    synthetic::AppendId3(bytes, 400, 0);
+    synthetic::AppendGarbage(bytes, 100);
+    AppendFakeStream(bytes);
+    bytes.resize(bytes.size() + 400 - 100 - 2 * 128, 0);
+    const size_t audioStart = bytes.size();
+    for (int i = 0; i < 3; ++i) synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 7);
+    OpenBytes();
+    ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
+    EXPECT_EQ(0, std::memcmp(reader.FrameData(), &bytes[audioStart], reader.FrameSize()));
+    EXPECT_EQ(CountFrames(), 2);
+}
+
+TEST_F(FrameReaderTest, ASyncPatternInJunkIsNotTakenForTheFirstFrame) {
+    AppendFakeStream(bytes);
+    bytes.resize(128);  // the first fake frame alone
+    synthetic::AppendGarbage(bytes, 500);
+    // A header of the stream's own format whose frame runs into more junk.
+    synthetic::AppendFrame(bytes, kStereoHeader, 200, 0x21);
+    synthetic::AppendGarbage(bytes, 500);
+    // A false header whose last bytes are the first ones of the audio: the search goes on
+    // from the byte after each rejected header, not from the end of its frame.
+    const uint8_t overlapping[] = {0xFF, 0xE7, 0x14};
+    bytes.insert(bytes.end(), overlapping, overlapping + sizeof overlapping);
+    const size_t audioStart = bytes.size();
+    for (int i = 0; i < 3; ++i) synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 7);
+    OpenBytes();
+    ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
+    EXPECT_EQ(0, std::memcmp(reader.FrameData(), &bytes[audioStart], reader.FrameSize()));
+    EXPECT_EQ(reader.Header().layer, 3);
+    EXPECT_EQ(CountFrames(), 2);
+}
+
+TEST_F(FrameReaderTest, AXingFrameCountGivesTheDuration) {
+    // An information frame as encoders write it: its letters after the side information,
+    // a flags word whose lowest bit announces the count, then the count.
+    synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 0);
+    const uint8_t xing[] = {'X', 'i', 'n', 'g', 0, 0, 0, 0x0F, 0, 0, 0x13, 0x88};  // 5000
+    std::memcpy(&bytes[4 + 32], xing, sizeof xing);
+    for (int i = 0; i < 3; ++i) synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 7);
+    OpenBytes();
+    ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
+    EXPECT_EQ(reader.Duration(), uint32_t(5000 * 26.12244987487793));
+    // Without the count's flag the duration is estimated from the file's size.
+    bytes[4 + 32 + 7] = 0x0E;
+    OpenBytes();
+    ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
+    EXPECT_LT(reader.Duration(), 4 * 27u);
 }
 
 TEST_F(FrameReaderTest, AReadErrorIsAFailure) {

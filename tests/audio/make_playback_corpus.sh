@@ -54,6 +54,37 @@ size = len(body)
 syncsafe = bytes([(size >> 21) & 0x7F, (size >> 14) & 0x7F, (size >> 7) & 0x7F, size & 0x7F])
 open(sys.argv[2], 'wb').write(b'ID3\x03\x00\x00' + syncsafe + body + audio)
 PY
+# What comes before the first frame. A fake stream: two MPEG-2.5 Layer I frames at 12 kHz,
+# each header followed by the next, as a cover picture or junk may hold by chance.
+fake_stream="bytes.fromhex('ffe714c0') + bytes(range(124)) + bytes.fromhex('ffe714c0') + bytes(124)"
+# Two ID3v2 tags in a row, the second with a cover picture that carries the fake stream
+# after its end, where viewers do not look.
+convert -seed 16 -size 256x256 plasma:fractal -quality 80 cover.jpg
+python3 - stereo128.mp3 cover.jpg twotags.mp3 <<PY
+import struct, sys
+def tag(version, frames):
+    body = b''.join(frames) + bytes(64)
+    n = len(body)
+    size = bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
+    return b'ID3' + bytes([version, 0, 0]) + size + body
+def frame(name, data):
+    return name + struct.pack('>I', len(data)) + b'\\x00\\x00' + data
+picture = open(sys.argv[2], 'rb').read() + $fake_stream
+first = tag(4, [frame(b'TIT2', b'\\x03A Title\\x00')])
+second = tag(3, [frame(b'APIC', b'\\x00image/jpeg\\x00\\x03\\x00' + picture)])
+open(sys.argv[3], 'wb').write(first + second + open(sys.argv[1], 'rb').read())
+PY
+rm -f cover.jpg
+# Junk in front of the audio: the fake stream's first frame followed by noise, whose bytes
+# hold further sync patterns by chance.
+python3 - stereo128.mp3 junkfront.mp3 <<PY
+import random, sys
+random.seed(17)
+junk = ($fake_stream)[:128] + bytes(random.randrange(256) for _ in range(30000))
+open(sys.argv[2], 'wb').write(junk + open(sys.argv[1], 'rb').read())
+PY
+# Variable bit rate from another writer of the Xing frame, behind an ID3v2.4 tag.
+ffmpeg -loglevel error -y -i stereo44.wav -c:a libmp3lame -q:a 4 vbr_ffmpeg.mp3
 # Garbage without a single 0xFF byte, below and above the 131072-byte search limit.
 python3 -c "
 import random, sys
@@ -93,6 +124,9 @@ add mpeg2_22050.mp3 ok 1 1
 add mpeg2_24000.mp3 ok 1 1
 add mpeg25_11025.mp3 ok 1 1
 add vbr.mp3 ok 0 1
+add vbr_ffmpeg.mp3 ok 0 1
+add twotags.mp3 ok 1 1
+add junkfront.mp3 ok 1 1
 add layer2.mp2 ok 1 1
 add id3v23.mp3 ok 1 1
 add id3v24.mp3 ok 1 1

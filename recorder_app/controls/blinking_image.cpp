@@ -16,13 +16,17 @@ void CBlinkingImage::SetImages(UINT steadyId, UINT blinkId) {
     m_blink = controls::LoadBitmapResource(blinkId);
 }
 
+// Without a window a timer would belong to the thread, and killing one could end another
+// part's thread timer of the same number.
 void CBlinkingImage::StartBlinking() {
+    if (!IsWindow()) return;
     ::SetTimer(m_hWnd, kBlinkTimer, m_periodMs, nullptr);
 }
 
 void CBlinkingImage::StopBlinking() {
-    ::KillTimer(m_hWnd, kBlinkTimer);
     m_phase = true;
+    if (!IsWindow()) return;
+    ::KillTimer(m_hWnd, kBlinkTimer);
     RedrawNow();
 }
 

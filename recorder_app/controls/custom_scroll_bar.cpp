@@ -21,7 +21,7 @@ CCustomScrollBar::~CCustomScrollBar() {
 void CCustomScrollBar::SetRange(uint32_t range) {
     m_range = range;
     if (range != 0) m_thumbWidth = scroll::TrackPixels(m_trackWidth, m_range, m_page);
-    RedrawNow();
+    if (IsWindow()) RedrawNow();
 }
 
 void CCustomScrollBar::SetPage(uint32_t page) {
@@ -31,6 +31,9 @@ void CCustomScrollBar::SetPage(uint32_t page) {
 
 void CCustomScrollBar::SetPos(uint32_t pos) {
     m_pos = scroll::ClampPos(pos, m_range, m_page);
+    // Without a window: no desktop repaint, and no post that would reach this thread instead
+    // of a parent.
+    if (!IsWindow()) return;
     RedrawNow();
     ::PostMessageW(::GetParent(m_hWnd), WM_SCROLL_POSITION_CHANGED, 0, static_cast<LPARAM>(m_pos));
 }

@@ -34,6 +34,9 @@ void CTimeLineCtrl::SetLength(uint32_t length) {
 void CTimeLineCtrl::SetPosition(int32_t position) {
     const uint32_t viewStartOnEntry = m_viewStart;
     m_position = timeline::ClampPosition(position, m_length);
+    // Without a window the repaint would go to the desktop and the post, with no parent to
+    // receive it, would become a message to this thread.
+    if (!IsWindow()) return;
     RedrawNow();
     if (m_linked != nullptr) ::PostMessageW(m_linked, WM_POSITION_CHANGED, 0, static_cast<LPARAM>(m_position));
     ::PostMessageW(::GetParent(m_hWnd), WM_POSITION_CHANGED, 0, static_cast<LPARAM>(m_position));

@@ -12,7 +12,8 @@ CVolumeCtrl::~CVolumeCtrl() {
 
 void CVolumeCtrl::SetLevel(int level) {
     m_level = level;
-    RedrawNow();
+    // Without a window a repaint would go to the desktop.
+    if (IsWindow()) RedrawNow();
 }
 
 void CVolumeCtrl::DoPaint(HDC dc) {

@@ -1,0 +1,117 @@
+// The join of an earlier clip and a new part: cut at a whole frame, and never a lost byte
+// when something fails. The joined result is left as joined.mp3 for an independent check.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include "app/clip_join.h"
+
+namespace {
+
+std::wstring ClipsFolder() {
+    const char* unix = std::getenv("QB_JOIN_CLIPS");
+    std::wstring path = L"Z:";
+    for (const char* c = unix ? unix : ""; *c != '\0'; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    return path;
+}
+
+std::string Bytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A disk with g_diskAllowance bytes free: writes come up short once it is full.
+DWORD g_diskAllowance = 0;
+BOOL WINAPI WriteUntilFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD done, LPOVERLAPPED) {
+    const DWORD now = size < g_diskAllowance ? size : g_diskAllowance;
+    g_diskAllowance -= now;
+    return WriteFile(file, data, now, done, nullptr);
+}
+
+class ClipJoin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::wstring clips = ClipsFolder();
+        work = clips + L"\\work-" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(work.c_str(), nullptr);
+        request.earlier = work + L"\\earlier.mp3";
+        request.part = work + L"\\part.mp3";
+        request.joined = work + L"\\joined.mp3";
+        ASSERT_TRUE(CopyFileW((clips + L"\\earlier.mp3").c_str(), request.earlier.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW((clips + L"\\part.mp3").c_str(), request.part.c_str(), FALSE));
+        earlier = Bytes(request.earlier);
+        part = Bytes(request.part);
+        ASSERT_GT(earlier.size(), 40000u);
+    }
+    void TearDown() override {
+        for (const std::wstring& path : {request.earlier, request.part, request.joined}) DeleteFileW(path.c_str());
+        RemoveDirectoryW(work.c_str());
+    }
+    void ExpectNothingLost(const std::wstring& error) {
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(Bytes(request.earlier), earlier);
+        EXPECT_EQ(Bytes(request.part), part);
+        EXPECT_FALSE(Exists(request.joined) && GetFileAttributesW(request.joined.c_str()) != FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    std::wstring work;
+    JoinRequest request;
+    std::string earlier, part;
+};
+
+TEST_F(ClipJoin, CutsTheEarlierClipAtTheLastFrameBeforeTheCursor) {
+    request.cutAtMostBytes = 2000 * 12;
+    std::wstring error;
+    ASSERT_TRUE(JoinClips(request, error)) << std::string(error.begin(), error.end());
+    EXPECT_FALSE(Exists(request.earlier));
+    EXPECT_FALSE(Exists(request.part));
+    const std::string joined = Bytes(request.joined);
+    ASSERT_GT(joined.size(), part.size());
+    const size_t cut = joined.size() - part.size();
+    // At most one frame (418 bytes at 96 kbit/s) before the cursor, on a frame's start.
+    EXPECT_LE(cut, 24000u);
+    EXPECT_LT(24000u - cut, 418u);
+    EXPECT_EQ(static_cast<unsigned char>(earlier[cut]), 0xFFu);
+    EXPECT_EQ(joined.substr(0, cut), earlier.substr(0, cut));
+    EXPECT_EQ(joined.substr(cut), part);
+    CopyFileW(request.joined.c_str(), (ClipsFolder() + L"\\joined.mp3").c_str(), FALSE);
+}
+
+TEST_F(ClipJoin, ACursorPastTheEarlierClipTakesItWhole) {
+    request.cutAtMostBytes = earlier.size() + 5000;
+    std::wstring error;
+    ASSERT_TRUE(JoinClips(request, error));
+    EXPECT_EQ(Bytes(request.joined), earlier + part);
+}
+
+TEST_F(ClipJoin, FailuresDeleteNothingAndLeaveNoPartialFile) {
+    request.cutAtMostBytes = 24000;
+    std::wstring error;
+    // The joined file cannot be created: a folder holds its name.
+    ASSERT_TRUE(CreateDirectoryW(request.joined.c_str(), nullptr));
+    EXPECT_FALSE(JoinClips(request, error));
+    ExpectNothingLost(error);
+    RemoveDirectoryW(request.joined.c_str());
+
+    // The disk fills up halfway through the part.
+    g_diskAllowance = 30000;
+    const JoinFileApi fullDisk{&WriteUntilFull};
+    EXPECT_FALSE(JoinClips(request, error, fullDisk));
+    ExpectNothingLost(error);
+    EXPECT_FALSE(Exists(request.joined));
+
+    // A source that is gone.
+    const std::wstring missing = request.part;
+    request.part = work + L"\\no-such-part.mp3";
+    EXPECT_FALSE(JoinClips(request, error));
+    request.part = missing;
+    ExpectNothingLost(error);
+}
+
+}  // namespace

@@ -60,8 +60,8 @@ TEST(Startup, ClientAreaFitsTheBackgroundAndButtonsSitWhereLaidOut) {
     ASSERT_TRUE(app.Start());
     RECT client;
     GetClientRect(app.MainWindow(), &client);
-    EXPECT_NEAR(client.right, 290, 6);
-    EXPECT_NEAR(client.bottom, 276, 12);
+    EXPECT_EQ(client.right, 290);
+    EXPECT_EQ(client.bottom, 276);
     RECT publish;
     GetWindowRect(GetDlgItem(app.MainWindow(), IDC_PUBLISH), &publish);
     MapWindowPoints(nullptr, app.MainWindow(), reinterpret_cast<POINT*>(&publish), 2);

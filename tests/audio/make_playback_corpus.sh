@@ -58,19 +58,20 @@ PY
 # each header followed by the next, as a cover picture or junk may hold by chance.
 fake_stream="bytes.fromhex('ffe714c0') + bytes(range(124)) + bytes.fromhex('ffe714c0') + bytes(124)"
 # Two ID3v2 tags in a row, the second with a cover picture that carries the fake stream
-# after its end, where viewers do not look.
+# after its end, where viewers do not look. The first ends in a version 4 footer.
 convert -seed 16 -size 256x256 plasma:fractal -quality 80 cover.jpg
 python3 - stereo128.mp3 cover.jpg twotags.mp3 <<PY
 import struct, sys
-def tag(version, frames):
+def tag(version, frames, flags=0):
     body = b''.join(frames) + bytes(64)
     n = len(body)
     size = bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
-    return b'ID3' + bytes([version, 0, 0]) + size + body
+    footer = b'3DI' + bytes([version, 0, flags]) + size if flags & 0x10 else b''
+    return b'ID3' + bytes([version, 0, flags]) + size + body + footer
 def frame(name, data):
     return name + struct.pack('>I', len(data)) + b'\\x00\\x00' + data
 picture = open(sys.argv[2], 'rb').read() + $fake_stream
-first = tag(4, [frame(b'TIT2', b'\\x03A Title\\x00')])
+first = tag(4, [frame(b'TIT2', b'\\x03A Title\\x00')], flags=0x10)
 second = tag(3, [frame(b'APIC', b'\\x00image/jpeg\\x00\\x03\\x00' + picture)])
 open(sys.argv[3], 'wb').write(first + second + open(sys.argv[1], 'rb').read())
 PY

@@ -11,13 +11,21 @@
 namespace {
 
 constexpr DWORD kPollMs = 100;
+constexpr DWORD kBufferWaitMs = 10000;
 constexpr DWORD kBuffersPerSecond = 10;  // 100 ms blocks
+
+// Failures of the inner stop.
+constexpr int kUnprepareSecondFailed = -1;
+constexpr int kUnprepareFirstFailed = -2;
+constexpr int kCloseFailed = -3;
+constexpr int kBuffersKept = -4;
 
 }  // namespace
 
 CaptureEngine::CaptureEngine(const WaveInApi& api) : m_api(api) {}
 
 // A running engine is not stopped here: at process exit the device goes with the process.
+// An engine whose blocks must all be kept stops itself in its own destructor.
 CaptureEngine::~CaptureEngine() = default;
 
 DWORD CaptureEngine::WorkerBody(void* engine) {
@@ -140,55 +148,50 @@ int CaptureEngine::QueueBuffers() {
     return kCaptureOk;
 }
 
-// Waits until the device has handed back every queued buffer. A buffer the worker
-// re-queued just as running was cleared slipped past the first reset; resetting again
-// hands it back too.
-void CaptureEngine::WaitForBuffers() {
-    m_api.reset(m_device);
-    while (m_returned < m_queued) {
-        Sleep(kPollMs);
-        if (m_returned < m_queued) m_api.reset(m_device);
+// Waits until the device has handed back every queued buffer, resetting it before each
+// poll: a buffer the worker re-queued just as running was cleared slipped past the first
+// reset. An unplugged or hung device may never hand them back; after a failed reset, or
+// about ten seconds, it is given up on rather than freezing the caller.
+bool CaptureEngine::WaitForBuffers() {
+    for (DWORD waited = 0; m_returned < m_queued; waited += kPollMs) {
+        if (waited >= kBufferWaitMs || m_api.reset(m_device) != MMSYSERR_NOERROR)
+            return m_returned >= m_queued;
+        m_api.wait(kPollMs);
     }
+    return true;
 }
 
-// The inner stop: 0, or -1 / -2 when unpreparing header 2 / 1 fails, -3 when closing fails.
-// On failure the device stays open and the engine busy, since the device may still own
-// the buffers.
+// The inner stop, also undoing a Start at whatever step it failed: 0, or -1 / -2 when
+// unpreparing header 2 / 1 fails, -3 when closing fails, -4 when the buffers do not come
+// back. On failure the device stays open, the buffers allocated and the engine busy, since
+// the device may still own them. Once every buffer is back the worker hands nothing more
+// on, so OnStopped runs then, whatever the device calls after it answer.
 int CaptureEngine::StopDevice() {
     m_running = false;
-    WaitForBuffers();
-    if (m_api.unprepareHeader(m_device, &m_headers[1], sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
-        return -1;
-    if (m_api.unprepareHeader(m_device, &m_headers[0], sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
-        return -2;
-    m_prepared = 0;
-    if (m_api.close(m_device) != MMSYSERR_NOERROR) return -3;
-    m_device = nullptr;
-    VirtualFree(m_memory, 0, MEM_RELEASE);
-    m_memory = nullptr;
+    if (m_queued > 0 && !WaitForBuffers()) return kBuffersKept;
     m_queued = 0;
-    m_busy = false;
     OnStopped();
-    return 0;
-}
-
-// Undoes a Start that failed after the device opened, whatever step it reached.
-void CaptureEngine::AbortStart() {
-    m_running = false;
-    if (m_queued > 0) WaitForBuffers();
-    while (m_prepared > 0) {
-        --m_prepared;
-        m_api.unprepareHeader(m_device, &m_headers[m_prepared], sizeof(WAVEHDR));
-    }
-    m_api.close(m_device);
+    for (; m_prepared > 0; --m_prepared)
+        if (m_api.unprepareHeader(m_device, &m_headers[m_prepared - 1], sizeof(WAVEHDR)) !=
+            MMSYSERR_NOERROR)
+            return m_prepared == 2 ? kUnprepareSecondFailed : kUnprepareFirstFailed;
+    if (m_api.close(m_device) != MMSYSERR_NOERROR) return kCloseFailed;
     m_device = nullptr;
     if (m_memory) VirtualFree(m_memory, 0, MEM_RELEASE);
     m_memory = nullptr;
-    m_queued = 0;
-    m_started = false;
     m_busy = false;
-    OnStopped();
-    EndWorker();
+    return 0;
+}
+
+// Undoes a Start that failed after the device opened. A device that cannot be let go of
+// keeps the engine busy, as after a failed Stop, and keeps its worker to post to.
+void CaptureEngine::AbortStart() {
+    m_started = false;
+    if (StopDevice() == 0) EndWorker();
+}
+
+bool CaptureEngine::WorkerAlive() const {
+    return m_worker && WaitForSingleObject(m_worker, 0) == WAIT_TIMEOUT;
 }
 
 int CaptureEngine::Stop() {

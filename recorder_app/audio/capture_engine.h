@@ -28,7 +28,9 @@ public:
     // On any failure nothing is left running: device closed, buffers freed, worker ended.
     int Start(WORD channels, DWORD sampleRate);
     // Stops capturing once every captured sample (the partial blocks too) has been handed
-    // on. Does nothing and returns 0 when not started.
+    // on. Does nothing and returns 0 when not started. A device that does not hand its
+    // buffers back within about ten seconds, or cannot be closed, is left open with the
+    // buffers and the engine busy (a later Start returns -3); Stop returns -1 then.
     int Stop();
     // First sample of the most recent non-empty block; stays readable after Stop.
     std::int16_t Level() const { return m_level.load(); }
@@ -39,8 +41,12 @@ protected:
     virtual int OnDeviceOpened() { return 0; }
     // A block of captured bytes, on the worker thread, while the engine is busy.
     virtual void OnBlock(const BYTE* /*data*/, DWORD /*bytes*/) {}
-    // Every buffer is back and the device is closed (or Start was aborted).
+    // Every buffer is back (at a Stop, or at a Start that failed after the device opened):
+    // OnBlock will not be called again, even if closing the device then fails.
     virtual void OnStopped() {}
+    // The worker still runs: false after ExitProcess has ended it, when stopping could
+    // only wait for buffers that nobody will take back.
+    bool WorkerAlive() const;
 
 private:
     static DWORD WorkerBody(void* engine);
@@ -49,7 +55,7 @@ private:
     bool StartWorker();
     void EndWorker();
     int QueueBuffers();
-    void WaitForBuffers();
+    bool WaitForBuffers();
     int StopDevice();
     void AbortStart();
 

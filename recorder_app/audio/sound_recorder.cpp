@@ -15,10 +15,20 @@ int RecordingEngine::Start(const wchar_t* targetPath, WORD channels, DWORD sampl
         m_encoderConfigured =
             encoder_binding::Configure(sampleRate, mode, bitrateKbps, kNoMaxBitrate) == 0;
     }
-    return CaptureEngine::Start(channels, sampleRate);
+    m_createdTarget = false;
+    const int result = CaptureEngine::Start(channels, sampleRate);
+    // An empty or nearly empty MP3 would pass for a recording. A stream still open was
+    // kept by a device that could not be let go of; the worker may still write to it.
+    if (result != kCaptureOk && m_createdTarget && !m_stream) DeleteFileW(m_targetPath.c_str());
+    return result;
+}
+
+RecordingEngine::~RecordingEngine() {
+    if (WorkerAlive()) Stop();
 }
 
 int RecordingEngine::OnDeviceOpened() {
+    m_createdTarget = GetFileAttributesW(m_targetPath.c_str()) == INVALID_FILE_ATTRIBUTES;
     m_stream = EncoderStream::Open(m_targetPath.c_str());
     return m_stream ? kCaptureOk : kRecorderEncoderFailed;
 }

@@ -18,10 +18,14 @@ constexpr int kRecorderEncoderFailed = -4;
 class RecordingEngine : public CaptureEngine {
 public:
     explicit RecordingEngine(const WaveInApi& api) : CaptureEngine(api) {}
+    // A recording still running at exit is stopped, so that its file is complete before
+    // the runtime closes the files.
+    ~RecordingEngine() override;
 
     // 0 recording; -1 device, -2 buffers (see CaptureEngine), -3 already recording,
     // kRecorderEncoderFailed. The encoder library is configured on the first start (and
     // again at a later start while it has not loaded) from channels, rate and bitrate.
+    // A Start that fails leaves no file behind that it created.
     int Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate, DWORD bitrateKbps);
 
 private:
@@ -31,6 +35,7 @@ private:
 
     std::wstring m_targetPath;
     bool m_encoderConfigured = false;
+    bool m_createdTarget = false;  // the target did not exist before this start opened it
     // Set by the caller's thread before capture starts, cleared only after the worker has
     // handed back every buffer.
     EncoderStream* m_stream = nullptr;
@@ -41,7 +46,8 @@ class SoundRecorder {
 public:
     static int Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate,
                      DWORD bitrateKbps);
-    // 0, or -1 when the device could not be closed. The file is complete when it returns.
+    // 0, or -1 when the device kept its buffers or could not be closed. The file is
+    // complete when it returns, unless the buffers never came back.
     static int Stop();
     static std::int16_t Level();
 };

@@ -4,6 +4,6 @@
 const WaveInApi& WinmmWaveIn() {
     static const WaveInApi api = {waveInOpen,      waveInPrepareHeader, waveInUnprepareHeader,
                                   waveInAddBuffer, waveInStart,         waveInReset,
-                                  waveInClose};
+                                  waveInClose,     Sleep};
     return api;
 }

@@ -233,3 +233,49 @@ TEST(CaptureEngine, AFailedCloseLeavesTheEngineBusy) {
     EXPECT_FALSE(MemoryIsFree(device.prepared[0]->lpData));
     EXPECT_EQ(engine.Start(1, 44100), kCaptureAlreadyRunning);
 }
+
+// An unplugged or hung device that never hands its buffers back must not freeze the window
+// on stop: Stop gives up after about ten seconds and keeps what the device may still own.
+TEST(CaptureEngine, ADeviceThatKeepsItsBuffersFailsStopAfterTenSeconds) {
+    FakeWaveInScript script;
+    script.hung = true;
+    FakeWaveIn& device = FakeWaveIn::Reset(script);
+    LoggingEngine engine;
+    ASSERT_EQ(engine.Start(1, 44100), kCaptureOk);
+    EXPECT_EQ(engine.Stop(), kCaptureStopFailed);
+    EXPECT_EQ(device.WaitedMs(), 10000u);
+    EXPECT_EQ(device.Calls().back(), "reset");  // neither unprepared nor closed
+    EXPECT_EQ(engine.stoppedCalls, 0);          // the worker may still hand blocks on
+    EXPECT_TRUE(engine.IsBusy());
+    EXPECT_FALSE(MemoryIsFree(device.prepared[0]->lpData));
+    EXPECT_TRUE(ThreadIsRunning(static_cast<DWORD>(device.callback)));
+    EXPECT_EQ(engine.Start(1, 44100), kCaptureAlreadyRunning);
+}
+
+TEST(CaptureEngine, AFailedResetFailsStopAtOnce) {
+    FakeWaveInScript script;
+    script.resetResult = MMSYSERR_NODRIVER;
+    FakeWaveIn& device = FakeWaveIn::Reset(script);
+    LoggingEngine engine;
+    ASSERT_EQ(engine.Start(1, 44100), kCaptureOk);
+    EXPECT_EQ(engine.Stop(), kCaptureStopFailed);
+    EXPECT_EQ(device.WaitedMs(), 0u);
+    EXPECT_TRUE(engine.IsBusy());
+    EXPECT_FALSE(MemoryIsFree(device.prepared[0]->lpData));
+}
+
+// A Start undone after the device opened, whose device then cannot be closed: as after a
+// failed Stop, the buffers stay with the device and the engine stays busy.
+TEST(CaptureEngine, AFailedCloseDuringAnUndoneStartLeavesTheEngineBusy) {
+    FakeWaveInScript script;
+    script.startResult = MMSYSERR_ERROR;
+    script.closeResult = MMSYSERR_ERROR;
+    FakeWaveIn& device = FakeWaveIn::Reset(script);
+    LoggingEngine engine;
+    EXPECT_EQ(engine.Start(1, 44100), kCaptureBuffersFailed);
+    EXPECT_EQ(device.Calls().back(), "close");
+    EXPECT_EQ(engine.stoppedCalls, 1);  // every buffer came back before the close
+    EXPECT_TRUE(engine.IsBusy());
+    EXPECT_FALSE(MemoryIsFree(device.prepared[0]->lpData));
+    EXPECT_EQ(engine.Start(1, 44100), kCaptureAlreadyRunning);
+}

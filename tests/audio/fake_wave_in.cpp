@@ -17,6 +17,7 @@ MMRESULT WINAPI FakeAddBuffer(HWAVEIN, WAVEHDR* header, UINT) { return g_device-
 MMRESULT WINAPI FakeStart(HWAVEIN) { return g_device->Start(); }
 MMRESULT WINAPI FakeReset(HWAVEIN) { return g_device->ResetDevice(); }
 MMRESULT WINAPI FakeClose(HWAVEIN) { return g_device->Close(); }
+void WINAPI FakeWait(DWORD ms) { g_device->Wait(ms); }
 
 void Fill(WAVEHDR* header, DWORD bytes, short firstSample) {
     short* samples = reinterpret_cast<short*>(header->lpData);
@@ -35,7 +36,7 @@ FakeWaveIn& FakeWaveIn::Reset(const FakeWaveInScript& script) {
 
 const WaveInApi& FakeWaveIn::Api() {
     static const WaveInApi api = {FakeOpen,      FakePrepare, FakeUnprepare, FakeAddBuffer,
-                                  FakeStart,     FakeReset,   FakeClose};
+                                  FakeStart,     FakeReset,   FakeClose,     FakeWait};
     return api;
 }
 
@@ -52,6 +53,19 @@ std::vector<std::string> FakeWaveIn::Calls() {
 size_t FakeWaveIn::Queued() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_queue.size();
+}
+
+DWORD FakeWaveIn::WaitedMs() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_waitedMs;
+}
+
+void FakeWaveIn::Wait(DWORD ms) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_waitedMs += ms;
+    }
+    if (!m_script.hung) Sleep(ms);
 }
 
 void FakeWaveIn::Post(UINT message, WAVEHDR* header) {
@@ -107,6 +121,7 @@ MMRESULT FakeWaveIn::ResetDevice() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_calls.push_back("reset");
+        if (m_script.hung || m_script.resetResult != MMSYSERR_NOERROR) return m_script.resetResult;
         back.swap(m_queue);
     }
     for (WAVEHDR* header : back) Post(MM_WIM_DATA, header);

@@ -18,6 +18,10 @@ struct FakeWaveInScript {
     int failAddBufferCall = 0;  // 1-based, counting the worker's re-queues too
     MMRESULT startResult = MMSYSERR_NOERROR;
     MMRESULT closeResult = MMSYSERR_NOERROR;
+    MMRESULT resetResult = MMSYSERR_NOERROR;  // a failed reset hands nothing back
+    // Unplugged or hung: reset hands nothing back, and the engine's waits for it are only
+    // counted, not slept, since nothing can come back anyway.
+    bool hung = false;
 };
 
 class FakeWaveIn {
@@ -35,6 +39,8 @@ public:
 
     std::vector<std::string> Calls();
     size_t Queued();
+    // Milliseconds the engine has waited for the device.
+    DWORD WaitedMs();
     WAVEFORMATEX format{};
     DWORD_PTR callback = 0;
     DWORD openFlags = 0;
@@ -48,6 +54,7 @@ public:
     MMRESULT Start();
     MMRESULT ResetDevice();
     MMRESULT Close();
+    void Wait(DWORD ms);
 
 private:
     void Log(const std::string& call);
@@ -61,6 +68,7 @@ private:
     int m_prepareCalls = 0;
     int m_addCalls = 0;
     int m_handled = 0;  // buffers taken back by the worker or refused to it
+    DWORD m_waitedMs = 0;
 };
 
 // A HANDLE to the callback thread (the engine's worker), or null when it has ended.

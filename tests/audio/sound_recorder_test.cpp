@@ -68,3 +68,52 @@ TEST(SoundRecorder, EachRecordingTruncatesItsTarget) {
     EXPECT_EQ(recorder.Stop(), 0);
     EXPECT_EQ(ReadWholeFile(path), "ZZZZZ");
 }
+
+// Every buffer came back, but the device cannot be closed: the encoder tail is still
+// written and the file closed, so that it can be read, joined and deleted.
+TEST(SoundRecorder, AFailedCloseStillCompletesTheFile) {
+    FakeWaveInScript script;
+    script.closeResult = MMSYSERR_ERROR;
+    FakeWaveIn& device = FakeWaveIn::Reset(script);
+    TempFolder folder;
+    const std::wstring path = folder.Path(L"episode.mp3");
+    RecordingEngine recorder(FakeWaveIn::Api());
+    ASSERT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureOk);
+    ASSERT_TRUE(LoadFakeEncoder());
+    ASSERT_TRUE(device.Deliver(8820, 0));
+    EXPECT_EQ(recorder.Stop(), kCaptureStopFailed);
+    EXPECT_EQ(FakeLog().deinitCalls, 1);
+    EXPECT_EQ(FakeLog().closeCalls, 1);
+    EXPECT_EQ(ReadWholeFile(path), "bbbbbbbcccccccdddddddeeeeeeeZZZZZ");
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+}
+
+// A Start that fails after the file was created would leave an empty MP3 that passes for
+// a recording.
+TEST(SoundRecorder, AFailedStartRemovesTheFileItCreated) {
+    FakeWaveInScript script;
+    script.startResult = MMSYSERR_ERROR;
+    FakeWaveIn::Reset(script);
+    TempFolder folder;
+    const std::wstring path = folder.Path(L"episode.mp3");
+    RecordingEngine recorder(FakeWaveIn::Api());
+    EXPECT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureBuffersFailed);
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_FALSE(recorder.IsBusy());
+}
+
+// At exit the recording is stopped before the runtime closes the files.
+TEST(SoundRecorder, DestroyingARunningRecorderCompletesTheFile) {
+    FakeWaveIn& device = FakeWaveIn::Reset();
+    TempFolder folder;
+    const std::wstring path = folder.Path(L"episode.mp3");
+    {
+        RecordingEngine recorder(FakeWaveIn::Api());
+        ASSERT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureOk);
+        ASSERT_TRUE(LoadFakeEncoder());
+        ASSERT_TRUE(device.Deliver(8820, 0));
+    }
+    EXPECT_EQ(device.Calls().back(), "close");
+    EXPECT_FALSE(ThreadIsRunning(static_cast<DWORD>(device.callback)));
+    EXPECT_EQ(ReadWholeFile(path), "bbbbbbbcccccccdddddddeeeeeeeZZZZZ");
+}

@@ -10,7 +10,9 @@ constexpr uint32_t kHalfRateFrom = 48000;
 
 }  // namespace
 
-ClipPlayer::ClipPlayer() {
+ClipPlayer::ClipPlayer() : ClipPlayer(WinmmWaveOut()) {}
+
+ClipPlayer::ClipPlayer(const WaveOutApi& output) : m_output(output) {
     m_threadEnded = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 }
 
@@ -93,10 +95,17 @@ bool ClipPlayer::Play() {
     // ended event is reused.
     ForgetWorker();
     ResetEvent(m_threadEnded);
+    // A Stop that read the playing state just as the last worker ended on its own set the
+    // request after that worker had cleared it; left standing, it would end this playback
+    // after one frame.
+    m_stopRequested = false;
     // Playing before the worker exists: a worker that finishes at once (a range beyond the
     // clip) must find the state it ends.
     m_state = kPlaying;
     m_outputFailed = false;
+    // The caller may ask for the position as soon as Play returns, and even after a failed
+    // Play; the worker takes the time again once the output is open, before it signals.
+    m_params.startTime = timeGetTime();
     m_worker = CreateThread(nullptr, 0, GuardedThread<&ClipPlayer::WorkerBody>, this, 0, nullptr);
     if (m_worker) WaitForSingleObject(m_threadStarted, INFINITE);
     CloseHandle(m_threadStarted);

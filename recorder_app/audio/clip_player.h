@@ -21,6 +21,8 @@ public:
     static constexpr uint32_t kToEnd = 0xFFFFFFFFu;
 
     ClipPlayer();
+    // A player on another wave-output table (a scripted device).
+    explicit ClipPlayer(const WaveOutApi& output);
     ClipPlayer(const ClipPlayer&) = delete;
     ClipPlayer& operator=(const ClipPlayer&) = delete;
     ~ClipPlayer();

@@ -32,8 +32,9 @@ DWORD ClipPlayer::RunWorker() {
         SetEvent(m_threadEnded);
         return 1;
     }
-    SetEvent(m_threadStarted);
+    // Taken before the signal, so that Play returns with this playback's start time.
     m_params.startTime = timeGetTime();
+    SetEvent(m_threadStarted);
 
     NotificationPump pump(m_output);
     PlaybackLoop loop(m_reader, m_decoder, m_pcm);

@@ -7,6 +7,7 @@ list(APPEND audio_sources
   ${CMAKE_CURRENT_LIST_DIR}/pcm_accumulator.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mp3_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/playback_loop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wave_out_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wave_output.cpp
   ${CMAKE_CURRENT_LIST_DIR}/clip_player.cpp
   ${CMAKE_CURRENT_LIST_DIR}/clip_player_worker.cpp)

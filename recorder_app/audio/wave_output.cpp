@@ -1,3 +1,6 @@
+// The wave-output device of the playback worker. Every wait for the device is bounded: a
+// device that stops returning blocks is reset after a stall and let go of at close, so the
+// worker always ends and the callers that wait for it return.
 #include "audio/wave_output.h"
 
 #include <cstring>
@@ -15,7 +18,8 @@ bool WaveOutput::Open(const PlayerParams& params) {
     m_queueDepth = params.queueDepth ? params.queueDepth : 1;
     m_firstBlock = true;
     m_firstQueuedAt = 0;
-    if (waveOutGetNumDevs() == 0) return false;
+    m_stalled = false;
+    if (m_api.getNumDevs() == 0) return false;
 
     WAVEFORMATEX format = {};
     format.wFormatTag = WAVE_FORMAT_PCM;
@@ -26,18 +30,18 @@ bool WaveOutput::Open(const PlayerParams& params) {
     format.nBlockAlign = static_cast<WORD>(params.bitsPerSample / 8 * params.channels);
     format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
     HWAVEOUT device = nullptr;
-    if (waveOutOpen(&device, params.device, &format, GetCurrentThreadId(), 0,
+    if (m_api.open(&device, params.device, &format, GetCurrentThreadId(), 0,
                     CALLBACK_THREAD) != MMSYSERR_NOERROR)
         return false;
     m_device = device;
-    waveOutReset(m_device);
+    m_api.reset(m_device);
     HandleNotifications();
-    Sleep(kWaitMs);
+    m_api.wait(kWaitMs);
     return true;
 }
 
 bool WaveOutput::WriteBlock(const uint8_t* pcm, uint32_t length) {
-    if (!m_device) return false;
+    if (!m_device || m_stalled) return false;
     if (m_firstBlock) {
         // The device's first block tends to come out broken; it is dropped, not played.
         m_firstBlock = false;
@@ -66,12 +70,12 @@ bool WaveOutput::WriteBlock(const uint8_t* pcm, uint32_t length) {
     header->dwBufferLength = length;
     header->dwFlags = 0;
     header->dwUser = reinterpret_cast<DWORD_PTR>(dataMemory);
-    if (waveOutPrepareHeader(m_device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    if (m_api.prepareHeader(m_device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
         ReleaseBlock(header);
         return false;
     }
-    if (waveOutWrite(m_device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
-        waveOutUnprepareHeader(m_device, header, sizeof(WAVEHDR));
+    if (m_api.write(m_device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+        m_api.unprepareHeader(m_device, header, sizeof(WAVEHDR));
         ReleaseBlock(header);
         return false;
     }
@@ -104,8 +108,8 @@ void WaveOutput::PumpMessages() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == MM_WOM_DONE) {
             WAVEHDR* header = reinterpret_cast<WAVEHDR*>(msg.lParam);
-            waveOutUnprepareHeader(reinterpret_cast<HWAVEOUT>(msg.wParam), header,
-                                   sizeof(WAVEHDR));
+            m_api.unprepareHeader(reinterpret_cast<HWAVEOUT>(msg.wParam), header,
+                                  sizeof(WAVEHDR));
             ReleaseBlock(header);
             if (m_queued) --m_queued;
         } else {
@@ -116,18 +120,20 @@ void WaveOutput::PumpMessages() {
 }
 
 bool WaveOutput::WaitForQueueBelow(uint32_t limit) {
-    DWORD lastProgress = GetTickCount();
     uint32_t lastQueued = m_queued;
+    DWORD idleMs = 0;
     HandleNotifications();
     while (m_queued >= limit) {
-        Sleep(kWaitMs);
+        m_api.wait(kWaitMs);
         HandleNotifications();
         if (m_queued != lastQueued) {
             lastQueued = m_queued;
-            lastProgress = GetTickCount();
-        } else if (GetTickCount() - lastProgress > kStallMs) {
-            // A device that stopped returning blocks would otherwise hold the worker forever.
+            idleMs = 0;
+        } else if ((idleMs += kWaitMs) > kStallMs) {
+            // A device that stopped returning blocks would otherwise hold the worker forever;
+            // waiting for it again at the end of the playback would only double the wait.
             Reset();
+            m_stalled = true;
             return false;
         }
     }
@@ -135,16 +141,16 @@ bool WaveOutput::WaitForQueueBelow(uint32_t limit) {
 }
 
 void WaveOutput::Drain() {
-    if (m_device) WaitForQueueBelow(1);
+    if (m_device && !m_stalled) WaitForQueueBelow(1);
 }
 
 void WaveOutput::Reset() {
     if (!m_device) return;
-    waveOutReset(m_device);
+    m_api.reset(m_device);
     // The returned blocks arrive as notifications; each one frees its memory.
     for (int tries = 0; m_queued && tries < kResetTries; ++tries) {
         PumpMessages();
-        if (m_queued) Sleep(kResetWaitMs);
+        if (m_queued) m_api.wait(kResetWaitMs);
     }
     m_queued = 0;
 }
@@ -152,9 +158,10 @@ void WaveOutput::Reset() {
 void WaveOutput::Close() {
     if (!m_device) return;
     // Blocks given up on by Reset may still come back; each one frees its memory.
-    while (waveOutClose(m_device) == WAVERR_STILLPLAYING) {
+    for (DWORD waited = 0; m_api.close(m_device) == WAVERR_STILLPLAYING; waited += kWaitMs) {
+        if (waited >= kCloseGiveUpMs) break;
         PumpMessages();
-        Sleep(kWaitMs);
+        m_api.wait(kWaitMs);
     }
     m_device = nullptr;
     m_queued = 0;

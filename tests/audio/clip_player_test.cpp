@@ -1,6 +1,7 @@
 // The clip player's states and operations, on the test environment's null sink. What it
 // sounds like is checked by player_sound_test.sh, which records the sink.
 #include "audio/clip_player.h"
+#include "fake_wave_out.h"
 #include "playback_corpus.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,11 @@ bool WaitWhileState(ClipPlayer& player, int state, DWORD ms) {
 }
 
 std::wstring Clip(const char* name) { return corpus::PathOf(name); }
+
+// The start time is this playback's, taken between the two clock readings.
+bool StartTimeBetween(const ClipPlayer& player, DWORD before, DWORD after) {
+    return player.GetStartTime() - before <= after - before;
+}
 
 TEST(ClipPlayerStates, ANewPlayerIsClosedAndRefusesWhatNeedsAFile) {
     ClipPlayer player;
@@ -112,12 +118,13 @@ TEST(ClipPlayerRange, The48000HzClipIsSynthesisedAtHalfRateAndTheNextOneIsNot) {
 
 TEST(ClipPlayerPlayback, PlayTwiceFailsAndStopReturnsToFileOpen) {
     ClipPlayer player;
+    const DWORD before = timeGetTime();
     ASSERT_TRUE(player.PlayRange(Clip("stereo128.mp3").c_str(), 0, kNone));
+    EXPECT_TRUE(StartTimeBetween(player, before, timeGetTime()));
     EXPECT_EQ(player.GetState(), ClipPlayer::kPlaying);
     EXPECT_FALSE(player.Play());
     EXPECT_FALSE(player.Prepare());
     EXPECT_FALSE(player.SetOwnerWindow(nullptr));
-    EXPECT_NE(player.GetStartTime(), 0u);
     // Wait until sound is queued, then stop well before the ten seconds are over.
     const DWORD start = GetTickCount();
     while (player.FirstBlockQueuedAt() == 0 && GetTickCount() - start < 20000) Sleep(10);
@@ -191,7 +198,10 @@ TEST(ClipPlayerPlayback, AnUnknownDeviceFailsPlayAndKeepsTheClipReady) {
     ASSERT_TRUE(player.SetFile(Clip("recording.mp3").c_str()));
     ASSERT_TRUE(player.Open());
     ASSERT_TRUE(player.Prepare());
+    const DWORD before = timeGetTime();
     EXPECT_FALSE(player.Play());
+    // The position read after a failed Play starts now, not at an earlier playback.
+    EXPECT_TRUE(StartTimeBetween(player, before, timeGetTime()));
     EXPECT_EQ(player.GetState(), ClipPlayer::kReady);
     EXPECT_FALSE(player.PlayRange(Clip("recording.mp3").c_str(), 0, kNone));
     EXPECT_EQ(player.GetState(), ClipPlayer::kReady);
@@ -236,6 +246,24 @@ TEST(ClipPlayerPlayback, AClipLockedWhilePlayingEndsThePlayback) {
     CloseHandle(other);
     player.Close();
     DeleteFileW(copy.c_str());
+}
+
+// A device that takes blocks and never hands one back (hung, unplugged): the playback gives
+// it up after the stall wait and a bounded close, and ends by itself, so that Stop and Close
+// never wait for it for ever.
+TEST(ClipPlayerHungDevice, ThePlaybackEndsByItself) {
+    hung_wave_out::Reset();
+    ClipPlayer player(hung_wave_out::Api());
+    ASSERT_TRUE(player.PlayRange(Clip("recording.mp3").c_str(), 0, kNone));
+    ASSERT_TRUE(WaitWhileState(player, ClipPlayer::kPlaying, 30000));
+    EXPECT_EQ(player.GetState(), ClipPlayer::kEnded);
+    // one stall wait, then a second of the reset's wait for returned blocks and the close
+    EXPECT_GT(hung_wave_out::WaitedMs(), WaveOutput::kStallMs);
+    EXPECT_LT(hung_wave_out::WaitedMs(), WaveOutput::kStallMs + 1000 + WaveOutput::kCloseGiveUpMs + 200);
+    const int closeCalls = hung_wave_out::CloseCalls();
+    EXPECT_GT(closeCalls, 1);
+    EXPECT_TRUE(player.Close());
+    EXPECT_EQ(hung_wave_out::CloseCalls(), closeCalls);  // the handle was let go of
 }
 
 // Run by CTest with the sound server out of reach (QB_EXPECT_NO_DEVICE=1): no device at all.

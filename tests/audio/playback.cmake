@@ -28,6 +28,7 @@ gtest_discover_tests(playback_tests
 # The player on the real sound path: states and operations...
 add_executable(player_tests
   ${CMAKE_CURRENT_LIST_DIR}/clip_player_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fake_wave_out.cpp
   ${CMAKE_CURRENT_LIST_DIR}/playback_corpus.cpp)
 target_link_libraries(player_tests PRIVATE audio gtest_main)
 target_include_directories(player_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "wipe_text.h"
 
 constexpr int REQUEST_LOGIN = 1;
 constexpr int REQUEST_PUBLISH = 2;
@@ -13,13 +14,16 @@ constexpr int REQUEST_PUBLISH = 2;
 constexpr char kAudioFilePart[] = "audio_file";
 constexpr char kAudioContentType[] = "audio/mpeg";
 
+// The values hold the password: each is wiped when the part goes away.
 struct FormTextPart {
+    ~FormTextPart() { WipeText(&value); }
     std::string name;
     std::string value;
 };
 
-// Inputs of one request, already converted to UTF-8.
+// Inputs of one request, already converted to UTF-8; the password is wiped with it.
 struct RequestFormInput {
+    ~RequestFormInput() { WipeText(&password); }
     int type = REQUEST_LOGIN;
     std::string login;
     std::string password;

@@ -48,7 +48,8 @@ ParsedReply ParseServiceReply(const std::string& reply) {
     }
     if (first.compare(0, 2, "OK") == 0) {
         parsed.outcome = ReplyOutcome::Ok;
-        for (std::string line = reader.NextLine(); !line.empty(); line = reader.NextLine())
+        for (std::string line = reader.NextLine(); !line.empty() && parsed.podcasts.size() < kMaxPodcastEntries;
+             line = reader.NextLine())
             parsed.podcasts.push_back(ParsePodcastLine(line));
         return parsed;
     }

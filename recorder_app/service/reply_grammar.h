@@ -32,10 +32,14 @@ ReplyPodcastLine ParsePodcastLine(const std::string& line);
 
 enum class ReplyOutcome { Ok, Nothing, Failed };
 
+// A real account has a handful of podcasts; a reply that lists more is cut here, so that a
+// hostile one cannot fill the podcast list with a million entries.
+constexpr size_t kMaxPodcastEntries = 1000;
+
 struct ParsedReply {
     ReplyOutcome outcome = ReplyOutcome::Nothing;
     std::string failMessage;  // UTF-8; empty when the server gave no "FAIL " message
-    std::vector<ReplyPodcastLine> podcasts;
+    std::vector<ReplyPodcastLine> podcasts;  // at most kMaxPodcastEntries, the first ones
 };
 
 ParsedReply ParseServiceReply(const std::string& reply);

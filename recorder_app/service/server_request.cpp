@@ -5,12 +5,14 @@
 #include "app/log_file.h"
 #include "app/version.h"
 #include "form_values.h"
+#include "log_escape.h"
 #include "reply_grammar.h"
 #include "service_messages.h"
 #include "settings.h"
 #include "text_encoding.h"
 #include "transfer_loop.h"
 #include "upload_file.h"
+#include "wipe_text.h"
 
 namespace {
 
@@ -35,25 +37,36 @@ std::string UserAgent() {
 // Owns the form and the transfer handle for one perform.
 struct Transfer {
     CURL* handle = curl_easy_init();
-    curl_httppost* form = nullptr;
-    curl_httppost* last = nullptr;
+    curl_mime* form = nullptr;
     ~Transfer() {
         if (handle != nullptr) curl_easy_cleanup(handle);
-        curl_formfree(form);
+        curl_mime_free(form);
     }
 };
 
 // The text parts in their order, then for a publication the file, streamed from its handle.
+// The form is built with libcurl's MIME interface rather than curl_formadd, whose streamed
+// parts take no seek callback: libcurl could then never rewind the file to send the body
+// again. The parts come out on the wire exactly as curl_formadd would write them: text parts
+// without a type, the file part with its name and type. Every size is stated, so the body has
+// a Content-Length and is never sent chunked (curl_formadd took an empty file's size as
+// unknown).
 bool AddFormParts(Transfer* transfer, const RequestFormInput& input, UploadFile* file, const std::string& fileName) {
+    transfer->form = curl_mime_init(transfer->handle);
+    if (transfer->form == nullptr) return false;
     for (const FormTextPart& part : BuildTextParts(input)) {
-        if (curl_formadd(&transfer->form, &transfer->last, CURLFORM_COPYNAME, part.name.c_str(),
-                         CURLFORM_COPYCONTENTS, part.value.c_str(), CURLFORM_END) != CURL_FORMADD_OK)
+        curl_mimepart* field = curl_mime_addpart(transfer->form);
+        if (field == nullptr || curl_mime_name(field, part.name.c_str()) != CURLE_OK ||
+            curl_mime_data(field, part.value.data(), part.value.size()) != CURLE_OK)
             return false;
     }
     if (file == nullptr) return true;
-    return curl_formadd(&transfer->form, &transfer->last, CURLFORM_COPYNAME, kAudioFilePart, CURLFORM_STREAM, file,
-                        CURLFORM_CONTENTLEN, static_cast<curl_off_t>(file->Size()), CURLFORM_FILENAME,
-                        fileName.c_str(), CURLFORM_CONTENTTYPE, kAudioContentType, CURLFORM_END) == CURL_FORMADD_OK;
+    curl_mimepart* audio = curl_mime_addpart(transfer->form);
+    return audio != nullptr && curl_mime_name(audio, kAudioFilePart) == CURLE_OK &&
+           curl_mime_data_cb(audio, static_cast<curl_off_t>(file->Size()), &UploadFile::Read, &UploadFile::Seek,
+                             nullptr, file) == CURLE_OK &&
+           curl_mime_filename(audio, fileName.c_str()) == CURLE_OK &&
+           curl_mime_type(audio, kAudioContentType) == CURLE_OK;
 }
 
 }  // namespace
@@ -73,6 +86,8 @@ CServerRequest::CServerRequest(HWND notifyWnd, const std::wstring& login, const 
       m_filePath(filePath),
       m_type(type),
       m_spots(spots) {}
+
+CServerRequest::~CServerRequest() { WipeText(&m_password); }
 
 bool CServerRequest::Succeeded() const {
     std::lock_guard<std::mutex> lock(m_resultLock);
@@ -128,7 +143,9 @@ bool CServerRequest::Perform() {
         UploadFile file;
         const bool fileOpen = publish && file.Open(m_filePath);
         if (fileOpen) input.fileSize = file.Size();
-        const std::string fileName = ToUtf8(LastPathComponent(m_filePath));
+        // The service takes the upload's name in the ANSI code page, as libcurl gave it when
+        // it opened the file by its ANSI path; the full path travels as UTF-8 beside it.
+        const std::string fileName = ToAnsi(LastPathComponent(m_filePath));
 
         g_log.Print(L"Server request started");
         // A file that cannot be read can never be uploaded: fail before sending anything.
@@ -145,7 +162,6 @@ bool CServerRequest::Perform() {
         if (!AddFormParts(&transfer, input, publish ? &file : nullptr, fileName))
             return Fail(CurlErrorText(CURLE_OUT_OF_MEMORY));
         if (publish) {
-            curl_easy_setopt(curl, CURLOPT_READFUNCTION, &UploadFile::Read);
             // Fewer, larger reads and sends: each round of libcurl's loop is costly under Wine.
             curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
             curl_easy_setopt(curl, CURLOPT_PROGRESSFUNCTION, &CServerRequest::OnProgress);
@@ -154,7 +170,7 @@ bool CServerRequest::Perform() {
         } else {
             curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
         }
-        curl_easy_setopt(curl, CURLOPT_HTTPPOST, transfer.form);
+        curl_easy_setopt(curl, CURLOPT_MIMEPOST, transfer.form);
         g_settings.ApplyProxy(curl);
 
         const CURLcode result = PerformTransfer(curl);
@@ -164,7 +180,7 @@ bool CServerRequest::Perform() {
             return Fail(CurlErrorText(result));
         }
         // A log line holds a few thousand characters: convert no more than fits.
-        g_log.Print(L"Server response: %s", FromUtf8Prefix(m_reply, CLogFile::kBufferChars).c_str());
+        g_log.Print(L"Server response: %s", EscapeForLog(FromUtf8Prefix(m_reply, CLogFile::kBufferChars)).c_str());
         return ParseReply();
     } catch (const std::exception& error) {
         return Fail(FromAnsi(error.what()));
@@ -179,7 +195,7 @@ bool CServerRequest::ParseReply() {
         case ReplyOutcome::Nothing:
             return Fail(L"Server returned nothing");
         case ReplyOutcome::Failed:
-            return Fail(FromUtf8(parsed.failMessage));
+            return Fail(FromUtf8Prefix(parsed.failMessage, kMaxErrorBytes));
         case ReplyOutcome::Ok:
             break;
     }

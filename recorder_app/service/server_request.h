@@ -16,6 +16,9 @@ class CServerRequest {
 public:
     // Replies beyond this size are refused: a real reply is a few lines.
     static constexpr size_t kMaxReplyBytes = 4 * 1024 * 1024;
+    // The server's failure message is shown in a message box: no more of it than a box can
+    // hold (UTF-8 bytes, cut before a character that would not fit whole).
+    static constexpr size_t kMaxErrorBytes = 1024;
 
     // A login.
     CServerRequest(HWND notifyWnd, const std::wstring& login, const std::wstring& password, int type);
@@ -25,6 +28,7 @@ public:
                    const std::wstring& filePath, const std::set<uint32_t>& spots);
     CServerRequest(const CServerRequest&) = delete;
     CServerRequest& operator=(const CServerRequest&) = delete;
+    ~CServerRequest();  // wipes the password
 
     // The whole exchange on the calling thread. A publication reports its upload progress to
     // the notify window with WM_TRANSFER_PROGRESS.

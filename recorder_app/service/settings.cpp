@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "registry_values.h"
 #include "text_encoding.h"
+#include "wipe_text.h"
 
 CSettings g_settings;
 
@@ -44,6 +45,15 @@ void CSettings::Load() {
     ReadRegistryString(key, L"ServerHost", &m_serverHost);
 
     if (key != nullptr) RegCloseKey(key);
+}
+
+CSettings::~CSettings() { WipeText(&m_rememberedPassword); }
+
+void CSettings::RememberPassword(const std::wstring& password) {
+    // After the wipe the emptied buffer is reused when the new password fits it; a longer one
+    // takes a new buffer and the wiped one goes back to the heap.
+    WipeText(&m_rememberedPassword);
+    m_rememberedPassword = password;
 }
 
 void CSettings::ApplyProxy(CURL* transfer) const {

@@ -21,6 +21,7 @@ constexpr wchar_t kDefaultServerHost[] = L"quillbank.com";
 class CSettings {
 public:
     CSettings() { Load(); }
+    ~CSettings();  // wipes the remembered password
     CSettings(const CSettings&) = delete;
     CSettings& operator=(const CSettings&) = delete;
 
@@ -31,7 +32,12 @@ public:
     // Every HTTP transfer of the program calls this on its handle before performing it.
     void ApplyProxy(CURL* transfer) const;
 
-    std::wstring m_rememberedPassword;  // of the last successful publication in this run
+    // Keeps the password of a successful publication for the next one in this run; the one it
+    // replaces is wiped first, so it cannot linger in the heap.
+    void RememberPassword(const std::wstring& password);
+
+    std::wstring m_rememberedPassword;  // of the last successful publication; set it only
+                                        // through RememberPassword
     std::wstring m_serverHost;
     int32_t m_proxyType = PROXY_SYSTEM;
     std::wstring m_proxyAddress;  // handed to libcurl unparsed: host:port, a URL or a list

@@ -1,6 +1,7 @@
 #include "upload_file.h"
 #include <curl/curl.h>
 #include <algorithm>
+#include <cstdio>
 
 UploadFile::~UploadFile() {
     if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
@@ -37,4 +38,18 @@ size_t UploadFile::ReadNext(char* buffer, size_t capacity) {
     }
     m_sent += got;
     return got;
+}
+
+int UploadFile::Seek(void* userdata, int64_t offset, int origin) {
+    return static_cast<UploadFile*>(userdata)->SeekTo(offset, origin) ? CURL_SEEKFUNC_OK : CURL_SEEKFUNC_FAIL;
+}
+
+bool UploadFile::SeekTo(int64_t offset, int origin) {
+    // A form part is only ever rewound to a position from its start.
+    if (origin != SEEK_SET || offset < 0 || static_cast<uint64_t>(offset) > m_size) return false;
+    LARGE_INTEGER position{};
+    position.QuadPart = offset;
+    if (!SetFilePointerEx(m_handle, position, nullptr, FILE_BEGIN)) return false;
+    m_sent = static_cast<uint64_t>(offset);
+    return true;
 }

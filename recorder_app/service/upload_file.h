@@ -22,9 +22,14 @@ public:
 
     // libcurl's read callback; userdata is the UploadFile.
     static size_t Read(char* buffer, size_t size, size_t count, void* userdata);
+    // libcurl's seek callback (offset is a curl_off_t). libcurl rewinds to the start when it
+    // must send the body again, as after a server turned down its "Expect: 100-continue" when
+    // part of the body was already on its way.
+    static int Seek(void* userdata, int64_t offset, int origin);
 
 private:
     size_t ReadNext(char* buffer, size_t capacity);
+    bool SeekTo(int64_t offset, int origin);
 
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     uint64_t m_size = 0;

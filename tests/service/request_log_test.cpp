@@ -43,11 +43,22 @@ TEST_F(RequestLogTest, StepsAndReplyAreLoggedButNeverThePassword) {
 
     const std::wstring log = LogText();
     EXPECT_NE(log.find(L"Server request started\n"), std::wstring::npos);
-    EXPECT_NE(log.find(L"Server response: OK\r\n12 morningshow The Morning Show"), std::wstring::npos);
+    EXPECT_NE(log.find(L"Server response: OK\\r\\n12 morningshow The Morning Show\\r\\n"), std::wstring::npos);
     EXPECT_NE(log.find(L"Server response: FAIL Wrong login name or password"), std::wstring::npos);
     EXPECT_EQ(log.find(kPassword), std::wstring::npos);
     EXPECT_EQ(log.find(kUnicodePassword), std::wstring::npos);
     EXPECT_EQ(log.find(L"p\u00e4ssw"), std::wstring::npos);
+}
+
+TEST_F(RequestLogTest, AReplyCannotForgeLogLines) {
+    SetStandinReply(200, "FAIL no\r\n!!! Recording lost\n\x1b[2J\\x41");
+    CServerRequest request(nullptr, kLogin, kPassword, REQUEST_LOGIN);
+    EXPECT_FALSE(request.Perform());
+    g_log.Close();
+    const std::wstring log = LogText();
+    EXPECT_NE(log.find(L"Server response: FAIL no\\r\\n!!! Recording lost\\n\\x1B[2J\\\\x41\n"), std::wstring::npos)
+        << ToUtf8(log);
+    EXPECT_EQ(log.find(L"\n!!! "), std::wstring::npos);
 }
 
 TEST_F(RequestLogTest, AHugeReplyIsLoggedShortened) {

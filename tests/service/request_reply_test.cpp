@@ -114,14 +114,30 @@ TEST_F(RequestReplyTest, HugeGarbageIsRefusedWithoutCrashing) {
     EXPECT_EQ(m_request.GetError(), L"Server reply is too large");
 }
 
-TEST_F(RequestReplyTest, ReplyLineOfAMegabyteIsReadWhole) {
+TEST_F(RequestReplyTest, ReplyLineOfAMegabyteIsReadButOnlyAKibibyteOfItShown) {
     SetStandinBehaviour("long_line 1048576 " + HexOf("FAIL "));
     EXPECT_FALSE(m_request.Perform());
-    EXPECT_EQ(m_request.GetError(), std::wstring(1048576, L'x'));
+    EXPECT_EQ(m_request.GetError(), std::wstring(1024, L'x'));
     SetStandinBehaviour("long_line 1048576 " + HexOf("OK\r\n9 site "));
     ASSERT_TRUE(m_request.Perform());
     ASSERT_EQ(m_request.GetPodcasts().size(), 1u);
     EXPECT_EQ(m_request.GetPodcasts()[0].name.size(), 1048576u);
+}
+
+TEST_F(RequestReplyTest, ALongFailMessageIsCutBeforeACharacterThatWouldNotFit) {
+    // 1023 bytes, then a character of two bytes that would end past the limit.
+    const std::string message = std::string(1023, 'x') + "\xc3\xa9 and more";
+    EXPECT_EQ(LoginAnsweredWith(200, "FAIL " + message).GetError(), std::wstring(1023, L'x'));
+}
+
+TEST_F(RequestReplyTest, APodcastListEndsAfterAThousandEntries) {
+    std::string reply = "OK\r\n";
+    for (int id = 1; id <= 1500; ++id) reply += std::to_string(id) + " site Podcast\r\n";
+    const std::vector<PodcastEntry> podcasts = LoginAnsweredWith(200, reply).GetPodcasts();
+    ASSERT_TRUE(m_request.Succeeded());
+    ASSERT_EQ(podcasts.size(), 1000u);
+    EXPECT_EQ(podcasts.front().id, 1);
+    EXPECT_EQ(podcasts.back().id, 1000);
 }
 
 TEST_F(RequestReplyTest, BinaryZerosAreAFailureWithoutMessage) {

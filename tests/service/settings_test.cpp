@@ -151,8 +151,10 @@ TEST_F(SettingsTest, ExpandableStringIsTakenWithoutExpanding) {
 }
 
 TEST_F(SettingsTest, StringWithoutTerminatorCountsAsAbsent) {
-    const wchar_t text[] = {L'h', L'o', L's', L't'};
-    registry.SetBytes(kRecorderKey, L"ServerHost", REG_SZ, text, sizeof text);
+    // The registry adds a terminator that the caller left out when the unit after the data
+    // happens to be zero; a non-zero one after it keeps the value stored as given.
+    const wchar_t text[] = {L'h', L'o', L's', L't', L'!'};
+    registry.SetBytes(kRecorderKey, L"ServerHost", REG_SZ, text, 4 * sizeof(wchar_t));
     EXPECT_EQ(CSettings().m_serverHost, kDefaultServerHost);
 }
 
@@ -179,6 +181,18 @@ TEST_F(SettingsTest, SettingsAreReadAgainByLoad) {
     settings.Load();
     EXPECT_EQ(settings.m_serverHost, L"second.example.test");
     EXPECT_EQ(settings.m_proxyType, PROXY_HTTP);
+}
+
+TEST_F(SettingsTest, AReplacedPasswordLeavesNothingBehindInItsBuffer) {
+    CSettings settings;
+    settings.RememberPassword(L"the first password, long enough for the heap");
+    const wchar_t* buffer = settings.m_rememberedPassword.data();
+    const size_t units = settings.m_rememberedPassword.capacity();
+    settings.RememberPassword(L"short");
+    EXPECT_EQ(settings.m_rememberedPassword, L"short");
+    // The shorter password reuses the buffer: the rest of the first one must be gone from it.
+    ASSERT_EQ(settings.m_rememberedPassword.data(), buffer);
+    for (size_t i = 5; i < units; ++i) ASSERT_EQ(buffer[i], L'\0') << "unit " << i;
 }
 
 TEST_F(SettingsTest, LastPodcastIdIsAcceptedOnlyAsDword) {

@@ -18,7 +18,11 @@ $record = record_line('method', $_SERVER['REQUEST_METHOD'])
     . record_line('user_agent', $_SERVER['HTTP_USER_AGENT'] ?? '')
     . record_line('via', $_SERVER['HTTP_VIA'] ?? '')
     . record_line('content_type', $_SERVER['CONTENT_TYPE'] ?? '')
-    . record_line('content_length', (string)strlen($body));
+    . record_line('content_length', (string)strlen($body))
+    // How the body was framed, as the client announced it.
+    . record_line('content_length_header', $_SERVER['CONTENT_LENGTH'] ?? $_SERVER['HTTP_CONTENT_LENGTH'] ?? '')
+    . record_line('transfer_encoding', $_SERVER['HTTP_TRANSFER_ENCODING'] ?? '')
+    . record_line('expect', $_SERVER['HTTP_EXPECT'] ?? '');
 
 $lean = standin_behaviour($dir)[0] === 'lean';
 if ($path === '/publish.php') {

@@ -13,6 +13,8 @@
 #                          what tests write: "behaviour" to make it misbehave (see router.php),
 #                          "update_reply" to replace the update query's reply
 #   QB_STANDIN_DROP_PORT   a server that drops connections in the middle of an upload
+#   QB_STANDIN_EXPECT_PORT the service behind a server that answers "Expect: 100-continue"
+#                          with 417 once the body has begun, so the body must be sent again
 #   QB_HTTP_PROXY_PORT     tinyproxy (--proxies); its requests come from 127.0.0.3
 #   QB_SOCKS_PROXY_PORT    microsocks, SOCKS5 (--proxies); its requests come from 127.0.0.2
 # Proxy variables of the environment are cleared, so only the proxies the tests set apply.
@@ -75,6 +77,8 @@ standin_start() {
     -S "127.0.0.1:{port}" "$standin_home/router.php" || return 1
   export QB_STANDIN_HOST=127.0.0.1:$QB_STANDIN_PORT
   standin_launch QB_STANDIN_DROP_PORT "$log" php "$standin_home/drop_server.php" "{port}" || return 1
+  standin_launch QB_STANDIN_EXPECT_PORT "$log" php "$standin_home/expect_server.php" "{port}" "$QB_STANDIN_PORT" \
+    || return 1
 
   if [ $proxies = 1 ]; then
     standin_launch QB_SOCKS_PROXY_PORT "$log" microsocks -i 127.0.0.1 -p "{port}" -b 127.0.0.2 || return 1

@@ -1,5 +1,6 @@
 // On 32-bit Windows a structured-exception frame is a record linked from fs:[0]; GCC has
-// no __try, so the frame is pushed and popped here by hand.
+// no __try, so the frame is pushed and popped here by hand. The backstop below catches, for
+// the whole process, what never passes such a frame.
 #include "crash_guard.h"
 #include <exception>
 #include "crash_handler.h"
@@ -9,6 +10,9 @@ namespace {
 // The code of the record made for a C++ exception that nothing caught: an application code
 // (customer bit set), so that a dump reader does not take it for a hardware fault.
 constexpr DWORD kUncaughtCppException = 0xE0474343;
+// Policy flag of 64-bit Windows: while set, an exception that leaves a window procedure
+// entered from a kernel callback is swallowed and the program runs on in an unknown state.
+constexpr DWORD kProcessCallbackFilterEnabled = 0x1;
 
 struct ExceptionFrame {
     ExceptionFrame* next;
@@ -42,11 +46,26 @@ LONG WINAPI CrashBackstopFilter(EXCEPTION_POINTERS* pointers) {
     HandleCrash(&pointers);
 }
 
+// Lets such an exception go on to the unhandled-exception filter instead. Only some
+// versions of Windows have the two calls; elsewhere nothing swallows the exception.
+void StopSwallowingCallbackExceptions() {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    using GetPolicy = BOOL(WINAPI*)(DWORD*);
+    using SetPolicy = BOOL(WINAPI*)(DWORD);
+    auto get = reinterpret_cast<GetPolicy>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "GetProcessUserModeExceptionPolicy")));
+    auto set = reinterpret_cast<SetPolicy>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetProcessUserModeExceptionPolicy")));
+    DWORD flags = 0;
+    if (get != nullptr && set != nullptr && get(&flags)) set(flags & ~kProcessCallbackFilterEnabled);
+}
+
 }  // namespace
 
 void InstallCrashBackstop() {
     SetUnhandledExceptionFilter(&CrashBackstopFilter);
     std::set_terminate(&CrashOnTerminate);
+    StopSwallowingCallbackExceptions();
 }
 
 __attribute__((noinline)) DWORD RunInCrashGuard(GuardedWork work, void* context) {

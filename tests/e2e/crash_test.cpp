@@ -34,6 +34,19 @@ protected:
 
     std::wstring Invocation() const { return JoinPath(app.AppDir(), L"reporter_invocation.txt"); }
 
+    // Crashes at site, answers Yes, and expects the dump and the reporter.
+    void ExpectReportAnsweredYes(CrashTestSite site) {
+        ASSERT_TRUE(app.AddFile(ReporterStub(), L"crash_reporter.exe"));
+        const MessageBoxInfo box = CrashOn(site);
+        ASSERT_NE(box.window, nullptr);
+        EXPECT_EQ(box.text, kQuestion);
+        EXPECT_EQ(GetWindow(box.window, GW_OWNER), app.MainWindow());
+        ASSERT_TRUE(app.AnswerMessageBox(box, IDYES));
+        EXPECT_EQ(app.WaitForExit(), 0u);
+        EXPECT_EQ(ReadBytes(DumpPath()).substr(0, 4), "MDMP");
+        EXPECT_TRUE(WaitFor([&] { return FileExists(Invocation()); }, 10000));
+    }
+
     RecorderApp app;
 };
 
@@ -71,14 +84,15 @@ TEST_F(Crash, AnsweredYesWritesTheDumpAndStartsTheReporter) {
 }
 
 TEST_F(Crash, OnAWorkerThreadIsCaughtTheSameWay) {
-    ASSERT_TRUE(app.AddFile(ReporterStub(), L"crash_reporter.exe"));
-    const MessageBoxInfo box = CrashOn(kCrashOnWorkerThread);
-    ASSERT_NE(box.window, nullptr);
-    EXPECT_EQ(box.text, kQuestion);
-    ASSERT_TRUE(app.AnswerMessageBox(box, IDYES));
-    EXPECT_EQ(app.WaitForExit(), 0u);
-    EXPECT_EQ(ReadBytes(DumpPath()).substr(0, 4), "MDMP");
-    EXPECT_TRUE(WaitFor([&] { return FileExists(Invocation()); }, 10000));
+    ExpectReportAnsweredYes(kCrashOnWorkerThread);
+}
+
+TEST_F(Crash, CppExceptionEscapingAWorkerIsCaughtTheSameWay) {
+    ExpectReportAnsweredYes(kThrowOnWorkerThread);
+}
+
+TEST_F(Crash, OnAThreadWithoutTheGuardIsCaughtTheSameWay) {
+    ExpectReportAnsweredYes(kCrashOnUnguardedThread);
 }
 
 TEST_F(Crash, InsideTheDialogsMessageHandlingIsCaughtTheSameWay) {

@@ -63,6 +63,9 @@ public:
     MessageBoxInfo WaitForMessageBox(DWORD timeoutMs = 10000);
     // Clicks the box's button with that ID (IDYES, IDNO, IDOK) and waits until it closes.
     bool AnswerMessageBox(const MessageBoxInfo& box, int buttonId);
+    // Waits for the system's Open or Save As box, puts `path` in its file-name field, presses
+    // Enter and waits until the box is gone.
+    bool ChooseFileInDialog(const std::wstring& path, DWORD timeoutMs = 20000);
 
     std::wstring LogPath() const;
     std::vector<std::wstring> LogLines() const { return ReadUtf16Lines(LogPath()); }

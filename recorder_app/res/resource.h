@@ -4,6 +4,7 @@
 #define IDD_MAINDLG             102
 #define IDI_APP                 107
 #define IDR_ACCELERATORS        109
+#define IDD_UPDATEDLG           133
 #define IDB_BACKGROUND          135
 
 #define IDC_RECORD              1001
@@ -11,6 +12,7 @@
 #define IDC_OPEN                1003
 #define IDC_PUBLISH             1004
 #define IDC_ADVSPOT             1014
+#define IDC_UPDATE_PROGRESS     1015
 #define IDC_REWIND_BACK         1018
 #define IDC_REWIND_FORWARD      1019
 #define IDC_SAVE                1024

@@ -1,0 +1,53 @@
+#include "update_test_support.h"
+#include <cstdio>
+
+namespace {
+
+std::wstring FromEnvironment(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = L"";
+    GetEnvironmentVariableW(name, value, MAX_PATH);
+    std::wstring path = value;
+    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+}  // namespace
+
+std::wstring ArchivePath(const wchar_t* name) { return FromEnvironment(L"QB_UPDATE_ARCHIVES") + L"\\" + name; }
+
+std::wstring FreshFolder(const wchar_t* name) {
+    static int counter = 0;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"qb-update-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++counter) + L"-" + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::string bytes;
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (f == nullptr) return bytes;
+    char chunk[65536];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
+    fclose(f);
+    return bytes;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+int CountEntries(const std::wstring& folder) {
+    int count = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+        if (lstrcmpW(found.cFileName, L".") != 0 && lstrcmpW(found.cFileName, L"..") != 0) ++count;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
+}

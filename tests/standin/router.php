@@ -5,7 +5,9 @@
 //   /recorder-update.php   the update query's key=value reply (<state>/update_reply replaces it)
 //   /files/NAME            files the tests put into <state>/files
 // Every request is recorded as <state>/requests/NNNN.txt (key=hex lines) before the reply,
-// and <state>/behaviour can make the service misbehave (see reply_with_behaviour).
+// and <state>/behaviour can make the service misbehave (see reply_with_behaviour);
+// <state>/behaviour.update and <state>/behaviour.files, when present, apply instead to the
+// update query and to /files/ alone, so that a test can slow a download but not the query.
 require __DIR__ . '/standin_lib.php';
 
 $dir = standin_dir();
@@ -32,13 +34,15 @@ if ($path === '/publish.php') {
     $reply = publish_reply($dir, $fields, $files, $lean);
 } elseif ($path === '/recorder-update.php') {
     $reply = update_reply($dir);
+    $behaviour = standin_behaviour($dir, 'behaviour.update');
 } elseif (strncmp($path, '/files/', 7) === 0 && is_file($dir . '/files/' . basename($path))) {
     $reply = [200, file_get_contents($dir . '/files/' . basename($path))];
+    $behaviour = standin_behaviour($dir, 'behaviour.files');
 } else {
     $reply = [404, "no such page\n"];
 }
 write_record($dir, $record);
-reply_with_behaviour(standin_behaviour($dir), $reply);
+reply_with_behaviour($behaviour ?? standin_behaviour($dir), $reply);
 
 // The parts of a multipart body as they stand on the wire, in their order.
 function analyse_multipart(string $body, string $contentType, bool $lean): array {
@@ -140,10 +144,42 @@ function write_record(string $dir, string $record): void {
 // zeros BYTES HEXPREFIX            the prefix, then zero bytes
 // long_line BYTES HEXPREFIX        the prefix, then one line of BYTES "x"
 // hang SECONDS                     the normal reply after a pause (at most a minute)
+// slow BYTES_PER_SECOND            the normal reply with its length, trickled at that pace
+// truncate BYTES                   the normal reply's status and length, but only BYTES of
+//                                  its body before the connection is dropped
+// endless                          status 200 and zero bytes without a length, until the
+//                                  client goes away (at most 1 GiB)
 function reply_with_behaviour(array $behaviour, array $normal): void {
     [$status, $body] = $normal;
     $arg = fn(int $i, string $default = '') => $behaviour[$i] ?? $default;
     switch ($behaviour[0]) {
+        case 'slow':
+        case 'truncate':
+            http_response_code($status);
+            header('Content-Length: ' . strlen($body));
+            $rate = max(1, (int)$arg(1, '1'));
+            if ($behaviour[0] === 'truncate') {
+                echo substr($body, 0, $rate);
+                flush();
+                exit;  // the server closes the connection with the body incomplete
+            }
+            // Ten pieces a second; a client that went away ends the script at the next write.
+            $piece = max(1, intdiv($rate, 10));
+            for ($at = 0; $at < strlen($body); $at += $piece) {
+                echo substr($body, $at, $piece);
+                flush();
+                if (connection_aborted()) return;
+                usleep(100000);
+            }
+            return;
+        case 'endless':
+            http_response_code(200);
+            $zeros = str_repeat("\0", 1 << 20);
+            for ($sent = 0; $sent < 1024 && !connection_aborted(); $sent++) {
+                echo $zeros;
+                flush();
+            }
+            return;
         case 'reply':
             $status = (int)$arg(1, '200');
             $body = hex2bin($arg(2));

@@ -11,7 +11,8 @@
 #   QB_STANDIN_DIR         its state: requests/ (one record per request, key=hex lines),
 #                          uploads/ (published files), files/ (served as /files/NAME), and
 #                          what tests write: "behaviour" to make it misbehave (see router.php),
-#                          "update_reply" to replace the update query's reply
+#                          "behaviour.update" and "behaviour.files" for the update query or
+#                          the files alone, "update_reply" to replace the update query's reply
 #   QB_STANDIN_DROP_PORT   a server that drops connections in the middle of an upload
 #   QB_STANDIN_EXPECT_PORT the service behind a server that answers "Expect: 100-continue"
 #                          with 417 once the body has begun, so the body must be sent again

@@ -26,9 +26,11 @@ function next_record_path(string $dir): string {
     return sprintf('%s/%04d.txt', $records, $n);
 }
 
-// The misbehaviour the tests asked for: the first line of <state>/behaviour, split at spaces.
-function standin_behaviour(string $dir): array {
-    $file = $dir . '/behaviour';
+// The misbehaviour the tests asked for: the first line of <state>/behaviour (or of the file
+// named), split at spaces; a named file that is absent leaves <state>/behaviour in force.
+function standin_behaviour(string $dir, string $name = 'behaviour'): array {
+    if ($name !== 'behaviour' && !is_file("$dir/$name")) $name = 'behaviour';
+    $file = "$dir/$name";
     if (!is_file($file)) return ['normal'];
     $line = trim(strtok(file_get_contents($file), "\n"));
     return $line === '' ? ['normal'] : explode(' ', $line);

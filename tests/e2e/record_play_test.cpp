@@ -1,0 +1,318 @@
+// Recording and playback through the real window, with sound through the null sink: a clip
+// continued from the cursor, a clip played with a spot, closing while recording, a join that
+// fails, and a recorder that cannot start. Each must keep every recorded second.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <ctime>
+#include <memory>
+#include <regex>
+#include "../../recorder_app/res/resource.h"
+#include "app_harness.h"
+#include "sound_check.h"
+#include "tone_player.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr double kFirstHz = 440.0, kSecondHz = 1200.0;
+const std::vector<ToneClass> kTakeTones{{0, kFirstHz}, {1, kSecondHz}};
+// The jingle is a plucked C-E-G chime; 440 Hz is none of its notes or their overtones.
+const std::vector<ToneClass> kClipOrJingle{{0, kFirstHz}, {1, 523.25}, {1, 659.26}, {1, 783.99}};
+constexpr long long kBytesPerMs = 12;  // 96 kbit/s
+
+const std::wregex kRecordingName(L"\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d-\\d\\d-(0|[1-9]\\d{0,2})\\.mp3");
+const std::wregex kJoinedName(L"\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d-\\d\\d\\.mp3");
+
+size_t CountLines(const RecorderApp& app, const std::wstring& line) {
+    const auto lines = app.LogLines();
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+bool WaitForLine(const RecorderApp& app, const std::wstring& line, size_t count, DWORD timeoutMs = 20000) {
+    return WaitFor([&] { return CountLines(app, line) >= count; }, timeoutMs);
+}
+
+// The rest of the last log line that starts with `prefix`.
+std::wstring LastValue(const RecorderApp& app, const std::wstring& prefix) {
+    const auto lines = app.LogLines();
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+        if (it->rfind(prefix, 0) == 0) return it->substr(prefix.size());
+    return {};
+}
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+int LengthMs(const std::wstring& path) { return static_cast<int>(FileSize(path) / kBytesPerMs); }
+
+// A recording made with Record while a tone sounds into the sink.
+struct Take {
+    std::wstring path;
+    std::unique_ptr<TonePlayer> tone;
+};
+
+// Starts the tone, presses Record and waits until the new file holds at least minMs.
+Take StartTake(RecorderApp& app, double hz, int minMs) {
+    Take take;
+    take.tone = std::make_unique<TonePlayer>(hz, 0.5, 60);
+    const size_t started = CountLines(app, L"Switching interface to the recording mode");
+    app.ClickControl(IDC_RECORD);
+    if (!WaitForLine(app, L"Switching interface to the recording mode", started + 1)) return take;
+    take.path = LastValue(app, L"Target file to write: ");
+    if (!WaitFor([&] { return FileSize(take.path) >= minMs * kBytesPerMs; }, minMs + 10000)) take.path.clear();
+    return take;
+}
+
+// Presses Record again and waits until the window is idle; the tone stops only then.
+bool StopTake(RecorderApp& app, Take& take) {
+    const size_t idle = CountLines(app, L"Switching interface to the idle mode");
+    app.ClickControl(IDC_RECORD);
+    const bool stopped = WaitForLine(app, L"Switching interface to the idle mode", idle + 1);
+    take.tone.reset();
+    return stopped;
+}
+
+bool PressLeft(RecorderApp& app, int times) {
+    const size_t before = CountLines(app, L"Rewind left pressed");
+    for (int i = 0; i < times; ++i) app.PressKey(VK_LEFT);
+    return WaitForLine(app, L"Rewind left pressed", before + times);
+}
+
+// Decodes the clip, expects every frame valid, and tells which tones it holds when.
+std::vector<ToneRun> ClipTones(const std::wstring& path) {
+    const DecodedClip clip = DecodeClip(path);
+    EXPECT_TRUE(clip.decoded) << clip.complaints;
+    EXPECT_EQ(clip.complaints, "") << "in " << std::string(path.begin(), path.end());
+    return ToneRuns(clip.samples, kTakeTones);
+}
+
+// Rows of the level meter, read from the screen, that show more than its background.
+int LitMeterRows(HWND mainWindow) {
+    constexpr RECT kMeter{269, 17, 278, 76};
+    POINT origin{kMeter.left, kMeter.top};
+    ClientToScreen(mainWindow, &origin);
+    HDC screen = GetDC(nullptr);
+    int lit = 0;
+    for (int y = 0; y < kMeter.bottom - kMeter.top; ++y) {
+        for (int x = 0; x < kMeter.right - kMeter.left; ++x) {
+            if ((GetPixel(screen, origin.x + x, origin.y + y) & 0xFFFFFF) != RGB(0xDA, 0xDA, 0xDA)) {
+                ++lit;
+                break;
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return lit;
+}
+
+// Folders named like the joined clips of the next seconds, so that none can be created.
+class BlockedJoinNames {
+public:
+    BlockedJoinNames(const std::wstring& folder, int seconds) {
+        const std::time_t now = std::time(nullptr);
+        for (int i = 0; i <= seconds; ++i) {
+            const std::time_t at = now + i;
+            wchar_t name[64];
+            wcsftime(name, 64, L"%Y-%m-%d-%H-%M-%S.mp3", std::localtime(&at));
+            m_paths.push_back(JoinPath(folder, name));
+            CreateDirectoryW(m_paths.back().c_str(), nullptr);
+        }
+    }
+    ~BlockedJoinNames() { Remove(); }
+    void Remove() {
+        for (const std::wstring& path : m_paths) RemoveDirectoryW(path.c_str());
+        m_paths.clear();
+    }
+
+private:
+    std::vector<std::wstring> m_paths;
+};
+
+TEST(RecordPlay, SecondTakeContinuesTheClipFromTheCursor) {
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    Take first = StartTake(app, kFirstHz, 3000);
+    ASSERT_FALSE(first.path.empty());
+    ASSERT_TRUE(StopTake(app, first));
+    const int firstMs = LengthMs(first.path);
+
+    // The cursor stands at the clip's end; whole seconds back lead to about 2 s.
+    const int steps = (firstMs - 1500) / 1000;
+    const int cursorMs = firstMs - 1000 * steps;
+    ASSERT_TRUE(PressLeft(app, steps));
+    Take second = StartTake(app, kSecondHz, 2500);
+    ASSERT_FALSE(second.path.empty());
+    ASSERT_TRUE(StopTake(app, second));
+
+    const std::wstring joined = LastValue(app, L"New joined file is: ");
+    ASSERT_TRUE(FileExists(joined)) << "no joined clip";
+    EXPECT_FALSE(FileExists(first.path));
+    EXPECT_FALSE(FileExists(second.path));
+    EXPECT_EQ(FolderOf(joined), UnpublishedFolder());
+    EXPECT_EQ(FolderOf(first.path), UnpublishedFolder());
+    EXPECT_TRUE(std::regex_match(NameOf(first.path), kRecordingName)) << NameOf(first.path);
+    EXPECT_TRUE(std::regex_match(NameOf(second.path), kRecordingName)) << NameOf(second.path);
+    EXPECT_TRUE(std::regex_match(NameOf(joined), kJoinedName)) << NameOf(joined);
+
+    const auto runs = ClipTones(joined);
+    ASSERT_EQ(runs.size(), 2u) << Describe(runs);
+    EXPECT_EQ(runs[0].label, 0);
+    EXPECT_LT(runs[0].startMs, 100);
+    EXPECT_NEAR(runs[0].endMs, cursorMs, 100) << Describe(runs);
+    EXPECT_EQ(runs[1].label, 1);
+    EXPECT_GE(runs[1].endMs - runs[1].startMs, 2400) << Describe(runs);
+}
+
+TEST(RecordPlay, PlaybackSoundsTheJingleAtTheSpotThenResumesTheClip) {
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    Take take = StartTake(app, kFirstHz, 3000);
+    ASSERT_FALSE(take.path.empty());
+    ASSERT_TRUE(StopTake(app, take));
+    const int clipMs = LengthMs(take.path);
+
+    ASSERT_TRUE(PressLeft(app, 1));
+    app.ClickControl(IDC_ADVSPOT);
+    const std::wstring placing = L"Trying to set adv spot in position ";
+    ASSERT_TRUE(WaitFor([&] { return !LastValue(app, placing).empty(); }, 10000));
+    const int spotMs = std::stoi(LastValue(app, placing));
+    ASSERT_GT(spotMs, 1000);
+    ASSERT_TRUE(PressLeft(app, spotMs / 1000 + 1));  // to the start
+
+    MonitorRecorder monitor(30);
+    ASSERT_TRUE(monitor.IsRecording());
+    // The capture stream may take a while to run; the clip's start must not be missed.
+    ASSERT_TRUE(WaitFor([&] { return monitor.Samples().size() >= 3 * 4410; }, 10000));
+    app.ClickControl(IDC_PLAY);
+    ASSERT_TRUE(WaitForLine(app, L"Stop playing clip", 1, 30000));
+    // The monitor lags the player: the end has been heard once it has been quiet a while.
+    EXPECT_TRUE(WaitFor([&] { return TrailingQuietMs(monitor.Samples()) >= 500; }, 10000));
+    monitor.Stop();
+
+    const auto runs = ToneRuns(monitor.Samples(), kClipOrJingle);
+    ASSERT_EQ(runs.size(), 3u) << Describe(runs);
+    EXPECT_EQ(runs[0].label, 0);
+    EXPECT_NEAR(runs[0].endMs - runs[0].startMs, spotMs, 150) << Describe(runs);
+    EXPECT_EQ(runs[1].label, 1);
+    EXPECT_GE(runs[1].endMs - runs[1].startMs, 400) << Describe(runs);
+    EXPECT_EQ(runs[2].label, 0);
+    EXPECT_NEAR(runs[2].endMs - runs[2].startMs, clipMs - spotMs, 150) << Describe(runs);
+}
+
+TEST(RecordPlay, ClosingWhileRecordingFinishesTheRecordingAndTheJoin) {
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    Take first = StartTake(app, kFirstHz, 2000);
+    ASSERT_FALSE(first.path.empty());
+    ASSERT_TRUE(StopTake(app, first));
+    const int firstMs = LengthMs(first.path);
+
+    const DWORD started = GetTickCount();
+    Take second = StartTake(app, kSecondHz, 2000);
+    ASSERT_FALSE(second.path.empty());
+    app.PressKey(VK_ESCAPE);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    const int mostMs = static_cast<int>(GetTickCount() - started);
+    second.tone.reset();
+
+    const std::wstring joined = LastValue(app, L"New joined file is: ");
+    ASSERT_TRUE(FileExists(joined)) << "no joined clip";
+    EXPECT_FALSE(FileExists(first.path));
+    EXPECT_FALSE(FileExists(second.path));
+    const auto runs = ClipTones(joined);
+    ASSERT_EQ(runs.size(), 2u) << Describe(runs);
+    EXPECT_NEAR(runs[0].endMs, firstMs, 100) << Describe(runs);
+    EXPECT_GE(runs[1].endMs - runs[1].startMs, 1900) << Describe(runs);
+    EXPECT_LE(runs[1].endMs - runs[1].startMs, mostMs) << Describe(runs);
+    EXPECT_EQ(CountLines(app, L"Recording stopped"), 2u);
+}
+
+TEST(RecordPlay, FailedJoinKeepsBothRecordingsAndTheProgramGoesOn) {
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    Take first = StartTake(app, kFirstHz, 2000);
+    ASSERT_FALSE(first.path.empty());
+    ASSERT_TRUE(StopTake(app, first));
+    const long long firstSize = FileSize(first.path);
+    const int firstMs = LengthMs(first.path);
+
+    Take second = StartTake(app, kSecondHz, 2000);
+    ASSERT_FALSE(second.path.empty());
+    auto files = FilesIn(UnpublishedFolder());
+    BlockedJoinNames blocked(UnpublishedFolder(), 30);
+    app.ClickControl(IDC_RECORD);
+    const MessageBoxInfo box = app.WaitForMessageBox();
+    ASSERT_NE(box.window, nullptr) << "no error box";
+    EXPECT_EQ(GetWindow(box.window, GW_OWNER), app.MainWindow());
+    EXPECT_NE(box.text.find(first.path), std::wstring::npos) << std::string(box.text.begin(), box.text.end());
+    EXPECT_NE(box.text.find(second.path), std::wstring::npos);
+    // No partial joined file beside the two recordings.
+    auto filesNow = FilesIn(UnpublishedFolder());
+    std::sort(files.begin(), files.end());
+    std::sort(filesNow.begin(), filesNow.end());
+    EXPECT_EQ(filesNow, files);
+    ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+    ASSERT_TRUE(WaitForLine(app, L"Switching interface to the idle mode", 2));
+    second.tone.reset();
+    blocked.Remove();
+
+    EXPECT_EQ(FileSize(first.path), firstSize);
+    auto runs = ClipTones(first.path);
+    ASSERT_EQ(runs.size(), 1u) << Describe(runs);
+    EXPECT_EQ(runs[0].label, 0);
+    runs = ClipTones(second.path);
+    ASSERT_EQ(runs.size(), 1u) << Describe(runs);
+    EXPECT_EQ(runs[0].label, 1);
+    EXPECT_GE(runs[0].endMs - runs[0].startMs, 1900) << Describe(runs);
+    const auto lines = app.LogLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& l) { return l.rfind(L"!!! ", 0) == 0; }));
+
+    // The earlier clip is still the current one: the next take continues it and joins.
+    Take third = StartTake(app, kSecondHz, 1000);
+    ASSERT_FALSE(third.path.empty());
+    ASSERT_TRUE(StopTake(app, third));
+    const std::wstring joined = LastValue(app, L"New joined file is: ");
+    ASSERT_TRUE(FileExists(joined)) << "no joined clip";
+    EXPECT_TRUE(FileExists(second.path));  // the user's to keep
+    runs = ClipTones(joined);
+    ASSERT_EQ(runs.size(), 2u) << Describe(runs);
+    EXPECT_NEAR(runs[0].endMs, firstMs, 100) << Describe(runs);
+
+    // And it plays, to the end by itself.
+    ASSERT_TRUE(PressLeft(app, 1));
+    app.ClickControl(IDC_PLAY);
+    EXPECT_TRUE(WaitForLine(app, L"Start playing clip", 1));
+    EXPECT_TRUE(WaitForLine(app, L"Stop playing clip", 1));
+}
+
+TEST(RecordPlay, FailedRecorderStartRestartsTheMeterAndLeavesNoClipToContinue) {
+    RecorderApp app;
+    ASSERT_TRUE(DeleteFileW(JoinPath(app.AppDir(), L"lame_enc.dll").c_str()));
+    ASSERT_TRUE(app.Start());
+    app.ClickControl(IDC_RECORD);
+    const MessageBoxInfo box = app.WaitForMessageBox();
+    ASSERT_NE(box.window, nullptr) << "no error box";
+    EXPECT_EQ(box.text, L"Error occured, while recording audio");
+    EXPECT_EQ(box.caption, L"Error");
+    EXPECT_EQ(GetWindow(box.window, GW_OWNER), app.MainWindow());
+    ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+    {
+        TonePlayer tone(997.0, 0.8, 20);
+        int highest = 0;
+        EXPECT_TRUE(WaitFor([&] { return (highest = std::max(highest, LitMeterRows(app.MainWindow()))) >= 20; }, 15000))
+            << "the meter stands still: highest bar " << highest << " rows";
+    }
+
+    ASSERT_TRUE(app.AddFile(JoinPath(DistDir(), L"lame_enc.dll"), L"lame_enc.dll"));
+    Take take = StartTake(app, kFirstHz, 1500);
+    ASSERT_FALSE(take.path.empty());
+    // A continuation of the file that was never written would fail to join and ask here.
+    ASSERT_TRUE(StopTake(app, take));
+    EXPECT_EQ(CountLines(app, L"Joining newly recorded part with rest"), 0u);
+    const auto runs = ClipTones(take.path);
+    ASSERT_EQ(runs.size(), 1u) << Describe(runs);
+    EXPECT_EQ(runs[0].label, 0);
+}
+
+}  // namespace

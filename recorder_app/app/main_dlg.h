@@ -36,6 +36,7 @@ public:
         COMMAND_ID_HANDLER(IDC_RECORD, OnRecord)
         COMMAND_ID_HANDLER(IDC_PLAY, OnPlay)
         COMMAND_ID_HANDLER(IDC_OPEN, OnOpen)
+        COMMAND_ID_HANDLER(IDC_PUBLISH, OnPublish)
         COMMAND_ID_HANDLER(IDC_ADVSPOT, OnAdvSpot)
         COMMAND_ID_HANDLER(IDC_REWIND_BACK, OnRewindBack)
         COMMAND_ID_HANDLER(ID_REWIND_BACK, OnRewindBack)
@@ -82,6 +83,9 @@ private:
     // Open and save (main_dlg_files.cpp).
     LRESULT OnOpen(WORD, WORD, HWND, BOOL&);
     LRESULT OnSave(WORD, WORD, HWND, BOOL&);
+    // Publication (main_dlg_publish.cpp).
+    LRESULT OnPublish(WORD, WORD, HWND, BOOL&);
+    void OnPublished(const std::wstring& siteName);
     // The clip's duration by the player, or ClipPlayer::kNoDuration.
     uint32_t ClipDuration(const std::wstring& path);
 

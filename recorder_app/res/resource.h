@@ -19,3 +19,16 @@
 
 #define ID_REWIND_BACK          32771
 #define ID_REWIND_FORWARD       32772
+
+// The publication dialogs.
+#define IDD_PUBLISH             134
+#define IDD_SUBMIT              162
+#define IDC_LOGIN               1001
+#define IDC_LOGIN_NAME          1005
+#define IDC_PASSWORD            1006
+#define IDC_FORGOT_PASSWORD     1012
+#define IDC_PUBLISH_PROGRESS    1017
+#define IDC_PODCAST             1021
+#define IDC_EPISODE_TITLE       1022
+#define IDC_DESCRIPTION         1023
+#define IDC_TERMS               1025

@@ -19,6 +19,10 @@ namespace {
 constexpr long kUploadBufferBytes = 512 * 1024;
 // A progress bar needs no more than this many updates a second; each one waits for the dialog.
 constexpr DWORD kProgressIntervalMs = 50;
+// A login holds up the interface thread: a service that accepts the connection and never
+// answers must not freeze the window for good. The connection must be made, and the exchange
+// must move, within this many seconds.
+constexpr long kLoginStallSeconds = 30;
 
 std::wstring CurlErrorText(CURLcode code) { return FromAnsi(curl_easy_strerror(code)); }
 
@@ -169,6 +173,9 @@ bool CServerRequest::Perform() {
             curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
         } else {
             curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
+            curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kLoginStallSeconds);
+            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);  // bytes per second
+            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kLoginStallSeconds);
         }
         curl_easy_setopt(curl, CURLOPT_MIMEPOST, transfer.form);
         g_settings.ApplyProxy(curl);

@@ -1,0 +1,71 @@
+// The Publish command: checks that there is a clip, warns when no spot was placed, runs the
+// publication dialog and, once the episode is published, forgets the clip and offers to open
+// the podcast's web page.
+#include <windows.h>
+#include <shellapi.h>
+#include "../service/file_name_cleaning.h"
+#include "../service/settings.h"
+#include "../service/submit_dlg.h"
+#include "../service/web_address.h"
+#include "log_file.h"
+#include "main_dlg.h"
+
+LRESULT CMainDlg::OnPublish(WORD, WORD, HWND, BOOL&) {
+    g_log.Print(L"Starting podcast publication");
+    if (m_clipPath.empty()) {
+        g_log.Print(L"There is nothing to submit. Aborting.");
+        MessageBoxW(m_hWnd, L"There is nothing to submit", L"Error", MB_ICONERROR);
+        return 0;
+    }
+    if (m_spots.empty()) {
+        g_log.Print(L"Warning user that advertising spots is not set");
+        const int answer = MessageBoxW(m_hWnd,
+            L"You have not set an advertising spots in your clip.\nThis means that advertising spots will be "
+            L"automatically placed before your clip.\nDo you wish continue uploading?",
+            L"Question", MB_ICONQUESTION | MB_YESNO);
+        if (answer != IDYES) {
+            g_log.Print(L"Publication is aborted by user");
+            return 0;
+        }
+    }
+    CSubmitDlg dialog;
+    dialog.m_clipPath = m_clipPath;
+    dialog.m_spots = m_spots;
+    g_log.Print(L"Entering publication dialog");
+    if (dialog.DoModal(GetActiveWindow()) == 1) {
+        g_log.Print(L"Publication completed");
+        OnPublished(dialog.m_siteName);
+    } else {
+        g_log.Print(L"Publication cancelled");
+        SwitchMode(InterfaceMode::Idle);
+    }
+    return 0;
+}
+
+void CMainDlg::OnPublished(const std::wstring& siteName) {
+    m_spots.clear();
+    SwitchMode(InterfaceMode::New);
+    m_timeLine.SetLength(0);
+    // A recording of ours is gone once published (its copy stays in the podcast's folder);
+    // a file the user opened is theirs and stays.
+    if (!m_isImported) DeleteFileW(TrimWhiteSpace(m_clipPath).c_str());
+    m_clipPath.clear();
+    m_isImported = FALSE;
+    m_prevPartPath.clear();
+    m_startPos = 0;
+    m_spots.clear();
+    m_timeLine.SetSpots(m_spots);
+
+    // The site name comes from the service's reply: only a plain host label may become part
+    // of the address, so that the reply cannot send the browser elsewhere.
+    if (!IsHostLabel(siteName)) {
+        g_log.Print(L"!!! Site name \"%s\" is not a host name: not offering the web page", siteName.c_str());
+        return;
+    }
+    const int answer = MessageBoxW(m_hWnd,
+        L"Your podcasting has been published successfully.\nDou you wish to look at it in the web?", L"Done",
+        MB_ICONINFORMATION | MB_YESNO);
+    if (answer != IDYES) return;
+    const std::wstring address = EpisodePageAddress(siteName, g_settings.m_serverHost);
+    ShellExecuteW(m_hWnd, L"open", address.c_str(), nullptr, nullptr, SW_SHOW);
+}

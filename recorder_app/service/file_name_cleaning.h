@@ -1,0 +1,16 @@
+// Names of the local copy of a published clip: the episode title becomes part of a file
+// name and the podcast's name a folder, so neither may hold a character that a Windows file
+// name cannot, nor anything that would lead the copy out of the podcast's folder. Pure logic.
+#pragma once
+#include <string>
+
+// Without leading and trailing white space.
+std::wstring TrimWhiteSpace(const std::wstring& text);
+
+// The title with spaces, "*", "?", ":" and every other character a file name cannot hold
+// ("\", "/", '"', "<", ">", "|" and control characters) replaced by "_".
+std::wstring CleanFileTitle(const std::wstring& title);
+
+// The podcast name, trimmed, with "*", "?", ":", "." and every other character a file name
+// cannot hold replaced by "_"; spaces stay. With the dots gone it can never be "." or "..".
+std::wstring CleanFolderName(const std::wstring& name);

@@ -181,17 +181,22 @@ std::vector<ToneRun> ToneRuns(const std::vector<short>& samples, const std::vect
         const int endMs = static_cast<int>((start + kWindow) * 1000 / kRate);
         if (!runs.empty() && runs.back().label == label) {
             runs.back().endMs = endMs;
+            runs.back().soundMs += 50;
             ++windows.back();
         } else {
-            runs.push_back({label, startMs, endMs});
+            runs.push_back({label, startMs, endMs, 50});
             windows.push_back(1);
         }
     }
     std::vector<ToneRun> merged;
     for (size_t i = 0; i < runs.size(); ++i) {
         if (windows[i] < kMinWindows) continue;
-        if (!merged.empty() && merged.back().label == runs[i].label) merged.back().endMs = runs[i].endMs;
-        else merged.push_back(runs[i]);
+        if (!merged.empty() && merged.back().label == runs[i].label) {
+            merged.back().endMs = runs[i].endMs;
+            merged.back().soundMs += runs[i].soundMs;
+        } else {
+            merged.push_back(runs[i]);
+        }
     }
     return merged;
 }
@@ -209,7 +214,7 @@ std::string Describe(const std::vector<ToneRun>& runs) {
     std::string text;
     for (const ToneRun& run : runs)
         text += "[" + std::to_string(run.label) + ": " + std::to_string(run.startMs) + "-" +
-                std::to_string(run.endMs) + " ms] ";
+                std::to_string(run.endMs) + " ms, " + std::to_string(run.soundMs) + " ms heard] ";
     return text;
 }
 

@@ -49,6 +49,8 @@ struct ToneRun {
     int label;
     int startMs;
     int endMs;
+    // Without the quiet moments inside: what a stuttering output stretches is left out.
+    int soundMs;
 };
 struct ToneClass {
     int label;

@@ -202,5 +202,7 @@ function reply_with_behaviour(array $behaviour, array $normal): void {
     }
     http_response_code($status);
     header('Content-Type: text/plain; charset=utf-8');
+    // As a real server announces a file's size (PHP's own server would send none).
+    header('Content-Length: ' . strlen($body));
     echo $body;
 }

@@ -38,7 +38,16 @@ UINT CrashTestMessage() {
     return message;
 }
 
+bool CrashTestArmed() {
+    static const bool armed = [] {
+        wchar_t value[4] = L"";
+        return GetEnvironmentVariableW(kCrashTestVariable, value, 4) == 1 && value[0] == L'1';
+    }();
+    return armed;
+}
+
 bool HandleCrashTestRequest(const MSG& msg) {
+    if (!CrashTestArmed()) return false;
     if (msg.message != CrashTestMessage() || msg.wParam != kCrashTestMagic) return false;
     switch (msg.lParam) {
     case kCrashOnMainThread:
@@ -59,5 +68,6 @@ bool HandleCrashTestRequest(const MSG& msg) {
 }
 
 void HandleCrashTestInWindow(WPARAM wParam, LPARAM lParam) {
+    if (!CrashTestArmed()) return;
     if (wParam == kCrashTestMagic && lParam == kCrashInWindowProcedure) RaiseAccessViolation();
 }

@@ -1,8 +1,15 @@
 #include "app_harness.h"
 #include <shlobj.h>
 #include <cstdio>
+#include "../../recorder_app/app/crash_test_trigger.h"
 
 namespace e2e {
+
+namespace {
+// Every recorder a test starts answers the crash-test message; a test that wants one that
+// does not clears the variable around its Start.
+[[maybe_unused]] const bool g_crashTestArmed = SetEnvironmentVariableW(kCrashTestVariable, L"1") != FALSE;
+}  // namespace
 
 std::wstring WindowsPath(const std::wstring& unixPath) {
     std::wstring path = unixPath;
@@ -243,21 +250,11 @@ bool RecorderApp::AnswerMessageBox(const MessageBoxInfo& box, int buttonId) {
 
 namespace {
 
-BOOL CALLBACK FindEdit(HWND window, LPARAM found) {
-    wchar_t name[16] = L"";
-    GetClassNameW(window, name, 16);
-    if (lstrcmpiW(name, L"Edit") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
-// The file-name field of a file box: an edit of its own, or the edit inside its combo box
-// (at any depth: an extended combo box holds a combo box that holds the edit).
+// The file-name field of a file box: an edit of its own, or the edit inside a combo box.
 HWND FileNameField(HWND box) {
     if (HWND edit = GetDlgItem(box, 0x480)) return edit;  // edt1
-    HWND edit = nullptr;
-    if (HWND combo = GetDlgItem(box, 0x47C)) EnumChildWindows(combo, &FindEdit, reinterpret_cast<LPARAM>(&edit));  // cmb13
-    return edit;
+    if (HWND combo = GetDlgItem(box, 0x47C)) return FindWindowExW(combo, nullptr, L"Edit", nullptr);  // cmb13
+    return nullptr;
 }
 
 }  // namespace

@@ -250,11 +250,21 @@ bool RecorderApp::AnswerMessageBox(const MessageBoxInfo& box, int buttonId) {
 
 namespace {
 
-// The file-name field of a file box: an edit of its own, or the edit inside a combo box.
+BOOL CALLBACK FindEdit(HWND window, LPARAM found) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (lstrcmpiW(name, L"Edit") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// The file-name field of a file box: an edit of its own, or the edit inside its combo box
+// (at any depth: an extended combo box holds a combo box that holds the edit).
 HWND FileNameField(HWND box) {
     if (HWND edit = GetDlgItem(box, 0x480)) return edit;  // edt1
-    if (HWND combo = GetDlgItem(box, 0x47C)) return FindWindowExW(combo, nullptr, L"Edit", nullptr);  // cmb13
-    return nullptr;
+    HWND edit = nullptr;
+    if (HWND combo = GetDlgItem(box, 0x47C)) EnumChildWindows(combo, &FindEdit, reinterpret_cast<LPARAM>(&edit));  // cmb13
+    return edit;
 }
 
 }  // namespace

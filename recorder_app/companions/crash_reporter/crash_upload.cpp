@@ -1,0 +1,136 @@
+#include <curl/curl.h>
+#include "crash_upload.h"
+#include <cstdio>
+#include "app/version.h"
+#include "service/service_messages.h"
+#include "service/settings.h"
+#include "service/text_encoding.h"
+#include "service/transfer_loop.h"
+#include "service/upload_file.h"
+
+namespace {
+
+// The field names every minidump collector knows.
+constexpr char kDumpPart[] = "upload_file_minidump";
+constexpr char kProductPart[] = "prod";
+constexpr char kVersionPart[] = "ver";
+constexpr char kCommentsPart[] = "comments";
+constexpr char kDumpContentType[] = "application/octet-stream";
+// A progress bar needs no more than this many updates a second; each one waits for the dialog.
+constexpr DWORD kProgressIntervalMs = 50;
+
+std::string UserAgent() {
+    char agent[64];
+    std::snprintf(agent, sizeof agent, "QuillbankCrashReporter/%d.%02d", kVersionMajor, kVersionMinor);
+    return agent;
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+struct Transfer {
+    CURL* handle = curl_easy_init();
+    curl_mime* form = nullptr;
+    ~Transfer() {
+        if (handle != nullptr) curl_easy_cleanup(handle);
+        curl_mime_free(form);
+    }
+};
+
+bool AddText(curl_mime* form, const char* name, const std::string& value) {
+    curl_mimepart* part = curl_mime_addpart(form);
+    return part != nullptr && curl_mime_name(part, name) == CURLE_OK &&
+           curl_mime_data(part, value.data(), value.size()) == CURLE_OK;
+}
+
+bool BuildForm(Transfer* transfer, const CrashReport& report, UploadFile* dump) {
+    transfer->form = curl_mime_init(transfer->handle);
+    if (transfer->form == nullptr) return false;
+    curl_mimepart* file = curl_mime_addpart(transfer->form);
+    return file != nullptr && curl_mime_name(file, kDumpPart) == CURLE_OK &&
+           curl_mime_data_cb(file, static_cast<curl_off_t>(dump->Size()), &UploadFile::Read, &UploadFile::Seek,
+                             nullptr, dump) == CURLE_OK &&
+           curl_mime_filename(file, ToUtf8(FileNameOf(report.dumpPath)).c_str()) == CURLE_OK &&
+           curl_mime_type(file, kDumpContentType) == CURLE_OK &&
+           AddText(transfer->form, kProductPart, ToUtf8(report.product)) &&
+           AddText(transfer->form, kVersionPart, ToUtf8(report.version)) &&
+           AddText(transfer->form, kCommentsPart, ToUtf8(report.comments));
+}
+
+std::wstring CurlErrorText(CURLcode code) { return FromAnsi(curl_easy_strerror(code)); }
+
+}  // namespace
+
+CrashUpload::CrashUpload(const CrashReport& report, HWND notifyWnd) : m_report(report), m_notifyWnd(notifyWnd) {}
+
+bool CrashUpload::Perform() {
+    m_error.clear();
+    // libcurl is C: nothing may be thrown through it, and nothing is thrown to the caller.
+    try {
+        UploadFile dump;
+        if (!dump.Open(m_report.dumpPath)) {
+            m_error = L"the crash dump cannot be read";
+            return false;
+        }
+        Transfer transfer;
+        if (transfer.handle == nullptr || !BuildForm(&transfer, m_report, &dump)) {
+            m_error = CurlErrorText(CURLE_OUT_OF_MEMORY);
+            return false;
+        }
+        const std::string address = ToAnsi(m_report.address);
+        const std::string agent = UserAgent();
+        CURL* curl = transfer.handle;
+        curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
+        curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
+        curl_easy_setopt(curl, CURLOPT_MIMEPOST, transfer.form);
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CrashUpload::IgnoreReply);
+        curl_easy_setopt(curl, CURLOPT_PROGRESSFUNCTION, &CrashUpload::OnProgress);
+        curl_easy_setopt(curl, CURLOPT_PROGRESSDATA, this);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kStallSeconds);
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);  // bytes per second
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+        g_settings.ApplyProxy(curl);
+
+        const CURLcode result = PerformTransfer(curl);
+        if (result != CURLE_OK) {
+            m_error = dump.ReadFailed() ? L"the crash dump cannot be read" : CurlErrorText(result);
+            return false;
+        }
+        long status = 0;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        if (status < 200 || status > 299) {
+            m_error = L"the collector answered with HTTP status " + std::to_wstring(status);
+            return false;
+        }
+        return true;
+    } catch (...) {
+        m_error = CurlErrorText(CURLE_OUT_OF_MEMORY);
+        return false;
+    }
+}
+
+DWORD WINAPI CrashUpload::RunUploadThread(void* context) {
+    auto* upload = static_cast<CrashUpload*>(context);
+    const bool sent = upload->Perform();
+    if (upload->m_notifyWnd != nullptr)
+        SendMessageW(upload->m_notifyWnd, WM_REQUEST_DONE, sent ? 1 : 0, reinterpret_cast<LPARAM>(upload));
+    return sent ? 1 : 0;
+}
+
+int CrashUpload::OnProgress(void* context, double, double, double uploadTotal, double uploaded) {
+    auto* upload = static_cast<CrashUpload*>(context);
+    const LPARAM position = static_cast<LPARAM>(static_cast<int32_t>(static_cast<int64_t>(uploaded)));
+    if (position == upload->m_lastProgress || upload->m_notifyWnd == nullptr) return 0;
+    const DWORD now = GetTickCount();
+    const bool complete = uploadTotal > 0 && uploaded >= uploadTotal;
+    if (!complete && upload->m_lastProgress >= 0 && now - upload->m_lastProgressTime < kProgressIntervalMs) return 0;
+    upload->m_lastProgress = position;
+    upload->m_lastProgressTime = now;
+    SendMessageW(upload->m_notifyWnd, WM_TRANSFER_PROGRESS, 0, position);
+    return 0;
+}
+
+size_t CrashUpload::IgnoreReply(char*, size_t size, size_t count, void*) { return size * count; }

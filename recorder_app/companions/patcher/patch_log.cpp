@@ -1,0 +1,16 @@
+#include "patch_log.h"
+#include <windows.h>
+#include <ctime>
+#include "app/folders.h"
+#include "app/version.h"
+
+void OpenPatcherLog(CLogFile* log) {
+    const std::wstring podcasts = PodcastsFolder();
+    if (podcasts.empty()) return;
+    CreateDirectoryW(podcasts.c_str(), nullptr);
+    if (!log->Open(podcasts + L"\\patcher.log")) return;
+    wchar_t now[128] = L"";
+    const time_t seconds = time(nullptr);
+    if (const tm* local = localtime(&seconds)) wcsftime(now, 128, L"%Y-%m-%d %H-%M-%S", local);
+    log->Print(L"Quillbank recorder updater v. %d.%02d, %s", kVersionMajor, kVersionMinor, now);
+}

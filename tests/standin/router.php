@@ -3,6 +3,8 @@
 // standin.sh with enable_post_data_reading off so the raw body stays readable):
 //   /publish.php           login (request type 1) and publication (type 2)
 //   /recorder-update.php   the update query's key=value reply (<state>/update_reply replaces it)
+//   /crash-report.php      a minidump collector: keeps the "upload_file_minidump" part in
+//                          <state>/crash_reports/ and answers with a crash id
 //   /files/NAME            files the tests put into <state>/files
 // Every request is recorded as <state>/requests/NNNN.txt (key=hex lines) before the reply,
 // and <state>/behaviour can make the service misbehave (see reply_with_behaviour);
@@ -32,6 +34,10 @@ if ($path === '/publish.php') {
     $record .= $raw;
     if (!$lean) $record .= parse_with_php($body, $_SERVER['CONTENT_TYPE'] ?? '');
     $reply = publish_reply($dir, $fields, $files, $lean);
+} elseif ($path === '/crash-report.php') {
+    [$fields, $files, $raw] = analyse_multipart($body, $_SERVER['CONTENT_TYPE'] ?? '', false);
+    $record .= $raw;
+    $reply = crash_report_reply($dir, $files);
 } elseif ($path === '/recorder-update.php') {
     $reply = update_reply($dir);
     $behaviour = standin_behaviour($dir, 'behaviour.update');
@@ -117,6 +123,15 @@ function publish_reply(string $dir, array $fields, array $files, bool $lean): ar
         file_put_contents($dir . '/uploads/' . basename(str_replace('\\', '/', $file['filename'])), $file['content']);
     }
     return [200, "OK\r\n"];
+}
+
+// As the Breakpad and Crashpad collectors answer: the id given to the report, or a 400.
+function crash_report_reply(string $dir, array $files): array {
+    $dump = $files['upload_file_minidump'] ?? null;
+    if ($dump === null) return [400, "missing upload_file_minidump\n"];
+    @mkdir("$dir/crash_reports", 0777, true);
+    file_put_contents("$dir/crash_reports/" . basename(str_replace('\\', '/', $dump['filename'])), $dump['content']);
+    return [200, 'CrashID=bp-' . substr(md5($dump['content']), 0, 16) . "\n"];
 }
 
 // The data file's pairs, or the text of <state>/update_reply when a test put one there;

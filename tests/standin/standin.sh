@@ -9,7 +9,8 @@
 # Exported for COMMAND (and after standin_start):
 #   QB_STANDIN_HOST        127.0.0.1:PORT of the service ("ServerHost" for the program)
 #   QB_STANDIN_DIR         its state: requests/ (one record per request, key=hex lines),
-#                          uploads/ (published files), files/ (served as /files/NAME), and
+#                          uploads/ (published files), crash_reports/ (received dumps),
+#                          files/ (served as /files/NAME), and
 #                          what tests write: "behaviour" to make it misbehave (see router.php),
 #                          "behaviour.update" and "behaviour.files" for the update query or
 #                          the files alone, "update_reply" to replace the update query's reply

@@ -76,3 +76,40 @@ TEST(Patcher, WaitsForTheRecorderThenInstallsTheUpdateAndStartsItAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// The recorder finds 2.9 on the service; after Yes it downloads and unpacks the archive,
+// starts the patcher that came in it and closes; the patcher puts the new recorder in place
+// and starts it from the program's folder.
+TEST(UpdateCycle, YesReplacesTheRecorderAndStartsTheNewOne) {
+    const std::string archive = ReadWholeFile(StandinDir() + L"\\files\\update.zip");
+    ASSERT_FALSE(archive.empty());
+    WriteWholeFile(StandinDir() + L"\\update_reply", "current_version=2.9\r\nfile_location=http://{host}/files/update.zip\r\n"
+                                                     "file_size=" + std::to_string(archive.size()) + "\r\n");
+    ServerHostSetting host(StandinHost());
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    const std::wstring title = WindowText(app.MainWindow());
+    const MessageBoxInfo offer = WaitForBoxOf(app.ProcessId(), app.MainWindow());
+    ASSERT_EQ(offer.text, L"An update for this software available. Do you want to upgrade it now?");
+    ASSERT_TRUE(Answer(offer, IDYES));
+    const MessageBoxInfo restart = WaitForBoxOf(app.ProcessId(), app.MainWindow(), 60000);
+    ASSERT_EQ(restart.caption, L"Information");
+    ASSERT_TRUE(Answer(restart, IDOK));
+    EXPECT_EQ(app.WaitForExit(30000), 0u);
+
+    const HWND restarted = WaitForDialogTitled(title, 60000, app.ProcessId());
+    ASSERT_NE(restarted, nullptr);
+    const DWORD restartedId = ProcessOf(restarted);
+    const std::string installed = ReadBytes(JoinPath(app.AppDir(), L"recorder.exe"));
+    EXPECT_EQ(installed.substr(installed.size() - 18), "QB-TEST-BUILD 2.9\n");
+    EXPECT_TRUE(FileExists(JoinPath(app.AppDir(), L"patcher.exe")));
+    EXPECT_FALSE(FileExists(JoinPath(app.AppDir(), L"updates\\recorder.exe")));
+    EXPECT_TRUE(HasLogLine(L"Update installed"));
+    // The new recorder asks about 2.9 again; the test ends it as it is.
+    EndProcess(restartedId);
+    RemoveDirectoryW(JoinPath(app.AppDir(), L"updates").c_str());
+}
+
+}  // namespace

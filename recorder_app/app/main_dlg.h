@@ -120,6 +120,8 @@ private:
     std::wstring m_prevPartPath;
     unsigned m_mode = 1;
     SpotSet m_spots;
+    // The spots as they were when the current take began, for a join that fails.
+    SpotSet m_spotsBeforeTake;
     ClipPlayer m_player;
     // What plays next, where the current run began and the spot it runs to.
     PlaybackSequence m_sequence;

@@ -108,6 +108,7 @@ void CMainDlg::StartRecording() {
     m_recordStartTick = timeGetTime() - static_cast<unsigned>(m_startPos);
     SwitchMode(InterfaceMode::Recording);
 
+    m_spotsBeforeTake = m_spots;
     if (m_startPos != 0) spots::DropSpotsAfter(m_spots, static_cast<uint32_t>(m_startPos));
     else m_spots.clear();
     m_timeLine.SetSpots(m_spots);
@@ -163,8 +164,8 @@ void CMainDlg::StopRecording() {
 }
 
 // On success the joined clip becomes the current one. On failure nothing is deleted: the
-// earlier clip stays the current one (its spots still fit it) and the user is told where the
-// new part is.
+// earlier clip is the current one again, with the spots it had before the take, and the user
+// is told where the new part is.
 bool CMainDlg::JoinWithEarlierClip(bool partComplete) {
     g_log.Print(L"Joining newly recorded part with rest");
     JoinRequest request;
@@ -185,6 +186,8 @@ bool CMainDlg::JoinWithEarlierClip(bool partComplete) {
                                   L"\nand the new recording is\n" + request.part;
         MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
         m_clipPath = request.earlier;
+        m_spots = m_spotsBeforeTake;
+        ShowSpots();
         return false;
     }
     if (!error.empty()) g_log.Print(L"!!! %s", error.c_str());

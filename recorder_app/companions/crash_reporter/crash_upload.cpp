@@ -86,8 +86,8 @@ bool CrashUpload::Perform() {
         curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
         curl_easy_setopt(curl, CURLOPT_MIMEPOST, transfer.form);
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CrashUpload::IgnoreReply);
-        curl_easy_setopt(curl, CURLOPT_PROGRESSFUNCTION, &CrashUpload::OnProgress);
-        curl_easy_setopt(curl, CURLOPT_PROGRESSDATA, this);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CrashUpload::OnProgress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
         curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kStallSeconds);
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);  // bytes per second
@@ -120,9 +120,10 @@ DWORD WINAPI CrashUpload::RunUploadThread(void* context) {
     return sent ? 1 : 0;
 }
 
-int CrashUpload::OnProgress(void* context, double, double, double uploadTotal, double uploaded) {
+int CrashUpload::OnProgress(void* context, int64_t, int64_t, int64_t uploadTotal, int64_t uploaded) {
+    static_assert(sizeof(curl_off_t) == sizeof(int64_t), "libcurl's counts are 64-bit");
     auto* upload = static_cast<CrashUpload*>(context);
-    const LPARAM position = static_cast<LPARAM>(static_cast<int32_t>(static_cast<int64_t>(uploaded)));
+    const LPARAM position = static_cast<LPARAM>(static_cast<int32_t>(uploaded));
     if (position == upload->m_lastProgress || upload->m_notifyWnd == nullptr) return 0;
     const DWORD now = GetTickCount();
     const bool complete = uploadTotal > 0 && uploaded >= uploadTotal;

@@ -8,6 +8,7 @@
 // does not end while the worker runs, so the object outlives every message.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 #include <string>
 
 struct CrashReport {
@@ -38,7 +39,8 @@ public:
     static DWORD WINAPI RunUploadThread(void* upload);
 
 private:
-    static int OnProgress(void* upload, double, double, double uploadTotal, double uploaded);
+    // libcurl's transfer-information callback; its counts are curl_off_t, 64-bit.
+    static int OnProgress(void* upload, int64_t, int64_t, int64_t uploadTotal, int64_t uploaded);
     static size_t IgnoreReply(char*, size_t size, size_t count, void*);
 
     CrashReport m_report;

@@ -70,15 +70,37 @@ UninstPage instfiles
   Delete "$INSTDIR\${name}"
 !macroend
 
+; Replacing or removing the files of a running program would leave a mixture of versions or
+; half a program behind. Windows refuses to open a running program for writing, which tells.
+!macro DefineRunningCheck prefix
+  Function ${prefix}StopIfRunning
+    IfFileExists "$INSTDIR\${EXE}" 0 done
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${EXE}" a
+    IfErrors running
+    FileClose $0
+    Goto done
+  running:
+    MessageBox MB_ICONEXCLAMATION|MB_OK "${PRODUCT} is running. Close it and try again." /SD IDOK
+    SetErrorLevel 2  ; an abort from an init function would otherwise end with 0
+    Abort
+  done:
+  FunctionEnd
+!macroend
+!insertmacro DefineRunningCheck ""
+!insertmacro DefineRunningCheck "un."
+
 Function .onInit
   SetShellVarContext current
 FunctionEnd
 
 Function un.onInit
   SetShellVarContext current
+  Call un.StopIfRunning
 FunctionEnd
 
 Section "Install"
+  Call StopIfRunning
   SetOutPath "$INSTDIR"
   !insertmacro ProgramFiles InstallFile
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"

@@ -80,6 +80,14 @@ new_log() { tail -c +"$((log_before + 1))" "$log" | iconv -f UTF-16LE -t UTF-8 2
 window_shown() { xwininfo -root -tree 2>/dev/null | grep -q '"Quillbank Recorder 2.08"'; }
 check "installed program shows its window" wait_until 30 window_shown
 check "installed program logs its start" grep -q 'Quillbank recorder application v. 2.08' <(new_log)
+# While it runs, the uninstaller refuses. "_?=" runs it in place, so that its exit code is
+# its own; the path after it must stay unquoted, which only a batch file can say.
+in_place=$(mktemp --suffix=.bat)
+printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%errorlevel%%\r\n' "$install_win" "$install_win" >"$in_place"
+wine cmd /c "$(winepath -w "$in_place")"
+check "uninstaller refuses while the program runs" test $? = 2
+rm -f "$in_place"
+check "nothing removed while the program runs" test -f "$install_dir/lame_enc.dll" -a -f "$shortcut"
 # Without /f, taskkill asks the window to close, as the close box does.
 wine taskkill /im recorder.exe >/dev/null 2>&1
 program_gone() { ! kill -0 "$program" 2>/dev/null; }

@@ -34,8 +34,13 @@ bool AcceptStatus(Download* download) {
     // archive's size in a 32-bit address space.
     curl_off_t announced = -1;
     if (curl_easy_getinfo(download->handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
-        announced > 0 && static_cast<uint64_t>(announced) <= download->maxBytes)
-        download->body->reserve(static_cast<size_t>(announced));
+        announced > 0 && static_cast<uint64_t>(announced) <= download->maxBytes) {
+        // Nothing may be thrown through libcurl; without the room the body simply grows.
+        try {
+            download->body->reserve(static_cast<size_t>(announced));
+        } catch (...) {
+        }
+    }
     return true;
 }
 

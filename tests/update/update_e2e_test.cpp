@@ -144,7 +144,7 @@ TEST_F(UpdateE2e, DeclinedUpdateLeavesTheProgramRunning) {
 
 TEST_F(UpdateE2e, RequiredUpdateDeclinedDuringARecordingClosesAndKeepsTheRecording) {
     Offer(true);
-    SetBehaviour(L"behaviour.update", "hang 3");  // the question comes while recording
+    SetBehaviour(L"behaviour.update", "hang 6");  // the question comes while recording
     RecorderApp app;
     ASSERT_TRUE(app.Start());
     app.ClickControl(kRecordButton);

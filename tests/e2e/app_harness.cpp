@@ -283,7 +283,7 @@ bool RecorderApp::ChooseFileInDialog(const std::wstring& path, DWORD timeoutMs) 
             return false;
         },
         timeoutMs);
-    if (!shown) return false;
+    if (!shown || !WaitUntilIdle()) return false;
     ClickWindow(field);
     WaitFor([&] { return GetForegroundWindow() == box; }, 2000);
     SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
@@ -297,6 +297,10 @@ bool RecorderApp::ChooseFileInDialog(const std::wstring& path, DWORD timeoutMs) 
     for (const DWORD start = GetTickCount(); IsWindow(box); Sleep(1))
         if (GetTickCount() - start > timeoutMs) return false;
     return true;
+}
+
+bool RecorderApp::WaitUntilIdle(DWORD timeoutMs) const {
+    return m_process.hProcess != nullptr && WaitForInputIdle(m_process.hProcess, timeoutMs) == 0;
 }
 
 std::wstring RecorderApp::LogPath() const {

@@ -66,6 +66,10 @@ public:
     // Waits for the system's Open or Save As box, puts `path` in its file-name field, presses
     // Enter and waits until the box is gone.
     bool ChooseFileInDialog(const std::wstring& path, DWORD timeoutMs = 20000);
+    // Waits until the program waits for input with none pending. By then it has handed its
+    // window changes to the X server, so that a click lands on what the program shows, not
+    // on a box it has just closed or not yet mapped.
+    bool WaitUntilIdle(DWORD timeoutMs = 10000) const;
 
     std::wstring LogPath() const;
     std::vector<std::wstring> LogLines() const { return ReadUtf16Lines(LogPath()); }

@@ -80,10 +80,12 @@ bool CommandReturned(const RecorderApp& app) {
 // Opens the clip through the Open box; `after` runs as soon as the box is gone.
 template <class After>
 bool OpenClip(RecorderApp& app, const std::wstring& clip, bool askFirst, After after) {
+    if (!app.WaitUntilIdle()) return false;
     app.ClickControl(IDC_OPEN);
     if (askFirst) {
         const MessageBoxInfo question = app.WaitForMessageBox();
-        if (question.caption != L"Confirm action" || !app.AnswerMessageBox(question, IDOK)) return false;
+        if (question.caption != L"Confirm action" || !app.WaitUntilIdle() || !app.AnswerMessageBox(question, IDOK))
+            return false;
     }
     if (!app.ChooseFileInDialog(clip)) return false;
     return after();
@@ -110,7 +112,8 @@ int Open(const std::wstring& clip, int rounds) {
             elapsed = Now() - start;
             return returned;
         });
-        if (!opened || CountLines(app, L"File selected: " + clip) != round + 1) return Fail("the clip was not opened");
+        if (!opened) return Fail("the Open box or the side file's log line did not come");
+        if (CountLines(app, L"File selected: " + clip) != round + 1) return Fail("the clip was not opened");
         Line("open_ms", elapsed);
     }
     return 0;
@@ -209,6 +212,7 @@ int Play(const std::wstring& clip, int rounds) {
         // Back in the idle mode and quiet for a while: the last round's sound has ended.
         if (!WaitFor([&] { return IsWindowEnabled(record) && Now() - monitor.LastLoudAt() > 300; }, 10000))
             return Fail("the monitor did not fall silent");
+        if (!app.WaitUntilIdle()) return Fail("the program is busy");
         monitor.Arm();
         const double clicked = Now();
         app.ClickControl(IDC_PLAY);
@@ -219,6 +223,7 @@ int Play(const std::wstring& clip, int rounds) {
         if (!WaitFor([&] { return monitor.LoudAt() >= 0; }, 5000)) return Fail("no sound at the monitor");
         Line("play_latency_ms", monitor.LoudAt() - clicked);
         Line("play_mode_switch_ms", switched);
+        if (!app.WaitUntilIdle()) return Fail("the program is busy");
         app.ClickControl(IDC_PLAY);  // stop
         if (!WaitFor([&] { return CountLines(app, L"Stop playing clip") == round + 1; }, 10000))
             return Fail("playback did not stop");

@@ -95,9 +95,19 @@ bool Enabled(const RecorderApp& app, int id) {
     return IsWindowEnabled(GetDlgItem(app.MainWindow(), id)) != FALSE;
 }
 
+// The program's clicks and box answers, each once it is idle (see WaitUntilIdle).
+void Click(RecorderApp& app, int id) {
+    ASSERT_TRUE(app.WaitUntilIdle());
+    app.ClickControl(id);
+}
+
+bool Answer(RecorderApp& app, const MessageBoxInfo& box, int button) {
+    return app.WaitUntilIdle() && app.AnswerMessageBox(box, button);
+}
+
 // Open with no clip loaded: the file box comes at once.
 void OpenFirst(RecorderApp& app, const std::wstring& clip) {
-    app.ClickControl(IDC_OPEN);
+    Click(app, IDC_OPEN);
     ASSERT_TRUE(app.ChooseFileInDialog(clip));
     ASSERT_TRUE(WaitForLine(app, L"File selected: " + clip));
     // Save is enabled by the switch to the idle mode, near the command's end.
@@ -106,16 +116,16 @@ void OpenFirst(RecorderApp& app, const std::wstring& clip) {
 
 // Open over a loaded clip: the unpublished-clip question first, answered OK.
 void OpenAnother(RecorderApp& app, const std::wstring& path) {
-    app.ClickControl(IDC_OPEN);
+    Click(app, IDC_OPEN);
     const MessageBoxInfo question = app.WaitForMessageBox();
     ASSERT_EQ(question.caption, L"Confirm action");
-    ASSERT_TRUE(app.AnswerMessageBox(question, IDOK));
+    ASSERT_TRUE(Answer(app, question, IDOK));
     ASSERT_TRUE(app.ChooseFileInDialog(path));
 }
 
 // The click reaches the window only after the command before it has returned.
 void Save(RecorderApp& app, const std::wstring& target) {
-    app.ClickControl(IDC_SAVE);
+    Click(app, IDC_SAVE);
     ASSERT_TRUE(app.ChooseFileInDialog(target));
 }
 
@@ -146,10 +156,10 @@ TEST(OpenSave, OpenedClipBringsItsSpotsAndSaveCarriesThemToTheCopy) {
     EXPECT_TRUE(ReadBytes(copy) == ReadBytes(clip));
 
     // An opened clip cannot be continued.
-    app.ClickControl(IDC_RECORD);
+    Click(app, IDC_RECORD);
     const MessageBoxInfo box = app.WaitForMessageBox();
     EXPECT_EQ(box.caption, L"Current version limitation");
-    ASSERT_TRUE(app.AnswerMessageBox(box, IDNO));
+    ASSERT_TRUE(Answer(app, box, IDNO));
     EXPECT_TRUE(WaitForLine(app, L"Operation cancelled by user"));
 }
 
@@ -167,7 +177,7 @@ TEST(OpenSave, SaveWithoutSpotsRemovesStaleSideFilesAlsoOnTheClipsOwnPath) {
     OpenFirst(app, clip);
     // The cursor stands at 0, where the spot at 100 ms is found: the press removes it and
     // logs the cursor's position.
-    app.ClickControl(IDC_ADVSPOT);
+    Click(app, IDC_ADVSPOT);
     ASSERT_TRUE(WaitForLine(app, L"Removing adv spot from position 0 ms"));
 
     Save(app, other);
@@ -196,7 +206,7 @@ TEST(OpenSave, SaveIntoAMissingFolderShowsTheSystemsReason) {
     ASSERT_EQ(box.text.substr(0, head.size()), head);
     const std::wstring reason = box.text.substr(head.size());
     EXPECT_FALSE(reason.empty());
-    ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+    ASSERT_TRUE(Answer(app, box, IDOK));
     // Logged once the box is closed.
     EXPECT_TRUE(WaitForLine(app, L"!!! Error occured while saving file: " + reason)) << reason;
     EXPECT_FALSE(FileExists(target));
@@ -227,7 +237,7 @@ TEST(OpenSave, ClipOverTwoHoursIsRefusedAndTheEarlierClipStays) {
     const MessageBoxInfo box = app.WaitForMessageBox();
     EXPECT_EQ(box.caption, L"Message");
     EXPECT_EQ(box.text, L"Sorry but episode duration is limited to two hours");
-    ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+    ASSERT_TRUE(Answer(app, box, IDOK));
     EXPECT_TRUE(HasLine(app, L"Clip is bigger than it can (2 hours)"));
     EXPECT_FALSE(HasLine(app, L"File selected: " + longClip));
     ExpectEarlierClipKept(app, folder, clip);
@@ -250,7 +260,7 @@ TEST(OpenSave, FileWithoutMpegAudioIsRefusedAndTheEarlierClipStays) {
         const MessageBoxInfo box = app.WaitForMessageBox();
         ASSERT_NE(box.window, nullptr) << junk;
         EXPECT_NE(box.text.find(junk), std::wstring::npos) << box.text;
-        ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+        ASSERT_TRUE(Answer(app, box, IDOK));
         EXPECT_FALSE(HasLine(app, L"File selected: " + junk));
     }
     ExpectEarlierClipKept(app, folder, clip);

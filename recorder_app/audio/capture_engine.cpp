@@ -11,6 +11,9 @@
 namespace {
 
 constexpr DWORD kPollMs = 100;
+// The buffers usually come back at the first reset: a short poll keeps Stop, and so the
+// start of playback after the level listener, from waiting a whole block for them.
+constexpr DWORD kBufferPollMs = 10;
 constexpr DWORD kBufferWaitMs = 10000;
 constexpr DWORD kBuffersPerSecond = 10;  // 100 ms blocks
 
@@ -153,10 +156,10 @@ int CaptureEngine::QueueBuffers() {
 // reset. An unplugged or hung device may never hand them back; after a failed reset, or
 // about ten seconds, it is given up on rather than freezing the caller.
 bool CaptureEngine::WaitForBuffers() {
-    for (DWORD waited = 0; m_returned < m_queued; waited += kPollMs) {
+    for (DWORD waited = 0; m_returned < m_queued; waited += kBufferPollMs) {
         if (waited >= kBufferWaitMs || m_api.reset(m_device) != MMSYSERR_NOERROR)
             return m_returned >= m_queued;
-        m_api.wait(kPollMs);
+        m_api.wait(kBufferPollMs);
     }
     return true;
 }

@@ -62,10 +62,12 @@ capturing() {
     END { if (corked == "no" && name == "capture_probe.exe") found = 1; exit !found }'
 }
 
-# play ARGS...: sox synthesis arguments, played into the sink with low latency.
+# play ARGS...: sox synthesis arguments, played into the sink. The sound is made first and
+# played with room for 200 ms, so that a busy machine cannot starve the stream into a gap
+# that the capture would rightly report as silence in the middle of the tone.
 play() {
-  sox -q -n -t raw -r $rate -e signed -b 16 -c 1 - "$@" |
-    pacat --playback --raw --rate=$rate --channels=1 --format=s16le --latency-msec=20 ||
+  sox -q -n -t raw -r $rate -e signed -b 16 -c 1 played.raw "$@" || fail "sox could not make $*"
+  pacat --playback --raw --rate=$rate --channels=1 --format=s16le --latency-msec=200 played.raw ||
     fail "could not play $*"
 }
 
@@ -73,7 +75,7 @@ play() {
 play_tone_throughout() {
   sox -q -n -t raw -r $rate -e signed -b 16 -c 1 throughout.raw synth 60 sine $tone_hz vol 0.5 ||
     fail "sox could not make the tone"
-  pacat --playback --raw --rate=$rate --channels=1 --format=s16le --latency-msec=20 throughout.raw &
+  pacat --playback --raw --rate=$rate --channels=1 --format=s16le --latency-msec=200 throughout.raw &
   background+=($!)
 }
 

@@ -53,6 +53,7 @@ mkdir -p "$podcasts/Unpublished"
 cp "$dist/adspot.mp3" "$recording"
 log_before=$(stat -c %s "$log" 2>/dev/null || echo 0)
 # The program starts offline: its update check goes to a closed port.
+old_host=$(reg_value "$settings_key" ServerHost)
 wine reg add "$settings_key" /v ServerHost /t REG_SZ /d 127.0.0.1:9 /f >/dev/null 2>&1
 
 # --- install ---------------------------------------------------------------------------
@@ -114,7 +115,11 @@ check "log untouched" cmp -s "$saved/recorder.log" "$log"
 
 # Leave the shared prefix as other tests expect it.
 rm -rf "$recording" "$saved"
-wine reg delete "$settings_key" /v ServerHost /f >/dev/null 2>&1
+if [ -n "$old_host" ]; then
+  wine reg add "$settings_key" /v ServerHost /t REG_SZ /d "$old_host" /f >/dev/null 2>&1
+else
+  wine reg delete "$settings_key" /v ServerHost /f >/dev/null 2>&1
+fi
 
 [ "$failures" = 0 ] && echo "PASS" || echo "$failures check(s) failed"
 [ "$failures" = 0 ]

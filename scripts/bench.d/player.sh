@@ -1,8 +1,10 @@
 # Clip player timings beside native mpg123, on clips made here:
 #   seek: Play at 1:59:00 of a two-hour 96 kbit/s clip to the first block queued;
-#   decode: CPU to decode a 10-minute clip; duration: Open + Prepare + GetDuration.
+#   decode: CPU to decode a 10-minute clip (best of 5), also beside mpg123 built for 32-bit;
+#   duration: Open + Prepare + GetDuration.
 set -euo pipefail
 build=$1
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 bench=$build/tests/audio/player_bench.exe
 [ -f "$bench" ] || { echo "no $bench: build first" >&2; exit 1; }
 work=$build/bench-player
@@ -39,15 +41,28 @@ for _ in range(3):
 print('%.1f' % sorted(runs)[1])
 PY
 )
-decode_s=$(wine "$bench" decode "$work/ten_minutes.mp3" | tr -d '\r')
-mpg123_decode_s=$(python3 - <<'PY'
-import resource, subprocess
+# cpu_seconds PROGRAM: CPU seconds (user + system) PROGRAM takes to decode the clip to nothing
+cpu_seconds() {
+  python3 - "$1" <<'PY'
+import resource, subprocess, sys
 before = resource.getrusage(resource.RUSAGE_CHILDREN)
-subprocess.run(['mpg123', '-q', '-s', 'ten_minutes.mp3'], stdout=subprocess.DEVNULL, check=True)
+subprocess.run([sys.argv[1], '-q', '-s', 'ten_minutes.mp3'], stdout=subprocess.DEVNULL, check=True)
 after = resource.getrusage(resource.RUSAGE_CHILDREN)
 print('%.3f' % (after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime))
 PY
-)
+}
+# The same library built natively for 32-bit x86, when this machine can build it: beside the
+# 64-bit tool (with its AVX code) it shows what the library's 32-bit code costs by itself.
+native32=$("$top/scripts/bench-native32" "$build" | tail -n1) || native32=
+# Best of five each, taken in turn so that a busy moment of the machine hits all alike.
+best() { sort -g | head -n1; }
+for _ in 1 2 3 4 5; do
+  echo "ours $(wine "$bench" decode "$work/ten_minutes.mp3" | tr -d '\r')"
+  echo "mpg123 $(cpu_seconds mpg123)"
+  [ -z "$native32" ] || echo "mpg123_32 $(cpu_seconds "$native32/mpg123")"
+done >decode_runs.txt
+decode_s=$(awk '$1 == "ours" { print $2 }' decode_runs.txt | best)
+mpg123_decode_s=$(awk '$1 == "mpg123" { print $2 }' decode_runs.txt | best)
 duration_ms=$(wine "$bench" duration "$work/two_hours.mp3" | tr -d '\r')
 
 echo "player.seek_ms: $seek_ms ms"
@@ -57,4 +72,9 @@ echo "player.seek_vs_mpg123: $(awk -v a="$seek_ms" -v b="$mpg123_ms" 'BEGIN { pr
 echo "player.decode_cpu_s: $decode_s s"
 echo "player.decode_mpg123_cpu_s: $mpg123_decode_s s"
 echo "player.decode_vs_mpg123: $(awk -v a="$decode_s" -v b="$mpg123_decode_s" 'BEGIN { printf "%.2f", a / b }') ratio"
+if [ -n "$native32" ]; then
+  mpg123_32_s=$(awk '$1 == "mpg123_32" { print $2 }' decode_runs.txt | best)
+  echo "player.decode_mpg123_32_cpu_s: $mpg123_32_s s"
+  echo "player.decode_vs_mpg123_32: $(awk -v a="$decode_s" -v b="$mpg123_32_s" 'BEGIN { printf "%.2f", a / b }') ratio"
+fi
 echo "player.duration_ms: $duration_ms ms"

@@ -9,6 +9,15 @@
 #include "text_format.h"
 #include "version.h"
 
+namespace {
+
+void OpenLevelListener(HWND window) {
+    LevelListener::Start(1, 44100);  // without a microphone the meter simply stays at 0
+    SetTimer(window, kListenerTimer, kListenerTimerMs, nullptr);
+}
+
+}  // namespace
+
 CMainDlg::~CMainDlg() {
     if (m_bigIcon != nullptr) DestroyIcon(m_bigIcon);
     if (m_smallIcon != nullptr) DestroyIcon(m_smallIcon);
@@ -70,7 +79,8 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     m_warnBeforeMs = 900000;
 
     m_volume.SetLevel(0);
-    StartLevelListener();
+    g_log.Print(L"Starting sound volume indicator listener...");
+    SetTimer(m_hWnd, kListenerStartTimer, kListenerStartTimerMs, nullptr);
     return TRUE;
 }
 
@@ -88,6 +98,10 @@ LRESULT CMainDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
 
 LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
     switch (wParam) {
+    case kListenerStartTimer:
+        KillTimer(m_hWnd, kListenerStartTimer);
+        OpenLevelListener(m_hWnd);
+        return 0;
     case kListenerTimer:
         m_volume.SetLevel(static_cast<int>(MeterValue(LevelListener::Level())));
         return 0;
@@ -116,12 +130,12 @@ void CMainDlg::ReleasePlayer() {
 
 void CMainDlg::StartLevelListener() {
     g_log.Print(L"Starting sound volume indicator listener...");
-    LevelListener::Start(1, 44100);  // without a microphone the meter simply stays at 0
-    SetTimer(m_hWnd, kListenerTimer, kListenerTimerMs, nullptr);
+    OpenLevelListener(m_hWnd);
 }
 
 void CMainDlg::StopLevelListener() {
     g_log.Print(L"Stopping sound level indicator listener...");
+    KillTimer(m_hWnd, kListenerStartTimer);  // a start still pending from start-up is dropped
     LevelListener::Stop();
     KillTimer(m_hWnd, kListenerTimer);
 }

@@ -7,6 +7,7 @@
 #include "app/log_file.h"
 #include "app/text_format.h"
 #include "app/version.h"
+#include "clip_copy.h"
 #include "file_name_cleaning.h"
 #include "form_values.h"
 #include "publish_dlg.h"
@@ -221,8 +222,8 @@ LRESULT CSubmitDlg::OnPublish(WORD, WORD, HWND, BOOL&) {
 
 bool CSubmitDlg::CopyClip(const std::wstring& localPath) {
     // A copy that failed, or stopped part-way on a full disk, must never be uploaded as the
-    // episode: CopyFile reports both, and removes what it wrote.
-    if (CopyFileW(m_clipPath.c_str(), localPath.c_str(), FALSE)) return true;
+    // episode.
+    if (CopyWholeFile(m_clipPath, localPath)) return true;
     const std::wstring reason = SystemErrorText(GetLastError());
     g_log.Print(L"!!! Copying the clip to %s failed: %s", localPath.c_str(), reason.c_str());
     const std::wstring text = L"The clip could not be copied to\n" + localPath + L"\n\n" + reason;

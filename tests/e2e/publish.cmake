@@ -22,6 +22,6 @@ set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_CURRENT_BINARY
 
 # Benchmark program of scripts/bench.d/publish.sh; not a test.
 add_executable(publish_bench publish_bench.cpp publish_driver.cpp)
-target_link_libraries(publish_bench PRIVATE e2e_harness advapi32)
+target_link_libraries(publish_bench PRIVATE e2e_harness recorder_core advapi32)
 target_link_options(publish_bench PRIVATE -municode)
 add_dependencies(publish_bench dist)

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr DWORD kBlockBytes = 4 * 1024 * 1024;
+constexpr DWORD kBlockBytes = 1024 * 1024;
 
 class Handle {
 public:

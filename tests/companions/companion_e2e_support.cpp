@@ -31,6 +31,11 @@ BOOL CALLBACK MatchTitle(HWND window, LPARAM param) {
 }  // namespace
 
 ServerHostSetting::ServerHostSetting(const std::wstring& host) {
+    wchar_t previous[1024] = L"";
+    DWORD size = sizeof previous;
+    if (RegGetValueW(HKEY_CURRENT_USER, kRecorderKey, L"ServerHost", RRF_RT_REG_SZ, nullptr, previous, &size) ==
+        ERROR_SUCCESS)
+        m_previousHost = previous;
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kRecorderKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
@@ -42,7 +47,12 @@ ServerHostSetting::ServerHostSetting(const std::wstring& host) {
 ServerHostSetting::~ServerHostSetting() {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kRecorderKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueW(key, L"ServerHost");
+    // The prefix's own host (a closed loopback port) comes back, so that no later test's
+    // start-up query leaves the machine.
+    if (m_previousHost.empty()) RegDeleteValueW(key, L"ServerHost");
+    else
+        RegSetValueExW(key, L"ServerHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(m_previousHost.c_str()),
+                       static_cast<DWORD>((m_previousHost.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
 }
 

@@ -8,13 +8,16 @@
 namespace companions {
 
 // Points the program's "ServerHost" at host for the lifetime of the object; afterwards the
-// value is gone again, so that other tests find none.
+// value it had before is put back (or none, if it had none).
 class ServerHostSetting {
 public:
     explicit ServerHostSetting(const std::wstring& host);
     ~ServerHostSetting();
     ServerHostSetting(const ServerHostSetting&) = delete;
     ServerHostSetting& operator=(const ServerHostSetting&) = delete;
+
+private:
+    std::wstring m_previousHost;
 };
 
 std::wstring DistFile(const wchar_t* name);

@@ -10,6 +10,13 @@ const wchar_t kSettingsKey[] = L"Software\\QuillbankRecorder";
 }
 
 ProgramSettings::ProgramSettings(const std::wstring& serverHost) {
+    // The prefix's own service host (a closed loopback port) comes back afterwards, so that
+    // no later test's start-up query leaves the machine.
+    wchar_t previous[1024] = L"";
+    DWORD size = sizeof previous;
+    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"ServerHost", RRF_RT_REG_SZ, nullptr, previous, &size) ==
+        ERROR_SUCCESS)
+        m_previousHost = previous;
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
     RegSetValueExW(m_key, L"ServerHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(serverHost.c_str()),
@@ -20,6 +27,14 @@ ProgramSettings::ProgramSettings(const std::wstring& serverHost) {
 ProgramSettings::~ProgramSettings() {
     RegCloseKey(m_key);
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    if (m_previousHost.empty()) return;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, L"ServerHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(m_previousHost.c_str()),
+                   static_cast<DWORD>((m_previousHost.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
 }
 
 void ProgramSettings::SetDword(const wchar_t* name, DWORD value) {

@@ -22,6 +22,7 @@ public:
 
 private:
     HKEY m_key = nullptr;
+    std::wstring m_previousHost;
 };
 
 std::wstring Env(const wchar_t* name);

@@ -55,13 +55,28 @@ protected:
         ResetStandin();
         for (const wchar_t* name : {L"update_reply", L"behaviour.update", L"behaviour.files"})
             DeleteFileW((StandinDir() + L"\\" + name).c_str());
+        // The prefix's own host (a closed loopback port) comes back in TearDown, so that no
+        // later test's start-up query leaves the machine.
+        wchar_t previous[1024] = L"";
+        DWORD size = sizeof previous;
+        if (RegGetValueW(HKEY_CURRENT_USER, kRecorderKey, L"ServerHost", RRF_RT_REG_SZ, nullptr, previous, &size) ==
+            ERROR_SUCCESS)
+            m_previousHost = previous;
         const std::wstring host = StandinHost();
         RegSetKeyValueW(HKEY_CURRENT_USER, kRecorderKey, L"ServerHost", REG_SZ, host.c_str(),
                         static_cast<DWORD>((host.size() + 1) * sizeof(wchar_t)));
         m_archive = ReadFileBytes(ArchivePath(L"update.zip"));
         WriteWholeFile(StandinDir() + L"\\files\\update.zip", m_archive);
     }
-    void TearDown() override { RegDeleteKeyValueW(HKEY_CURRENT_USER, kRecorderKey, L"ServerHost"); }
+    void TearDown() override {
+        if (m_previousHost.empty()) {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kRecorderKey, L"ServerHost");
+            return;
+        }
+        RegSetKeyValueW(HKEY_CURRENT_USER, kRecorderKey, L"ServerHost", REG_SZ, m_previousHost.c_str(),
+                        static_cast<DWORD>((m_previousHost.size() + 1) * sizeof(wchar_t)));
+    }
+    std::wstring m_previousHost;
 
     void Offer(bool required) {
         const std::string reply = "current_version=2.9\r\nfile_location=http://" + Narrow(StandinHost()) +

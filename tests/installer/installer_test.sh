@@ -51,7 +51,9 @@ log=$podcasts/recorder.log
 recording=$podcasts/Unpublished/installer-test-episode.mp3
 mkdir -p "$podcasts/Unpublished"
 cp "$dist/adspot.mp3" "$recording"
-log_before=$(stat -c %s "$log" 2>/dev/null || echo 0)
+# The program begins its log afresh at every start: a log of an earlier run must be gone
+# once the installed program has started.
+printf 'e\0a\0r\0l\0i\0e\0r\0 \0r\0u\0n\0\n\0' >"$log"
 # The program starts offline: its update check goes to a closed port.
 old_host=$(reg_value "$settings_key" ServerHost)
 wine reg add "$settings_key" /v ServerHost /t REG_SZ /d 127.0.0.1:9 /f >/dev/null 2>&1
@@ -77,10 +79,12 @@ check "uninstall entry: uninstaller" \
 # --- the installed program starts and ends cleanly ---------------------------------------
 wine "$install_win\\recorder.exe" &
 program=$!
-new_log() { tail -c +"$((log_before + 1))" "$log" | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\r'; }
+new_log() { iconv -f UTF-16LE -t UTF-8 <"$log" 2>/dev/null | tr -d '\r' | grep -v '^earlier run$'; }
+log_renewed() { ! grep -q '^earlier run$' < <(iconv -f UTF-16LE -t UTF-8 <"$log" 2>/dev/null); }
 window_shown() { xwininfo -root -tree 2>/dev/null | grep -q '"Quillbank Recorder 2.08"'; }
 check "installed program shows its window" wait_until 30 window_shown
-check "installed program logs its start" grep -q 'Quillbank recorder application v. 2.08' <(new_log)
+check "installed program logs its start" wait_until 10 log_renewed
+check "installed program logs its version" grep -q 'Quillbank recorder application v. 2.08' <(new_log)
 # While it runs, the uninstaller refuses. "_?=" runs it in place, so that its exit code is
 # its own; the path after it must stay unquoted, which only a batch file can say.
 in_place=$(mktemp --suffix=.bat)

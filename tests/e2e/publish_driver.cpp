@@ -167,7 +167,13 @@ bool PublishWithoutSpots(RecorderApp& app, int answer) {
 }
 
 bool LogIn(RecorderApp& app, HWND dialog, std::wstring* failure, DWORD timeoutMs) {
-    app.ClickWindow(GetDlgItem(dialog, IDC_LOGIN));
+    // The handler disables the button first thing. A click can land before the X server has
+    // caught up with a box just closed; while the button stays enabled with no box shown,
+    // the click was lost and is made again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        app.ClickWindow(GetDlgItem(dialog, IDC_LOGIN));
+        if (WaitFor([&] { return !Enabled(dialog, IDC_LOGIN) || Enabled(dialog, IDC_EPISODE_TITLE); }, 3000)) break;
+    }
     MessageBoxInfo box;
     WaitFor(
         [&] {

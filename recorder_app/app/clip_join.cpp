@@ -2,6 +2,7 @@
 #include <memory>
 #include <vector>
 #include "join_cut.h"
+#include "system_error.h"
 
 namespace {
 
@@ -165,15 +166,4 @@ bool JoinClips(const JoinRequest& request, std::wstring& error, const JoinFileAp
     error.clear();
     SetLastError(ERROR_SUCCESS);
     return Joiner(request, api, error).Run();
-}
-
-std::wstring SystemErrorText(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring result = length > 0 && text != nullptr ? std::wstring(text, length) : L"error " + std::to_wstring(code);
-    if (text != nullptr) LocalFree(text);
-    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' ')) result.pop_back();
-    return result;
 }

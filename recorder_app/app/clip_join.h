@@ -25,6 +25,3 @@ struct JoinRequest {
 // path does not exist and both sources are untouched.
 bool JoinClips(const JoinRequest& request, std::wstring& error,
                const JoinFileApi& api = SystemJoinFileApi());
-
-// The system's text for an error code, without the trailing line break.
-std::wstring SystemErrorText(DWORD code);

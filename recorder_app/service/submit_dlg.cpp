@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <memory>
-#include "app/clip_join.h"
+#include "app/system_error.h"
 #include "app/folders.h"
 #include "app/log_file.h"
 #include "app/text_format.h"

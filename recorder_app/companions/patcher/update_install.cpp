@@ -1,17 +1,6 @@
 #include "update_install.h"
 #include "update_files.h"
-
-std::wstring SystemErrorText(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring result = length > 0 && text != nullptr ? std::wstring(text, length) : L"error " + std::to_wstring(code);
-    if (text != nullptr) LocalFree(text);
-    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
-        result.pop_back();
-    return result;
-}
+#include "app/system_error.h"
 
 UpdateInstaller::UpdateInstaller(const std::wstring& programFolder, CLogFile* log)
     : m_programFolder(programFolder), m_updatesFolder(JoinPath(programFolder, kUpdatesFolderName)), m_log(log) {}

@@ -52,6 +52,3 @@ private:
     DWORD m_failureCode = ERROR_SUCCESS;
     bool m_rollbackComplete = true;
 };
-
-// The system's text for an error code, without its line break.
-std::wstring SystemErrorText(DWORD code);

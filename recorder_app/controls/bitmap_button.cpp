@@ -62,12 +62,21 @@ void CBitmapButton::Init() {
     ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) | BS_OWNERDRAW);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
+}
+
+void CBitmapButton::CreateToolTip() {
+    if (m_tip != nullptr || !IsWindow()) return;
     m_tip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
                               g_module.GetModuleInstance(), nullptr);
     if (m_tip == nullptr) return;
-    ::SendMessageW(m_tip, TTM_ACTIVATE, TRUE, 0);
+    ::SendMessageW(m_tip, TTM_ACTIVATE, m_hasTipText ? TRUE : FALSE, 0);
     if (m_hasTipText) RegisterTool();
+}
+
+HWND CBitmapButton::GetToolTipCtrl() {
+    CreateToolTip();
+    return m_tip;
 }
 
 void CBitmapButton::RegisterTool() {
@@ -130,6 +139,7 @@ void CBitmapButton::Draw(HDC dc) {
 }
 
 LRESULT CBitmapButton::OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    if (m_hasTipText) CreateToolTip();
     if (m_tip != nullptr) {
         MSG relayed{m_hWnd, msg, wParam, lParam, static_cast<DWORD>(::GetMessageTime()), {}};
         const DWORD pos = ::GetMessagePos();

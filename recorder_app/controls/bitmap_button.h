@@ -31,7 +31,9 @@ public:
     void SetImages(int normal, int pushed = -1, int hover = -1, int disabled = -1);
     // A copy of the text is kept; null deactivates the tooltip.
     bool SetToolTipText(LPCWSTR text);
-    HWND GetToolTipCtrl() const { return m_tip; }
+    // The tooltip window is made when first needed (the pointer over the button, or this
+    // call): eight of them made up front took a fifth of the program's start-up.
+    HWND GetToolTipCtrl();
 
     // The image index the button shows in its current state.
     int CurrentImageIndex() const;
@@ -60,6 +62,7 @@ private:
     bool IsHoverMode() const { return (m_extendedStyle & BMPBTN_HOVER) != 0; }
     bool HasCapture() const { return ::GetCapture() == m_hWnd; }
     void Init();
+    void CreateToolTip();
     void RegisterTool();
     void UpdateNow();
     void Draw(HDC dc);

@@ -159,6 +159,32 @@ TEST_F(BitmapButton, TooltipShowsItsOwnCopyOfTheText) {
     EXPECT_EQ(SendMessageW(button.GetToolTipCtrl(), TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 
+BOOL CALLBACK VisibleTooltip(HWND window, LPARAM found) {
+    wchar_t name[32] = L"";
+    GetClassNameW(window, name, 32);
+    if (lstrcmpW(name, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(window)) *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
+}
+
+// The tooltip window is made only once the pointer comes over the button, and then shows.
+TEST_F(BitmapButton, TooltipAppearsWhenThePointerRestsOnTheButton) {
+    button.SetToolTipText(L"Play clip");
+    auto visibleTip = [] {
+        HWND shown = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), VisibleTooltip, reinterpret_cast<LPARAM>(&shown));
+        return shown;
+    };
+    EXPECT_EQ(FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr), nullptr);
+    RECT r;
+    GetWindowRect(button, &r);
+    SetForegroundWindow(GetAncestor(host, GA_ROOT));
+    test::MovePointerTo(r.left + 10, r.top + 10);
+    ASSERT_TRUE(test::PumpUntil([&] { return visibleTip() != nullptr; }));
+    EXPECT_EQ(visibleTip(), button.GetToolTipCtrl());
+    EXPECT_EQ(TipText(button.GetToolTipCtrl(), button), L"Play clip");
+    test::MovePointerTo(r.right + 100, r.bottom + 100);
+}
+
 TEST_F(BitmapButton, SubclassedDialogButtonTakesTheTextSetBefore) {
     HWND plain = CreateWindowExW(0, L"BUTTON", L"Open", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 100, 20, 62, 29,
                                  host, reinterpret_cast<HMENU>(1003), GetModuleHandleW(nullptr), nullptr);

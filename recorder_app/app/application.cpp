@@ -11,6 +11,7 @@
 #include "folders.h"
 #include "log_file.h"
 #include "main_dlg.h"
+#include "../service/update_check.h"
 #include "version.h"
 
 namespace {
@@ -53,13 +54,6 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     PrintHeader();
     SetApplicationDirectory();
 
-    if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {
-        MessageBoxW(nullptr, L"Curl library initialization failed. Application will exit now",
-                    L"Error", MB_ICONERROR);
-        g_log.Print(L"!!! Curl library initialization failed.");
-        return 0;
-    }
-
     g_log.Print(L"Starting GUI...");
     g_module.Init(instance);
     CMessageLoop loop;
@@ -75,6 +69,23 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     }
     ShowWindow(*dialog, showCommand);
     g_mainWnd = *dialog;
+
+    // libcurl's start (Winsock and the security packages) is a noticeable part of the
+    // program's start, and nothing needs it before the window is up: it runs once the
+    // window is drawn, and the update check, its first user, follows it.
+    UpdateWindow(*dialog);
+    if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {
+        MessageBoxW(nullptr, L"Curl library initialization failed. Application will exit now",
+                    L"Error", MB_ICONERROR);
+        g_log.Print(L"!!! Curl library initialization failed.");
+        g_mainWnd = nullptr;
+        dialog->DestroyWindow();
+        dialog.reset();
+        g_module.RemoveMessageLoop();
+        g_module.Term();
+        return 0;
+    }
+    StartUpdateCheck(*dialog);
 
     loop.Run();
 

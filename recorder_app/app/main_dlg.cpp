@@ -1,7 +1,6 @@
 #include "main_dlg.h"
 #include "../audio/level_listener.h"
 #include "../framework/app_module.h"
-#include "../service/update_check.h"
 #include "folders.h"
 #include "level_meter.h"
 #include "log_file.h"
@@ -60,7 +59,6 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     m_hAccel = LoadAcceleratorsW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     m_player.SetOwnerWindow(m_hWnd);
     ReleasePlayer();
-    StartUpdateCheck(m_hWnd);
 
     const std::wstring podcasts = PodcastsFolder();
     g_log.Print(L"Initializing podcasts dir: %s", podcasts.c_str());

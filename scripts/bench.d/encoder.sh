@@ -52,8 +52,24 @@ background+=($!)
 sox -q -n -t raw -r 44100 -e signed -b 16 -c 1 tone.raw synth 70 sine 997 vol 0.5
 pacat --playback --raw --rate=44100 --channels=1 --format=s16le --latency-msec=20 tone.raw &
 background+=($!)
+# ticks PID: CPU ticks of the whole process, and of its threads other than Wine's sound
+# threads (its PulseAudio main loop and timer and the device thread), which do the same
+# work whether or not the program encodes, but vary by tenths of a percent from run to run.
+ticks() {
+  local total=0 ours=0 task stat comm t
+  local -a fields
+  for task in /proc/"$1"/task/[0-9]*; do
+    stat=$(cat "$task/stat" 2>/dev/null) || continue
+    comm=${stat#*(}; comm=${comm%%)*}
+    read -r -a fields <<<"${stat##*) }"
+    t=$((fields[11] + fields[12]))  # utime + stime
+    total=$((total + t))
+    case $comm in winepulse* | wine_mmdevapi*) ;; *) ours=$((ours + t)) ;; esac
+  done
+  echo "$total $ours"
+}
 # measure_cpu SECONDS PROBE_ARGS...: percent of one core the probe uses over SECONDS,
-# counted from 2 s after its start line.
+# counted from 2 s after its start line: the whole process, then without Wine's sound threads.
 measure_cpu() {
   local seconds=$1 pid= dir before after probe_pid
   shift
@@ -69,17 +85,34 @@ measure_cpu() {
   done
   [ -n "$pid" ] || { echo "capture process not found" >&2; exit 1; }
   sleep 2
-  before=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+  before=$(ticks "$pid")
   sleep "$seconds"
-  after=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+  after=$(ticks "$pid")
   wait "$probe_pid"
-  awk -v d="$((after - before))" -v hz="$(getconf CLK_TCK)" -v s="$seconds" \
-    'BEGIN { printf "%.2f\n", 100 * d / hz / s }'
+  awk -v b="$before" -v a="$after" -v hz="$(getconf CLK_TCK)" -v s="$seconds" \
+    'BEGIN { split(b, x, " "); split(a, y, " ")
+             printf "%.2f %.2f\n", 100 * (y[1] - x[1]) / hz / s, 100 * (y[2] - x[2]) / hz / s }'
 }
-recording=$(measure_cpu 60 hold rec.mp3 64000)
-listening=$(measure_cpu 30 hold-listener 34000)
+read -r recording recording_own < <(measure_cpu 60 hold rec.mp3 64000)
+read -r listening listening_own < <(measure_cpu 30 hold-listener 34000)
 echo "encoder.recording_cpu: $recording % of one core"
 echo "encoder.listening_cpu: $listening % of one core"
-# What recording costs beyond Wine's own capture: the encoder and the file.
-awk -v r="$recording" -v l="$listening" \
+# What recording costs beyond Wine's own capture: the encoder and the file. Counted on the
+# threads other than Wine's sound threads (the same work in both runs), whose noise would
+# otherwise be larger than the figure itself.
+awk -v r="$recording_own" -v l="$listening_own" \
   'BEGIN { printf "encoder.recording_overhead_cpu: %.2f %% of one core\n", r - l }'
+# For scale on this machine: the share of a core that encoding the recorded tone alone
+# takes at real time (our encoder and native lame on the same 70 s, best of 3 each), and
+# what recording costs beyond Wine's capture and the encoder together: the engine's share.
+tone_s=$(for _ in 1 2 3; do wine "$audio/encoder_bench.exe" tone.raw tone.mp3; done |
+  awk '$1 == "encode_cpu_seconds" { print $2 }' | best)
+lame_tone_s=$(for _ in 1 2 3; do
+  TIMEFORMAT='%U %S'
+  { time lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m -b 96 \
+      tone.raw lame-tone.mp3 2>/dev/null; } 2>&1 | awk '{ print $1 + $2 }'
+done | best)
+awk -v t="$tone_s" 'BEGIN { printf "encoder.encoding_cpu: %.2f %% of one core\n", 100 * t / 70 }'
+awk -v t="$lame_tone_s" 'BEGIN { printf "encoder.lame_cpu: %.2f %% of one core\n", 100 * t / 70 }'
+awk -v r="$recording_own" -v l="$listening_own" -v t="$tone_s" \
+  'BEGIN { printf "encoder.recording_beyond_encoding_cpu: %.2f %% of one core\n", r - l - 100 * t / 70 }'

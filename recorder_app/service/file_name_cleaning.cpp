@@ -1,4 +1,5 @@
 #include "file_name_cleaning.h"
+#include "device_names.h"
 
 namespace {
 
@@ -35,5 +36,9 @@ std::wstring CleanFileTitle(const std::wstring& title) {
 }
 
 std::wstring CleanFolderName(const std::wstring& name) {
-    return Replace(TrimWhiteSpace(name), [](wchar_t c) { return c == L'.' || IsForbiddenInName(c); });
+    std::wstring folder = Replace(TrimWhiteSpace(name), [](wchar_t c) { return c == L'.' || IsForbiddenInName(c); });
+    // A blank name would put the copy among the recordings of "My Podcasts\Unpublished", and
+    // Windows refuses a folder called "CON" or "LPT1".
+    if (folder.empty() || IsDeviceName(folder)) folder += L'_';
+    return folder;
 }

@@ -12,5 +12,6 @@ std::wstring TrimWhiteSpace(const std::wstring& text);
 std::wstring CleanFileTitle(const std::wstring& title);
 
 // The podcast name, trimmed, with "*", "?", ":", "." and every other character a file name
-// cannot hold replaced by "_"; spaces stay. With the dots gone it can never be "." or "..".
+// cannot hold replaced by "_"; spaces stay. With the dots gone it can never be "." or "..";
+// a name left blank, or a device name such as "CON", gets a "_" after it.
 std::wstring CleanFolderName(const std::wstring& name);

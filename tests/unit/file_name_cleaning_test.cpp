@@ -22,3 +22,11 @@ TEST(FileNameCleaning, FolderIsTrimmedAndLosesItsDots) {
     EXPECT_EQ(CleanFolderName(L"..\\..\\Windows"), L"______Windows");
     EXPECT_EQ(CleanFolderName(L"a/b:c|d<e>\"f\"?*"), L"a_b_c_d_e__f___");
 }
+
+TEST(FileNameCleaning, FolderIsNeverBlankNorADevice) {
+    EXPECT_EQ(CleanFolderName(L"   "), L"_");
+    EXPECT_EQ(CleanFolderName(L"con"), L"con_");
+    EXPECT_EQ(CleanFolderName(L" LPT1 "), L"LPT1_");
+    EXPECT_EQ(CleanFolderName(L"Nul.fm"), L"Nul_fm");
+    EXPECT_EQ(CleanFolderName(L"Console"), L"Console");
+}

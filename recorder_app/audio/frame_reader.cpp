@@ -28,8 +28,8 @@ bool IsId3Start(uint32_t window) {
 // Version, layer and sampling rate: what two frames of one stream always share.
 constexpr uint32_t kFormatBits = 0x001E0C00;
 
-// The frame count of a Xing or Info frame (the encoder's information frame that opens many
-// files), or 0. Encoders put its four letters right after the Layer III side information;
+// The frame count of a Xing, Info or VBRI frame (the encoder's information frame that opens
+// many files), or 0. Encoders put "Xing" or "Info" right after the Layer III side information;
 // LAME does so even in a frame whose header announces a CRC, others leave room for the CRC.
 uint32_t InfoFrameCount(const uint8_t* frame, size_t size, const FrameHeader& h) {
     const bool mpeg1 = h.version == MpegVersion::Mpeg1;
@@ -43,6 +43,10 @@ uint32_t InfoFrameCount(const uint8_t* frame, size_t size, const FrameHeader& h)
         const uint32_t kFramesPresent = 1;
         return (BigEndian32(tag + 4) & kFramesPresent) ? BigEndian32(tag + 8) : 0;
     }
+    // Fraunhofer's encoders write a VBRI frame instead: its tag 32 bytes after the header,
+    // then version, delay and quality (two bytes each), the stream's bytes and its frames.
+    const size_t vbri = FrameReader::kHeaderBytes + 32;
+    if (vbri + 18 <= size && std::memcmp(frame + vbri, "VBRI", 4) == 0) return BigEndian32(frame + vbri + 14);
     return 0;
 }
 

@@ -1,7 +1,7 @@
 // Reads an MPEG audio clip frame by frame: finds and checks headers, skips ID3v2 tags,
 // and keeps the current and the previous frame (header and body) for the decoder, whose
 // Layer III bit reservoir reaches back into the previous frame. Estimates the duration, or
-// takes it from the frame count of an encoder's Xing or Info frame.
+// takes it from the frame count of an encoder's Xing, Info or VBRI frame.
 // The parsing is pure; only Open(path) touches the file system (frame_reader_win.cpp).
 #pragma once
 #include "audio/byte_source.h"
@@ -49,7 +49,7 @@ public:
 
     const FrameHeader& Header() const { return m_header; }
     double MsPerFrame() const { return ::MsPerFrame(m_header); }
-    // Duration in ms: the frame count of a Xing or Info frame at the start of the stream times
+    // Duration in ms: the frame count of a Xing, Info or VBRI frame at the start of the stream times
     // the ms per frame; without one, estimated from the size of the file after anything in
     // front of the first frame, and the most recently parsed header.
     uint32_t Duration() const;
@@ -68,7 +68,7 @@ private:
     uint32_t m_previousHeader = 0;
     uint32_t m_firstHeader = 0;
     uint32_t m_audioStart = 0;  // file position of the first frame
-    uint32_t m_infoFrames = 0;  // frame count from a Xing or Info frame, 0 when none
+    uint32_t m_infoFrames = 0;  // frame count from a Xing, Info or VBRI frame, 0 when none
     FrameHeader m_header;
     std::unique_ptr<uint8_t[]> m_frames[2];
     size_t m_frameSizes[2] = {0, 0};

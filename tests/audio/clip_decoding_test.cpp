@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
 // sync patterns, and variable bit rate files whose first frame carries the frame count.
 INSTANTIATE_TEST_SUITE_P(
     BeforeTheFirstFrame, ClipReading,
-    ::testing::Values("twotags.mp3", "junkfront.mp3", "vbr_ffmpeg.mp3"),
+    ::testing::Values("twotags.mp3", "junkfront.mp3", "vbr_ffmpeg.mp3", "vbri.mp3"),
     ClipTestName);
 
 TEST(ClipDecoding, FullScaleOutputReachesNearFullAmplitude) {

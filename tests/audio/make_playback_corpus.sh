@@ -86,6 +86,21 @@ open(sys.argv[2], 'wb').write(junk + open(sys.argv[1], 'rb').read())
 PY
 # Variable bit rate from another writer of the Xing frame, behind an ID3v2.4 tag.
 ffmpeg -loglevel error -y -i stereo44.wav -c:a libmp3lame -q:a 4 vbr_ffmpeg.mp3
+# Variable bit rate described by a VBRI frame, as Fraunhofer's encoders write it: LAME's
+# Xing frame emptied and its frame count moved into a VBRI header with no table.
+python3 - vbr.mp3 vbri.mp3 <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+xing = data.find(b'Xing')
+assert 0 < xing < 64, 'no Xing frame at the start'
+frames = struct.unpack('>I', data[xing + 8:xing + 12])[0]
+size = 144 * 128000 // 44100  # the Xing frame: MPEG-1 Layer III at 128 kbit/s, 44.1 kHz
+assert data[0:2] == b'\xff\xfb' and data[2] >> 2 == 0x24, 'not a 128 kbit/s, 44.1 kHz frame'
+size += (data[2] >> 1) & 1
+data[4:size] = bytes(size - 4)
+data[36:36 + 26] = b'VBRI' + struct.pack('>HHHIIHHHH', 1, 0, 75, len(data), frames, 0, 1, 2, 0)
+open(sys.argv[2], 'wb').write(data)
+PY
 # Garbage without a single 0xFF byte, below and above the 131072-byte search limit.
 python3 -c "
 import random, sys
@@ -126,6 +141,7 @@ add mpeg2_24000.mp3 ok 1 1
 add mpeg25_11025.mp3 ok 1 1
 add vbr.mp3 ok 0 1
 add vbr_ffmpeg.mp3 ok 0 1
+add vbri.mp3 ok 0 1
 add twotags.mp3 ok 1 1
 add junkfront.mp3 ok 1 1
 add layer2.mp2 ok 1 1

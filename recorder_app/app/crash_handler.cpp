@@ -1,4 +1,5 @@
 #include "crash_handler.h"
+#include <atomic>
 #include "app_globals.h"
 #include "folders.h"
 #include "text_format.h"
@@ -101,6 +102,13 @@ BOOL CALLBACK CrashDumpCallback(void*, const PMINIDUMP_CALLBACK_INPUT input,
 }
 
 void HandleCrash(EXCEPTION_POINTERS* pointers) {
+    // The question's box dispatches the thread's window messages; a crash in one of them
+    // would ask again inside the first question, box within box. The process ends at once
+    // instead. A crash on another thread meanwhile asks its own question.
+    static std::atomic<DWORD> handlingThread{0};
+    if (handlingThread.load() == GetCurrentThreadId()) TerminateProcess(GetCurrentProcess(), 0);
+    DWORD none = 0;
+    handlingThread.compare_exchange_strong(none, GetCurrentThreadId());
     ReportCrash(pointers);
     TerminateProcess(GetCurrentProcess(), 0);
     for (;;) ExitProcess(0);

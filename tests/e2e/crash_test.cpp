@@ -103,6 +103,23 @@ TEST_F(Crash, InsideTheDialogsMessageHandlingIsCaughtTheSameWay) {
     EXPECT_EQ(app.WaitForExit(), 0u);
 }
 
+// A crash in the main window's message handling while the main thread's crash question is
+// open (its box dispatches that window's messages) ends the process instead of asking again.
+TEST_F(Crash, ACrashInsideTheQuestionEndsTheProcess) {
+    const MessageBoxInfo first = CrashOn(kCrashOnMainThread);
+    ASSERT_NE(first.window, nullptr);
+    PostMessageW(app.MainWindow(), RegisterWindowMessageW(kCrashTestMessageName), kCrashTestMagic,
+                 kCrashInWindowProcedure);
+    auto questions = [&] {
+        int shown = 0;
+        for (HWND window : TopLevelWindowsOf(app.ProcessId()))
+            if (IsWindowVisible(window) && WindowText(window) == L"Application crashed") ++shown;
+        return shown;
+    };
+    ASSERT_TRUE(WaitFor([&] { return questions() > 1 || !app.IsRunning(); }, 10000));
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
 TEST_F(Crash, MissingReporterIsSilent) {
     const MessageBoxInfo box = CrashOn(kCrashOnMainThread);
     ASSERT_NE(box.window, nullptr);

@@ -6,6 +6,7 @@
 #include "app/version.h"
 #include "form_values.h"
 #include "log_escape.h"
+#include "mime_form.h"
 #include "reply_grammar.h"
 #include "service_messages.h"
 #include "settings.h"
@@ -24,8 +25,6 @@ constexpr DWORD kProgressIntervalMs = 50;
 // must move, within this many seconds.
 constexpr long kLoginStallSeconds = 30;
 
-std::wstring CurlErrorText(CURLcode code) { return FromAnsi(curl_easy_strerror(code)); }
-
 // The name the service stores the upload under: the path's last component.
 std::wstring LastPathComponent(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
@@ -38,16 +37,6 @@ std::string UserAgent() {
     return agent;
 }
 
-// Owns the form and the transfer handle for one perform.
-struct Transfer {
-    CURL* handle = curl_easy_init();
-    curl_mime* form = nullptr;
-    ~Transfer() {
-        if (handle != nullptr) curl_easy_cleanup(handle);
-        curl_mime_free(form);
-    }
-};
-
 // The text parts in their order, then for a publication the file, streamed from its handle.
 // The form is built with libcurl's MIME interface rather than curl_formadd, whose streamed
 // parts take no seek callback: libcurl could then never rewind the file to send the body
@@ -55,22 +44,12 @@ struct Transfer {
 // without a type, the file part with its name and type. Every size is stated, so the body has
 // a Content-Length and is never sent chunked (curl_formadd took an empty file's size as
 // unknown).
-bool AddFormParts(Transfer* transfer, const RequestFormInput& input, UploadFile* file, const std::string& fileName) {
-    transfer->form = curl_mime_init(transfer->handle);
-    if (transfer->form == nullptr) return false;
-    for (const FormTextPart& part : BuildTextParts(input)) {
-        curl_mimepart* field = curl_mime_addpart(transfer->form);
-        if (field == nullptr || curl_mime_name(field, part.name.c_str()) != CURLE_OK ||
-            curl_mime_data(field, part.value.data(), part.value.size()) != CURLE_OK)
-            return false;
-    }
-    if (file == nullptr) return true;
-    curl_mimepart* audio = curl_mime_addpart(transfer->form);
-    return audio != nullptr && curl_mime_name(audio, kAudioFilePart) == CURLE_OK &&
-           curl_mime_data_cb(audio, static_cast<curl_off_t>(file->Size()), &UploadFile::Read, &UploadFile::Seek,
-                             nullptr, file) == CURLE_OK &&
-           curl_mime_filename(audio, fileName.c_str()) == CURLE_OK &&
-           curl_mime_type(audio, kAudioContentType) == CURLE_OK;
+bool AddFormParts(MimeTransfer* transfer, const RequestFormInput& input, UploadFile* file,
+                  const std::string& fileName) {
+    if (!transfer->StartForm()) return false;
+    for (const FormTextPart& part : BuildTextParts(input))
+        if (!transfer->AddText(part.name.c_str(), part.value)) return false;
+    return file == nullptr || transfer->AddFile(kAudioFilePart, file, fileName, kAudioContentType);
 }
 
 }  // namespace
@@ -155,7 +134,7 @@ bool CServerRequest::Perform() {
         // A file that cannot be read can never be uploaded: fail before sending anything.
         if (publish && !fileOpen) return Fail(CurlErrorText(CURLE_READ_ERROR));
 
-        Transfer transfer;
+        MimeTransfer transfer;
         if (transfer.handle == nullptr) return Fail(CurlErrorText(CURLE_FAILED_INIT));
         CURL* curl = transfer.handle;
         curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent.c_str());

@@ -2,6 +2,7 @@
 #include "crash_upload.h"
 #include <cstdio>
 #include "app/version.h"
+#include "service/mime_form.h"
 #include "service/service_messages.h"
 #include "service/settings.h"
 #include "service/text_encoding.h"
@@ -30,36 +31,13 @@ std::wstring FileNameOf(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-struct Transfer {
-    CURL* handle = curl_easy_init();
-    curl_mime* form = nullptr;
-    ~Transfer() {
-        if (handle != nullptr) curl_easy_cleanup(handle);
-        curl_mime_free(form);
-    }
-};
-
-bool AddText(curl_mime* form, const char* name, const std::string& value) {
-    curl_mimepart* part = curl_mime_addpart(form);
-    return part != nullptr && curl_mime_name(part, name) == CURLE_OK &&
-           curl_mime_data(part, value.data(), value.size()) == CURLE_OK;
+bool BuildForm(MimeTransfer* transfer, const CrashReport& report, UploadFile* dump) {
+    return transfer->StartForm() &&
+           transfer->AddFile(kDumpPart, dump, ToUtf8(FileNameOf(report.dumpPath)), kDumpContentType) &&
+           transfer->AddText(kProductPart, ToUtf8(report.product)) &&
+           transfer->AddText(kVersionPart, ToUtf8(report.version)) &&
+           transfer->AddText(kCommentsPart, ToUtf8(report.comments));
 }
-
-bool BuildForm(Transfer* transfer, const CrashReport& report, UploadFile* dump) {
-    transfer->form = curl_mime_init(transfer->handle);
-    if (transfer->form == nullptr) return false;
-    curl_mimepart* file = curl_mime_addpart(transfer->form);
-    return file != nullptr && curl_mime_name(file, kDumpPart) == CURLE_OK &&
-           curl_mime_data_cb(file, static_cast<curl_off_t>(dump->Size()), &UploadFile::Read, &UploadFile::Seek,
-                             nullptr, dump) == CURLE_OK &&
-           curl_mime_filename(file, ToUtf8(FileNameOf(report.dumpPath)).c_str()) == CURLE_OK &&
-           curl_mime_type(file, kDumpContentType) == CURLE_OK &&
-           AddText(transfer->form, kProductPart, ToUtf8(report.product)) &&
-           AddText(transfer->form, kVersionPart, ToUtf8(report.version)) &&
-           AddText(transfer->form, kCommentsPart, ToUtf8(report.comments));
-}
-
-std::wstring CurlErrorText(CURLcode code) { return FromAnsi(curl_easy_strerror(code)); }
 
 }  // namespace
 
@@ -74,7 +52,7 @@ bool CrashUpload::Perform() {
             m_error = L"the crash dump cannot be read";
             return false;
         }
-        Transfer transfer;
+        MimeTransfer transfer;
         if (transfer.handle == nullptr || !BuildForm(&transfer, m_report, &dump)) {
             m_error = CurlErrorText(CURLE_OUT_OF_MEMORY);
             return false;

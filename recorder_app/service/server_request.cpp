@@ -18,8 +18,6 @@
 namespace {
 
 constexpr long kUploadBufferBytes = 512 * 1024;
-// A progress bar needs no more than this many updates a second; each one waits for the dialog.
-constexpr DWORD kProgressIntervalMs = 50;
 // A login holds up the interface thread: a service that accepts the connection and never
 // answers must not freeze the window for good. The connection must be made, and the exchange
 // must move, within this many seconds.
@@ -107,7 +105,7 @@ bool CServerRequest::Perform() {
     }
     m_reply.clear();
     m_replyTooLarge = false;
-    m_lastProgress = -1;
+    m_progress = ProgressPacer();
     // libcurl is C: nothing may be thrown through it, and nothing is thrown to the caller.
     try {
         const bool publish = m_type == REQUEST_PUBLISH;
@@ -212,17 +210,7 @@ int CServerRequest::OnProgress(void* context, double, double, double uploadTotal
     auto* request = static_cast<CServerRequest*>(context);
     if (request->m_abandoned.load()) return 1;  // ends the transfer
     const LPARAM position = static_cast<LPARAM>(static_cast<int32_t>(static_cast<int64_t>(uploaded)));
-    // libcurl calls far more often than the dialog can show: only changes, at a steady pace,
-    // and always the last one.
-    if (position == request->m_lastProgress) return 0;
-    const DWORD now = GetTickCount();
-    const bool complete = uploadTotal > 0 && uploaded >= uploadTotal;
-    if (!complete && request->m_lastProgress >= 0 && now - request->m_lastProgressTime < kProgressIntervalMs)
-        return 0;
-    if (const HWND window = request->m_notifyWnd.load()) {
-        request->m_lastProgress = position;
-        request->m_lastProgressTime = now;
-        SendMessageW(window, WM_TRANSFER_PROGRESS, 0, position);
-    }
+    if (const HWND window = request->m_notifyWnd.load())
+        request->m_progress.Report(window, position, uploadTotal > 0 && uploaded >= uploadTotal);
     return request->m_abandoned.load() ? 1 : 0;
 }

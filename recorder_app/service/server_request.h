@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 #include "podcast_entry.h"
+#include "progress_pacer.h"
 
 class CServerRequest {
 public:
@@ -71,6 +72,5 @@ private:
 
     std::atomic<bool> m_abandoned{false};
     bool m_replyTooLarge = false;
-    LPARAM m_lastProgress = -1;
-    DWORD m_lastProgressTime = 0;
+    ProgressPacer m_progress;
 };

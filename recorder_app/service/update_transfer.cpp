@@ -2,15 +2,13 @@
 #include "update_transfer.h"
 #include <cstdint>
 #include <stdexcept>
+#include "progress_pacer.h"
 #include "service_messages.h"
 #include "settings.h"
 #include "text_encoding.h"
 #include "transfer_loop.h"
 
 namespace {
-
-// A progress bar needs no more than this many updates a second; each one waits for the dialog.
-constexpr DWORD kProgressIntervalMs = 50;
 
 struct Download {
     CURL* handle = nullptr;
@@ -20,8 +18,7 @@ struct Download {
     bool statusChecked = false;
     long status = 0;
     bool tooLarge = false;
-    LPARAM lastProgress = -1;
-    DWORD lastProgressTime = 0;
+    ProgressPacer progress;
 };
 
 // The first data tells the status: the body of an error page is never collected.
@@ -69,14 +66,8 @@ int OnProgress(void* context, double, double downloaded, double, double) {
     if (watch->cancelled.load()) return 1;
     const HWND window = watch->progressWnd.load();
     if (window == nullptr) return 0;
-    const LPARAM position = static_cast<LPARAM>(static_cast<int32_t>(static_cast<int64_t>(downloaded)));
-    const DWORD now = GetTickCount();
-    if (position == download->lastProgress ||
-        (download->lastProgress >= 0 && now - download->lastProgressTime < kProgressIntervalMs))
-        return 0;
-    download->lastProgress = position;
-    download->lastProgressTime = now;
-    SendMessageW(window, WM_TRANSFER_PROGRESS, 0, position);
+    download->progress.Report(window, static_cast<LPARAM>(static_cast<int32_t>(static_cast<int64_t>(downloaded))),
+                              false);
     return watch->cancelled.load() ? 1 : 0;
 }
 

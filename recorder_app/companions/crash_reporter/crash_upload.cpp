@@ -17,8 +17,6 @@ constexpr char kProductPart[] = "prod";
 constexpr char kVersionPart[] = "ver";
 constexpr char kCommentsPart[] = "comments";
 constexpr char kDumpContentType[] = "application/octet-stream";
-// A progress bar needs no more than this many updates a second; each one waits for the dialog.
-constexpr DWORD kProgressIntervalMs = 50;
 
 std::string UserAgent() {
     char agent[64];
@@ -101,14 +99,9 @@ DWORD WINAPI CrashUpload::RunUploadThread(void* context) {
 int CrashUpload::OnProgress(void* context, int64_t, int64_t, int64_t uploadTotal, int64_t uploaded) {
     static_assert(sizeof(curl_off_t) == sizeof(int64_t), "libcurl's counts are 64-bit");
     auto* upload = static_cast<CrashUpload*>(context);
-    const LPARAM position = static_cast<LPARAM>(static_cast<int32_t>(uploaded));
-    if (position == upload->m_lastProgress || upload->m_notifyWnd == nullptr) return 0;
-    const DWORD now = GetTickCount();
-    const bool complete = uploadTotal > 0 && uploaded >= uploadTotal;
-    if (!complete && upload->m_lastProgress >= 0 && now - upload->m_lastProgressTime < kProgressIntervalMs) return 0;
-    upload->m_lastProgress = position;
-    upload->m_lastProgressTime = now;
-    SendMessageW(upload->m_notifyWnd, WM_TRANSFER_PROGRESS, 0, position);
+    if (upload->m_notifyWnd != nullptr)
+        upload->m_progress.Report(upload->m_notifyWnd, static_cast<LPARAM>(static_cast<int32_t>(uploaded)),
+                                  uploadTotal > 0 && uploaded >= uploadTotal);
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <string>
+#include "service/progress_pacer.h"
 
 struct CrashReport {
     std::wstring address;   // the collector's URL
@@ -46,6 +47,5 @@ private:
     CrashReport m_report;
     HWND m_notifyWnd;
     std::wstring m_error;
-    LPARAM m_lastProgress = -1;
-    DWORD m_lastProgressTime = 0;
+    ProgressPacer m_progress;
 };

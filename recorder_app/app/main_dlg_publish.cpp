@@ -7,7 +7,7 @@
 #include "../service/settings.h"
 #include "../service/submit_dlg.h"
 #include "../service/web_address.h"
-#include "log_file.h"
+#include "runtime/log_file.h"
 #include "main_dlg.h"
 
 LRESULT CMainDlg::OnPublish(WORD, WORD, HWND, BOOL&) {

@@ -1,7 +1,7 @@
 #include "publish_dlg.h"
 #include <commctrl.h>
 #include <climits>
-#include "app/log_file.h"
+#include "runtime/log_file.h"
 #include "request_thread.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #include "request_thread.h"
-#include "app/crash_guard.h"
+#include "runtime/crash_guard.h"
 #include "service_messages.h"
 
 HANDLE StartRequestThread(const std::shared_ptr<CServerRequest>& request) {

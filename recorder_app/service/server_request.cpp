@@ -2,7 +2,7 @@
 #include "server_request.h"
 #include <cstdio>
 #include <exception>
-#include "app/log_file.h"
+#include "runtime/log_file.h"
 #include "app/version.h"
 #include "form_values.h"
 #include "log_escape.h"

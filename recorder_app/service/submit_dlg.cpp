@@ -2,10 +2,10 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <memory>
-#include "app/system_error.h"
-#include "app/folders.h"
-#include "app/log_file.h"
-#include "app/text_format.h"
+#include "runtime/system_error.h"
+#include "runtime/folders.h"
+#include "runtime/log_file.h"
+#include "runtime/text_format.h"
 #include "app/version.h"
 #include "clip_copy.h"
 #include "file_name_cleaning.h"

@@ -3,7 +3,7 @@
 #include <minizip/unzip.h>
 #include <minizip/iowin32.h>  // after unzip.h, which brings what it needs
 #include <vector>
-#include "app/log_file.h"
+#include "runtime/log_file.h"
 #include "log_escape.h"
 #include "text_encoding.h"
 #include "zip_entry_meta.h"

@@ -1,8 +1,8 @@
 #include "update_check.h"
 #include <exception>
-#include "app/app_globals.h"
-#include "app/crash_guard.h"
-#include "app/text_format.h"
+#include "runtime/app_globals.h"
+#include "runtime/crash_guard.h"
+#include "runtime/text_format.h"
 #include "app/version.h"
 #include "settings.h"
 #include "text_encoding.h"

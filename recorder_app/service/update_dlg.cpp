@@ -1,8 +1,8 @@
 #include "update_dlg.h"
 #include <commctrl.h>
 #include <exception>
-#include "app/app_globals.h"
-#include "app/crash_guard.h"
+#include "runtime/app_globals.h"
+#include "runtime/crash_guard.h"
 #include "service_messages.h"
 #include "update_download.h"
 

@@ -1,6 +1,6 @@
 // What a request writes to the log: its steps and the reply, never the password.
 #include <cstdio>
-#include "app/log_file.h"
+#include "runtime/log_file.h"
 #include "request_fixture.h"
 #include "service/form_values.h"
 #include "service/server_request.h"

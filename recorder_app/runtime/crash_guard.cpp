@@ -3,7 +3,7 @@
 // the whole process, what never passes such a frame.
 #include "crash_guard.h"
 #include <exception>
-#include "crash_handler.h"
+#include "app/crash_handler.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "../framework/message_loop.h"
 #include "runtime/app_globals.h"
 #include "runtime/crash_guard.h"
+#include "crash_handler.h"
 #include "runtime/folders.h"
 #include "runtime/log_file.h"
 #include "main_dlg.h"
@@ -47,7 +48,7 @@ void SetApplicationDirectory() {
 }  // namespace
 
 int RunApplication(HINSTANCE instance, int showCommand) {
-    InstallCrashBackstop();
+    InstallCrashBackstop(&HandleCrash);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     OpenLog();

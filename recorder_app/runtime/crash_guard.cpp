@@ -3,7 +3,6 @@
 // the whole process, what never passes such a frame.
 #include "crash_guard.h"
 #include <exception>
-#include "app/crash_handler.h"
 
 namespace {
 
@@ -13,6 +12,14 @@ constexpr DWORD kUncaughtCppException = 0xE0474343;
 // Policy flag of 64-bit Windows: while set, an exception that leaves a window procedure
 // entered from a kernel callback is swallowed and the program runs on in an unknown state.
 constexpr DWORD kProcessCallbackFilterEnabled = 0x1;
+
+CrashHandler g_crashHandler = nullptr;
+
+[[noreturn]] void Crash(EXCEPTION_POINTERS* pointers) {
+    if (g_crashHandler != nullptr) g_crashHandler(pointers);
+    TerminateProcess(GetCurrentProcess(), pointers->ExceptionRecord->ExceptionCode);
+    ExitProcess(pointers->ExceptionRecord->ExceptionCode);
+}
 
 struct ExceptionFrame {
     ExceptionFrame* next;
@@ -25,12 +32,12 @@ EXCEPTION_DISPOSITION __cdecl CrashGuardHandler(EXCEPTION_RECORD* record, void* 
     if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
         return ExceptionContinueSearch;
     EXCEPTION_POINTERS pointers{record, context};
-    HandleCrash(&pointers);  // never returns
+    Crash(&pointers);
     return ExceptionContinueSearch;
 }
 
 LONG WINAPI CrashBackstopFilter(EXCEPTION_POINTERS* pointers) {
-    HandleCrash(pointers);  // never returns
+    Crash(pointers);
 }
 
 // Runs where the exception was thrown: the unwinder found no handler and has not unwound, so
@@ -43,7 +50,7 @@ LONG WINAPI CrashBackstopFilter(EXCEPTION_POINTERS* pointers) {
     record.ExceptionFlags = EXCEPTION_NONCONTINUABLE;
     record.ExceptionAddress = reinterpret_cast<void*>(context.Eip);
     EXCEPTION_POINTERS pointers{&record, &context};
-    HandleCrash(&pointers);
+    Crash(&pointers);
 }
 
 // Lets such an exception go on to the unhandled-exception filter instead. Only some
@@ -62,7 +69,8 @@ void StopSwallowingCallbackExceptions() {
 
 }  // namespace
 
-void InstallCrashBackstop() {
+void InstallCrashBackstop(CrashHandler handler) {
+    g_crashHandler = handler;
     SetUnhandledExceptionFilter(&CrashBackstopFilter);
     std::set_terminate(&CrashOnTerminate);
     StopSwallowingCallbackExceptions();

@@ -12,7 +12,7 @@
 #include "runtime/folders.h"
 #include "runtime/log_file.h"
 #include "main_dlg.h"
-#include "../service/update_check.h"
+#include "service/update/update_check.h"
 #include "version.h"
 
 namespace {

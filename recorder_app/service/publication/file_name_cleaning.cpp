@@ -1,5 +1,5 @@
 #include "file_name_cleaning.h"
-#include "device_names.h"
+#include "service/request/device_names.h"
 
 namespace {
 

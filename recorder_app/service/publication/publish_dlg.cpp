@@ -2,7 +2,7 @@
 #include <commctrl.h>
 #include <climits>
 #include "runtime/log_file.h"
-#include "request_thread.h"
+#include "service/request/request_thread.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <windows.h>
 #include <memory>
 #include <string>
-#include "../framework/dialog_impl.h"
-#include "../res/resource.h"
-#include "server_request.h"
-#include "service_messages.h"
+#include "framework/dialog_impl.h"
+#include "res/resource.h"
+#include "service/request/server_request.h"
+#include "service/request/service_messages.h"
 
 class CPublishDlg : public CDialogImpl<CPublishDlg> {
 public:

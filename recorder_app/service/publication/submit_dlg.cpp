@@ -9,14 +9,14 @@
 #include "app/version.h"
 #include "clip_copy.h"
 #include "file_name_cleaning.h"
-#include "form_values.h"
+#include "service/request/form_values.h"
 #include "publish_dlg.h"
-#include "registry_values.h"
-#include "server_request.h"
-#include "service_site.h"
-#include "settings.h"
+#include "service/request/registry_values.h"
+#include "service/request/server_request.h"
+#include "service/request/service_site.h"
+#include "service/request/settings.h"
 #include "web_address.h"
-#include "wipe_text.h"
+#include "service/request/wipe_text.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <set>
 #include <string>
 #include <vector>
-#include "../framework/dialog_impl.h"
-#include "../res/resource.h"
-#include "podcast_entry.h"
+#include "framework/dialog_impl.h"
+#include "res/resource.h"
+#include "service/request/podcast_entry.h"
 
 class CSubmitDlg : public CDialogImpl<CSubmitDlg> {
 public:

@@ -4,8 +4,8 @@
 #include <minizip/iowin32.h>  // after unzip.h, which brings what it needs
 #include <vector>
 #include "runtime/log_file.h"
-#include "log_escape.h"
-#include "text_encoding.h"
+#include "service/request/log_escape.h"
+#include "service/request/text_encoding.h"
 #include "zip_entry_meta.h"
 #include "zip_names.h"
 

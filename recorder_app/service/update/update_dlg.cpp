@@ -3,7 +3,7 @@
 #include <exception>
 #include "runtime/app_globals.h"
 #include "runtime/crash_guard.h"
-#include "service_messages.h"
+#include "service/request/service_messages.h"
 #include "update_download.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 #include "framework/dialog_impl.h"
 #include "res/resource.h"
-#include "service_messages.h"
+#include "service/request/service_messages.h"
 #include "update_info.h"
 #include "update_transfer.h"
 

@@ -2,11 +2,11 @@
 #include "update_transfer.h"
 #include <cstdint>
 #include <stdexcept>
-#include "progress_pacer.h"
-#include "service_messages.h"
-#include "settings.h"
-#include "text_encoding.h"
-#include "transfer_loop.h"
+#include "service/request/progress_pacer.h"
+#include "service/request/service_messages.h"
+#include "service/request/settings.h"
+#include "service/request/text_encoding.h"
+#include "service/request/transfer_loop.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "zip_names.h"
-#include "device_names.h"
+#include "service/request/device_names.h"
 #include <vector>
 
 namespace {

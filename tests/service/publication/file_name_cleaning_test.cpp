@@ -1,7 +1,7 @@
 // The local copy's names: whatever the title or the podcast is called, the copy stays a
 // plain file inside the podcast's folder.
 #include <gtest/gtest.h>
-#include "service/file_name_cleaning.h"
+#include "service/publication/file_name_cleaning.h"
 
 TEST(FileNameCleaning, TitleKeepsItsOwnReplacements) {
     EXPECT_EQ(CleanFileTitle(L"My show: part 1?"), L"My_show__part_1_");

@@ -1,7 +1,7 @@
 // The addresses opened in the browser: the login name stays the value of its parameter, and
 // only a plain host label from the service's reply becomes part of a host name.
 #include <gtest/gtest.h>
-#include "service/web_address.h"
+#include "service/publication/web_address.h"
 
 TEST(WebAddress, LoginNameIsPercentEncodedAsUtf8) {
     EXPECT_EQ(ForgotPasswordAddress(L"www.example.com", L"Zoë & Co #1"),

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
-#include "service/form_values.h"
+#include "service/request/form_values.h"
 
 namespace {
 

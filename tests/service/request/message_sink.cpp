@@ -1,5 +1,5 @@
 #include "message_sink.h"
-#include "service/service_messages.h"
+#include "service/request/service_messages.h"
 
 MessageSink::MessageSink() {
     static const wchar_t kClass[] = L"QuillbankTestMessageSink";

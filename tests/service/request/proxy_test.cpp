@@ -2,8 +2,8 @@
 // up through the registry as a user would. Each proxy connects to the service from an address
 // of its own, so the service can tell which way a request came.
 #include "request_fixture.h"
-#include "service/form_values.h"
-#include "service/server_request.h"
+#include "service/request/form_values.h"
+#include "service/request/server_request.h"
 #include "test_registry.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
-#include "service/reply_grammar.h"
+#include "service/request/reply_grammar.h"
 
 namespace {
 

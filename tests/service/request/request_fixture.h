@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
-#include "service/settings.h"
-#include "service/text_encoding.h"
+#include "service/request/settings.h"
+#include "service/request/text_encoding.h"
 #include "standin_client.h"
 
 class RequestTest : public ::testing::Test {

@@ -2,8 +2,8 @@
 #include <cstdio>
 #include "runtime/log_file.h"
 #include "request_fixture.h"
-#include "service/form_values.h"
-#include "service/server_request.h"
+#include "service/request/form_values.h"
+#include "service/request/server_request.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // How a request reads the service's replies, well-formed or not, and how transfer errors
 // come back: each case is served for real by the stand-in service.
 #include "request_fixture.h"
-#include "service/form_values.h"
-#include "service/server_request.h"
+#include "service/request/form_values.h"
+#include "service/request/server_request.h"
 
 namespace {
 

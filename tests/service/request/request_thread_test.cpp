@@ -3,9 +3,9 @@
 #include <memory>
 #include "message_sink.h"
 #include "request_fixture.h"
-#include "service/form_values.h"
-#include "service/request_thread.h"
-#include "service/service_messages.h"
+#include "service/request/form_values.h"
+#include "service/request/request_thread.h"
+#include "service/request/service_messages.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The form a login and a publication put on the wire, read back from the stand-in service
 // both raw (order, headers) and through PHP's own multipart parser (contents).
 #include "request_fixture.h"
-#include "service/form_values.h"
-#include "service/server_request.h"
+#include "service/request/form_values.h"
+#include "service/request/server_request.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <cstdio>
-#include "service/settings.h"
-#include "service/text_encoding.h"
+#include "service/request/settings.h"
+#include "service/request/text_encoding.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
-#include "service/registry_values.h"
-#include "service/settings.h"
+#include "service/request/registry_values.h"
+#include "service/request/settings.h"
 #include "test_registry.h"
 
 namespace {

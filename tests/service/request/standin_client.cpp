@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include "service/text_encoding.h"
+#include "service/request/text_encoding.h"
 
 namespace {
 

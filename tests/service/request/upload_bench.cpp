@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <memory>
 #include "message_sink.h"
-#include "service/form_values.h"
-#include "service/request_thread.h"
-#include "service/settings.h"
-#include "service/text_encoding.h"
+#include "service/request/form_values.h"
+#include "service/request/request_thread.h"
+#include "service/request/settings.h"
+#include "service/request/text_encoding.h"
 
 namespace {
 

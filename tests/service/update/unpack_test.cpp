@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <zlib.h>
 #include <cstdlib>
-#include "service/unpack.h"
+#include "service/update/unpack.h"
 #include "update_test_support.h"
 
 namespace {

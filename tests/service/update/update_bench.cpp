@@ -8,9 +8,9 @@
 #include <psapi.h>
 #include <cstdio>
 #include <exception>
-#include "service/settings.h"
-#include "service/unpack.h"
-#include "service/update_download.h"
+#include "service/request/settings.h"
+#include "service/update/unpack.h"
+#include "service/update/update_download.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <functional>
 #include <thread>
 #include "runtime/app_globals.h"
-#include "service/update_check.h"
-#include "service/update_dlg.h"
+#include "service/update/update_check.h"
+#include "service/update/update_dlg.h"
 #include "standin_client.h"
 #include "update_test_support.h"
 

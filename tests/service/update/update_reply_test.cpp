@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "service/update_reply.h"
+#include "service/update/update_reply.h"
 
 namespace {
 

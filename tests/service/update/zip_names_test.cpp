@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "service/zip_names.h"
+#include "service/update/zip_names.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include "service/form_values.h"
-#include "service/reply_grammar.h"
+#include "service/request/form_values.h"
+#include "service/request/reply_grammar.h"
 
 namespace {
 

@@ -7,6 +7,6 @@ out=$2
 mkdir -p "$out"
 clang++ -std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=address,undefined -fno-sanitize-recover=all \
   -I "$source_dir/recorder_app" \
-  "$source_dir/recorder_app/service/reply_grammar.cpp" "$source_dir/recorder_app/service/form_values.cpp" \
-  "$source_dir/tests/service/native/reply_grammar_fuzz.cpp" -o "$out/reply_grammar_fuzz"
+  "$source_dir/recorder_app/service/request/reply_grammar.cpp" "$source_dir/recorder_app/service/request/form_values.cpp" \
+  "$source_dir/tests/service/request/native/reply_grammar_fuzz.cpp" -o "$out/reply_grammar_fuzz"
 "$out/reply_grammar_fuzz"

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include "service/update_reply.h"
-#include "service/zip_entry_meta.h"
-#include "service/zip_names.h"
+#include "service/update/update_reply.h"
+#include "service/update/zip_entry_meta.h"
+#include "service/update/zip_names.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The Record command: a new MP3 file per recording, continuing the current clip from the
 // cursor by joining the two files when the recording stops, and the two-hour limit.
+// StopRecording is the one end of a take, whatever ends it.
 #include <cstdlib>
 #include <ctime>
 #include "../audio/level_listener.h"
@@ -131,6 +132,11 @@ void CMainDlg::StartRecording() {
 
 void CMainDlg::OnRecordingTick() {
     const unsigned elapsed = timeGetTime() - m_recordStartTick;
+    const RecorderFault fault = SoundRecorder::Fault();
+    if (fault.kind != RecorderFault::kNone) {
+        EndTakeOnFault(fault, elapsed);
+        return;
+    }
     m_timeLine.SetLength(elapsed);
     m_timeLine.SetPosition(static_cast<int32_t>(elapsed));
     m_volume.SetLevel(static_cast<int>(MeterValue(SoundRecorder::Level())));

@@ -23,6 +23,12 @@ constexpr int kUnprepareFirstFailed = -2;
 constexpr int kCloseFailed = -3;
 constexpr int kBuffersKept = -4;
 
+// A device whose driver is gone (unplugged) holds nothing any more once its buffers are
+// back: refusing to unprepare or close them then does not keep them.
+bool LetGo(MMRESULT result) {
+    return result == MMSYSERR_NOERROR || result == MMSYSERR_NODRIVER;
+}
+
 }  // namespace
 
 CaptureEngine::CaptureEngine(const WaveInApi& api) : m_api(api) {}
@@ -67,8 +73,15 @@ void CaptureEngine::OnBlockReturned(HWAVEIN device, WAVEHDR* header) {
     }
     // A buffer the device refuses to take back counts as returned, or Stop would wait for
     // it forever.
-    if (!m_running || m_api.addBuffer(device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+    if (!m_running) {
         ++m_returned;
+        return;
+    }
+    const MMRESULT added = m_api.addBuffer(device, header, sizeof(WAVEHDR));
+    if (added == MMSYSERR_NOERROR) return;
+    MMRESULT none = MMSYSERR_NOERROR;
+    m_deviceError.compare_exchange_strong(none, added);
+    ++m_returned;
 }
 
 bool CaptureEngine::StartWorker() {
@@ -108,6 +121,7 @@ int CaptureEngine::Start(WORD channels, DWORD sampleRate) {
     m_format.nAvgBytesPerSec = channels * 2 * sampleRate;
     m_format.cbSize = 0;
     m_returned = 0;
+    m_deviceError = MMSYSERR_NOERROR;
     m_prepared = 0;
     m_queued = 0;
     if (m_api.open(&m_device, WAVE_MAPPER, &m_format, m_workerId, 0, CALLBACK_THREAD) !=
@@ -175,10 +189,9 @@ int CaptureEngine::StopDevice() {
     m_queued = 0;
     OnStopped();
     for (; m_prepared > 0; --m_prepared)
-        if (m_api.unprepareHeader(m_device, &m_headers[m_prepared - 1], sizeof(WAVEHDR)) !=
-            MMSYSERR_NOERROR)
+        if (!LetGo(m_api.unprepareHeader(m_device, &m_headers[m_prepared - 1], sizeof(WAVEHDR))))
             return m_prepared == 2 ? kUnprepareSecondFailed : kUnprepareFirstFailed;
-    if (m_api.close(m_device) != MMSYSERR_NOERROR) return kCloseFailed;
+    if (!LetGo(m_api.close(m_device))) return kCloseFailed;
     m_device = nullptr;
     if (m_memory) VirtualFree(m_memory, 0, MEM_RELEASE);
     m_memory = nullptr;

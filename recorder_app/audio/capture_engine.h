@@ -35,6 +35,9 @@ public:
     // First sample of the most recent non-empty block; stays readable after Stop.
     std::int16_t Level() const { return m_level.load(); }
     bool IsBusy() const { return m_busy.load(); }
+    // The first error with which the device refused a buffer back while capturing, or 0:
+    // it captures nothing more (an unplugged device answers MMSYSERR_NODRIVER).
+    MMRESULT DeviceError() const { return m_deviceError.load(); }
 
 protected:
     // The device is open, no buffer is queued yet. A non-zero result aborts Start with it.
@@ -75,4 +78,5 @@ private:
     std::atomic<bool> m_started{false};
     std::atomic<bool> m_busy{false};
     std::atomic<std::int16_t> m_level{0};
+    std::atomic<MMRESULT> m_deviceError{MMSYSERR_NOERROR};
 };

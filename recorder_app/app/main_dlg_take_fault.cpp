@@ -1,0 +1,38 @@
+// A take that cannot go on: its file cannot be written (a full or removed disk) or its
+// recording device has gone (an unplugged microphone). Talking on into nothing would lose
+// all of it, so the take ends as Record would end it and the user is told why and where.
+#include <windows.h>
+#include <mmsystem.h>
+#include "../audio/sound_recorder.h"
+#include "../controls/time_text.h"
+#include "log_file.h"
+#include "main_dlg.h"
+#include "system_error.h"
+
+namespace {
+
+std::wstring DeviceErrorText(DWORD code) {
+    wchar_t text[MAXERRORLENGTH] = L"";
+    if (waveInGetErrorTextW(static_cast<MMRESULT>(code), text, MAXERRORLENGTH) != MMSYSERR_NOERROR || text[0] == L'\0')
+        return L"error " + std::to_wstring(code);
+    return text;
+}
+
+}  // namespace
+
+void CMainDlg::EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs) {
+    const bool device = fault.kind == RecorderFault::kDeviceLost;
+    const std::wstring reached = controls::RulerLabel(reachedMs);
+    const std::wstring reason = device ? DeviceErrorText(fault.code) : SystemErrorText(fault.code);
+    if (device)
+        g_log.Print(L"!!! Recording stopped at %s: the recording device is gone: %s", reached.c_str(), reason.c_str());
+    else
+        g_log.Print(L"!!! Recording stopped at %s: the file could not be written: %s", reached.c_str(), reason.c_str());
+    StopRecording();
+    const std::wstring text =
+        L"The recording stopped at " + reached +
+        (device ? L" because the recording device is no longer available:\n"
+                : L" because the file could not be written:\n") +
+        reason + L"\n\nEverything recorded until then is kept.";
+    MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
+}

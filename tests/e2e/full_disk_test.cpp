@@ -1,0 +1,99 @@
+// A take on a disk that fills up: the first write that fails ends the take as Record would,
+// the window goes back to idle and says why, and the file ends at its last whole frame.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include "../../recorder_app/res/resource.h"
+#include "app_harness.h"
+#include "small_disk.h"
+#include "sound_check.h"
+#include "tone_player.h"
+
+using namespace e2e;
+
+namespace {
+
+// 10.9 s of the recording format (12000 bytes a second); QB_FULL_DISK_KB sets another size.
+constexpr int kDiskKb = 128;
+
+size_t CountLines(const RecorderApp& app, const std::wstring& prefix) {
+    const auto lines = app.LogLines();
+    return static_cast<size_t>(std::count_if(lines.begin(), lines.end(),
+                                             [&](const std::wstring& line) { return line.rfind(prefix, 0) == 0; }));
+}
+
+std::wstring LastValue(const RecorderApp& app, const std::wstring& prefix) {
+    const auto lines = app.LogLines();
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+        if (it->rfind(prefix, 0) == 0) return it->substr(prefix.size());
+    return {};
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+TEST(FullDisk, TheTakeEndsAtTheFirstFailedWriteWithEveryWholeFrameKept) {
+    const std::wstring folder = UnpublishedFolder();
+    CreateDirectoryW(folder.substr(0, folder.find_last_of(L'\\')).c_str(), nullptr);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const char* size = std::getenv("QB_FULL_DISK_KB");
+    const int diskKb = size ? std::atoi(size) : kDiskKb;
+    SmallDisk disk(folder, diskKb);
+    if (!disk.Mounted()) GTEST_SKIP() << "no small file system can be mounted here: " << disk.Problem();
+
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    TonePlayer tone(440.0, 0.5, 60);
+    app.ClickControl(IDC_RECORD);
+    const DWORD started = GetTickCount();
+    const std::wstring clip = [&] {
+        WaitFor([&] { return CountLines(app, L"Switching interface to the recording mode") > 0; }, 20000);
+        return LastValue(app, L"Target file to write: ");
+    }();
+    ASSERT_FALSE(clip.empty());
+
+    const MessageBoxInfo box = app.WaitForMessageBox(diskKb * 1024 / 12 + 30000);
+    const int waitedMs = static_cast<int>(GetTickCount() - started);
+    ASSERT_NE(box.window, nullptr) << "no box after " << waitedMs << " ms";
+    EXPECT_EQ(GetWindow(box.window, GW_OWNER), app.MainWindow());
+    EXPECT_EQ(box.caption, L"Error");
+    const std::wstring opening = L"The recording stopped at ";
+    const std::wstring because = L" because the file could not be written:\n";
+    ASSERT_EQ(box.text.rfind(opening, 0), 0u) << Narrow(box.text);
+    ASSERT_NE(box.text.find(because), std::wstring::npos) << Narrow(box.text);
+    const std::wstring reached = box.text.substr(opening.size(), box.text.find(because) - opening.size());
+    const int reachedMs = 1000 * (60 * std::stoi(reached.substr(0, 2)) + std::stoi(reached.substr(3, 2)));
+    // The system's own words for a full disk.
+    wchar_t diskFull[512] = L"";
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_DISK_FULL, 0, diskFull, 512,
+                   nullptr);
+    std::wstring expected = diskFull;
+    while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r' || expected.back() == L' '))
+        expected.pop_back();
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(box.text.substr(box.text.find(because) + because.size(), expected.size()), expected) << Narrow(box.text);
+
+    // The window is idle behind the box, and the log says what happened.
+    EXPECT_EQ(CountLines(app, L"Switching interface to the idle mode"), 1u);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(app.MainWindow(), IDC_PLAY)));
+    EXPECT_EQ(CountLines(app, L"!!! Recording stopped at " + reached + L": the file could not be written: "), 1u);
+    tone.Stop();
+
+    const DecodedClip decoded = DecodeClip(clip);
+    ASSERT_TRUE(decoded.decoded) << decoded.complaints;
+    EXPECT_EQ(decoded.complaints, "") << "the file does not end at a whole frame";
+    const int heldMs = static_cast<int>(decoded.samples.size() * 1000 / 44100);
+    std::cout << "full disk of " << diskKb << " KB: the file holds " << heldMs << " ms, the box says "
+              << Narrow(reached) << ", the box came " << waitedMs << " ms after Record" << std::endl;
+    EXPECT_GT(heldMs, diskKb * 1024 / 12 - 1500);
+    EXPECT_NEAR(heldMs, reachedMs, 1500);
+    if (const char* keep = std::getenv("QB_KEEP_FULL_DISK_TAKE"))
+        CopyFileW(clip.c_str(), WindowsPath(std::wstring(keep, keep + std::strlen(keep))).c_str(), FALSE);
+
+    ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+    app.PressKey(VK_ESCAPE);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+}  // namespace

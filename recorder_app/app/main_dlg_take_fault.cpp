@@ -3,6 +3,7 @@
 // all of it, so the take ends as Record would end it and the user is told why and where.
 #include <windows.h>
 #include <mmsystem.h>
+#include <algorithm>
 #include "../audio/sound_recorder.h"
 #include "../controls/time_text.h"
 #include "log_file.h"
@@ -11,9 +12,12 @@
 
 namespace {
 
-std::wstring DeviceErrorText(DWORD code) {
+std::wstring DeviceErrorText(const RecorderFault& fault) {
+    if (fault.code == MMSYSERR_NOERROR)
+        return L"No sound has come from it for " + std::to_wstring(fault.silentMs / 1000) + L" seconds.";
+    const MMRESULT code = static_cast<MMRESULT>(fault.code);
     wchar_t text[MAXERRORLENGTH] = L"";
-    if (waveInGetErrorTextW(static_cast<MMRESULT>(code), text, MAXERRORLENGTH) != MMSYSERR_NOERROR || text[0] == L'\0')
+    if (waveInGetErrorTextW(code, text, MAXERRORLENGTH) != MMSYSERR_NOERROR || text[0] == L'\0')
         return L"error " + std::to_wstring(code);
     return text;
 }
@@ -22,8 +26,9 @@ std::wstring DeviceErrorText(DWORD code) {
 
 void CMainDlg::EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs) {
     const bool device = fault.kind == RecorderFault::kDeviceLost;
-    const std::wstring reached = controls::RulerLabel(reachedMs);
-    const std::wstring reason = device ? DeviceErrorText(fault.code) : SystemErrorText(fault.code);
+    // A device that went silent took nothing in since.
+    const std::wstring reached = controls::RulerLabel(reachedMs - std::min(reachedMs, static_cast<unsigned>(fault.silentMs)));
+    const std::wstring reason = device ? DeviceErrorText(fault) : SystemErrorText(fault.code);
     if (device)
         g_log.Print(L"!!! Recording stopped at %s: the recording device is gone: %s", reached.c_str(), reason.c_str());
     else

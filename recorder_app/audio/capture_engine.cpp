@@ -65,6 +65,7 @@ void CaptureEngine::RunWorker() {
 }
 
 void CaptureEngine::OnBlockReturned(HWAVEIN device, WAVEHDR* header) {
+    m_lastBlockTick = GetTickCount();
     if (header->dwBytesRecorded != 0) {
         if (m_busy) OnBlock(reinterpret_cast<const BYTE*>(header->lpData), header->dwBytesRecorded);
         std::int16_t first;
@@ -160,6 +161,7 @@ int CaptureEngine::QueueBuffers() {
     for (; m_queued < 2; ++m_queued)
         if (m_api.addBuffer(m_device, &m_headers[m_queued], sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
             return kCaptureBuffersFailed;
+    m_lastBlockTick = GetTickCount();
     m_running = true;
     if (m_api.start(m_device) != MMSYSERR_NOERROR) return kCaptureBuffersFailed;
     return kCaptureOk;
@@ -184,8 +186,9 @@ bool CaptureEngine::WaitForBuffers() {
 // the device may still own them. Once every buffer is back the worker hands nothing more
 // on, so OnStopped runs then, whatever the device calls after it answer.
 int CaptureEngine::StopDevice() {
+    const bool gone = DeviceError() != MMSYSERR_NOERROR || SilentMs() >= kGoneSilentMs;
     m_running = false;
-    if (m_queued > 0 && !WaitForBuffers()) return kBuffersKept;
+    if (m_queued > 0 && !WaitForBuffers()) return gone ? AbandonDevice() : kBuffersKept;
     m_queued = 0;
     OnStopped();
     for (; m_prepared > 0; --m_prepared)
@@ -197,6 +200,28 @@ int CaptureEngine::StopDevice() {
     m_memory = nullptr;
     m_busy = false;
     return 0;
+}
+
+// A device that has gone away keeps buffers it will never hand back. Once the worker has
+// ended nothing can hand a block on, so the recorder may finish its file; the buffers are
+// left to the device (a small leak rather than memory a driver might still write to), and
+// the engine is free for the next device.
+int CaptureEngine::AbandonDevice() {
+    EndWorker();
+    m_queued = 0;
+    OnStopped();
+    for (; m_prepared > 0; --m_prepared)
+        m_api.unprepareHeader(m_device, &m_headers[m_prepared - 1], sizeof(WAVEHDR));
+    m_api.close(m_device);
+    m_device = nullptr;
+    m_memory = nullptr;
+    m_busy = false;
+    return 0;
+}
+
+DWORD CaptureEngine::SilentMs() const {
+    if (!m_running) return 0;
+    return GetTickCount() - m_lastBlockTick.load();
 }
 
 // Undoes a Start that failed after the device opened. A device that cannot be let go of

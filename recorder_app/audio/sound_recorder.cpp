@@ -45,6 +45,7 @@ RecorderFault RecordingEngine::Fault() const {
     RecorderFault fault;
     if ((fault.code = m_writeFailure.load()) != 0) fault.kind = RecorderFault::kWriteFailed;
     else if ((fault.code = DeviceError()) != MMSYSERR_NOERROR) fault.kind = RecorderFault::kDeviceLost;
+    else if ((fault.silentMs = SilentMs()) >= kGoneSilentMs) fault.kind = RecorderFault::kDeviceLost;
     return fault;
 }
 

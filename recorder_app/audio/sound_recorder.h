@@ -17,12 +17,14 @@ class EncoderStream;
 constexpr int kRecorderEncoderFailed = -4;
 
 // Why a recording can no longer go on: its file cannot be written (code: the system's
-// error code) or its device has gone (code: the wave-input error). What was captured before
-// is in the file; the take is to be stopped.
+// error code) or its device has gone (code: the wave-input error it refused a buffer with,
+// or 0 when it handed none back for kGoneSilentMs). What was captured before is in the
+// file; the take is to be stopped.
 struct RecorderFault {
     enum Kind { kNone, kWriteFailed, kDeviceLost };
     Kind kind = kNone;
-    DWORD code = 0;
+    DWORD code = 0;    // 0 for a device that went silent
+    DWORD silentMs = 0;  // how long the device has handed back nothing
 };
 
 // The engine behind SoundRecorder; its own instances run against any wave-input table and

@@ -8,6 +8,7 @@
 #include "../controls/time_text.h"
 #include "log_file.h"
 #include "main_dlg.h"
+#include "recording_clock.h"
 #include "system_error.h"
 
 namespace {
@@ -26,8 +27,15 @@ std::wstring DeviceErrorText(const RecorderFault& fault) {
 
 void CMainDlg::EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs) {
     const bool device = fault.kind == RecorderFault::kDeviceLost;
-    // A device that went silent took nothing in since.
-    const std::wstring reached = controls::RulerLabel(reachedMs - std::min(reachedMs, static_cast<unsigned>(fault.silentMs)));
+    // Where the sound in the file ends, which the time line shows after the stop: what the
+    // new part holds, at the recording's constant bit rate, after the point it continues.
+    // Without the file's size: the time the take ran, less any time the device was silent.
+    WIN32_FILE_ATTRIBUTE_DATA part;
+    if (GetFileAttributesExW(m_clipPath.c_str(), GetFileExInfoStandard, &part) && part.nFileSizeHigh == 0)
+        reachedMs = static_cast<unsigned>(m_startPos) + part.nFileSizeLow / recording::kBytesPerMs;
+    else
+        reachedMs -= std::min(reachedMs, static_cast<unsigned>(fault.silentMs));
+    const std::wstring reached = controls::RulerLabel(reachedMs);
     const std::wstring reason = device ? DeviceErrorText(fault) : SystemErrorText(fault.code);
     if (device)
         g_log.Print(L"!!! Recording stopped at %s: the recording device is gone: %s", reached.c_str(), reason.c_str());

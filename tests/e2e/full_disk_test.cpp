@@ -1,5 +1,6 @@
-// A take on a disk that fills up: the first write that fails ends the take as Record would,
-// the window goes back to idle and says why, and the file ends at its last whole frame.
+// Takes on a disk that fills up: the first write that fails ends the take as Record would,
+// the window goes back to idle and says why, and the file ends at its last whole frame; a
+// take that continued a clip leaves both parts when the join has no room either.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdlib>
@@ -92,6 +93,50 @@ TEST(FullDisk, TheTakeEndsAtTheFirstFailedWriteWithEveryWholeFrameKept) {
         CopyFileW(clip.c_str(), WindowsPath(std::wstring(keep, keep + std::strlen(keep))).c_str(), FALSE);
 
     ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+    app.PressKey(VK_ESCAPE);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+// A take that continues a clip and fills the disk: the join cannot be written either, so
+// both parts stay as they are, the user is told of both, and each decodes whole.
+TEST(FullDisk, AContinuationThatFillsTheDiskKeepsBothParts) {
+    const std::wstring folder = UnpublishedFolder();
+    CreateDirectoryW(folder.substr(0, folder.find_last_of(L'\\')).c_str(), nullptr);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    SmallDisk disk(folder, 96);
+    if (!disk.Mounted()) GTEST_SKIP() << "no small file system can be mounted here: " << disk.Problem();
+
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    TonePlayer tone(440.0, 0.5, 60);
+    app.ClickControl(IDC_RECORD);
+    ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Switching interface to the recording mode") == 1; }, 20000));
+    const std::wstring first = LastValue(app, L"Target file to write: ");
+    ASSERT_TRUE(WaitFor([&] { return FileSize(first) >= 24000; }, 15000));
+    app.ClickControl(IDC_RECORD);
+    ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Switching interface to the idle mode") == 1; }, 20000));
+    const std::string firstBytes = ReadBytes(first);
+    ASSERT_TRUE(app.WaitUntilIdle());
+
+    app.ClickControl(IDC_RECORD);
+    ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Switching interface to the recording mode") == 2; }, 20000));
+    const std::wstring second = LastValue(app, L"Target file to write: ");
+    const MessageBoxInfo joinBox = app.WaitForMessageBox(40000);
+    ASSERT_NE(joinBox.window, nullptr) << "no box";
+    EXPECT_NE(joinBox.text.find(L"could not be joined"), std::wstring::npos) << Narrow(joinBox.text);
+    ASSERT_TRUE(app.AnswerMessageBox(joinBox, IDOK));
+    const MessageBoxInfo box = app.WaitForMessageBox();
+    ASSERT_NE(box.window, nullptr) << "no box after the join's";
+    EXPECT_NE(box.text.find(L" because the file could not be written:\n"), std::wstring::npos) << Narrow(box.text);
+    ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+    tone.Stop();
+
+    EXPECT_EQ(ReadBytes(first), firstBytes);
+    const DecodedClip part = DecodeClip(second);
+    ASSERT_TRUE(part.decoded) << part.complaints;
+    EXPECT_EQ(part.complaints, "");
+    EXPECT_GT(part.samples.size(), 44100u * 4);
+    EXPECT_EQ(CountLines(app, L"New joined file is: "), 0u);
     app.PressKey(VK_ESCAPE);
     EXPECT_EQ(app.WaitForExit(), 0u);
 }

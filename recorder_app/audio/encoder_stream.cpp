@@ -35,15 +35,17 @@ EncoderStream* EncoderStream::Open(const wchar_t* path, const FileWriteApi& file
 bool EncoderStream::WriteOutput(DWORD produced) {
     if (m_failure != 0) return false;
     const BYTE* data = encoder_binding::OutputBuffer();
+    const uint64_t before = m_fileBytes;
     while (produced > 0) {
         DWORD written = 0;
         const BOOL ok = m_files.write(m_file, data, produced, &written, nullptr);
         const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
         written = std::min(written, produced);
         m_written.Feed(data, written);
+        m_fileBytes += written;
         if (!ok || written == 0) {
             // A disk that is full takes part of a write and refuses the rest.
-            EndAtLastWholeFrame(ok || error == ERROR_SUCCESS ? ERROR_DISK_FULL : error);
+            EndAtLastWholeFrame(ok || error == ERROR_SUCCESS ? ERROR_DISK_FULL : error, before);
             return false;
         }
         data += written;
@@ -54,10 +56,11 @@ bool EncoderStream::WriteOutput(DWORD produced) {
 
 // The encoder's output runs across frame boundaries, so the file may end inside a frame
 // even when every write before was whole: it is cut back to the end of the last whole one.
-void EncoderStream::EndAtLastWholeFrame(DWORD error) {
+void EncoderStream::EndAtLastWholeFrame(DWORD error, uint64_t beforeFailedOutput) {
     m_failure = error;
     LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(m_written.Cut());
+    // Output whose frames cannot be told is cut back only to before the failed write.
+    end.QuadPart = static_cast<LONGLONG>(m_written.StoppedOnDamage() ? beforeFailedOutput : m_written.Cut());
     if (SetFilePointerEx(m_file, end, nullptr, FILE_BEGIN)) SetEndOfFile(m_file);
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 #include "audio/encoder_config.h"
 #include "audio/file_write_api.h"
 #include "audio/frame_cut.h"
@@ -35,7 +37,7 @@ private:
     explicit EncoderStream(const FileWriteApi& files) : m_files(files) {}
     ~EncoderStream() = default;
     bool WriteOutput(DWORD produced);
-    void EndAtLastWholeFrame(DWORD error);
+    void EndAtLastWholeFrame(DWORD error, uint64_t beforeFailedOutput);
 
     const FileWriteApi& m_files;
     EncoderConfigRecord m_config{};
@@ -44,5 +46,6 @@ private:
     DWORD m_handle = 0;
     HANDLE m_file = INVALID_HANDLE_VALUE;
     FrameCut m_written;   // the frames that reached the file
+    uint64_t m_fileBytes = 0;
     DWORD m_failure = 0;
 };

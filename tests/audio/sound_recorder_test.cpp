@@ -170,6 +170,22 @@ TEST(SoundRecorder, AWriteThatFailsEndsTheFileAtItsLastWholeFrame) {
     EXPECT_EQ(recorder.Stop(), 0);
 }
 
+// Output whose frames cannot be told (here the scripted encoder's letters) is cut back only
+// to before the write that failed.
+TEST(SoundRecorder, OutputWithoutFramesIsCutBackToBeforeTheFailedWrite) {
+    FakeWaveIn& device = FakeWaveIn::Reset();
+    TempFolder folder;
+    const std::wstring path = folder.Path(L"episode.mp3");
+    RecordingEngine recorder(FakeWaveIn::Api(), kFullDisk);
+    g_diskAllowance = 10;  // the second output of 7 bytes gets 3 of them
+    ASSERT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureOk);
+    ASSERT_TRUE(LoadFakeEncoder());
+    ASSERT_TRUE(device.Deliver(8820, 0));
+    EXPECT_EQ(recorder.Fault().kind, RecorderFault::kWriteFailed);
+    EXPECT_EQ(recorder.Stop(), 0);
+    EXPECT_EQ(ReadWholeFile(path), "bbbbbbb");
+}
+
 // An unplugged microphone hands its buffers back and refuses everything after: the take is
 // reported as lost, what was captured is in a complete file, and the device is let go of so
 // that a later Start can use another one.

@@ -1,6 +1,7 @@
-// Takes on a disk that fills up: the first write that fails ends the take as Record would,
-// the window goes back to idle and says why, and the file ends at its last whole frame; a
-// take that continued a clip leaves both parts when the join has no room either.
+// Takes that cannot go on: on a disk that fills up, the first write that fails ends the take
+// as Record would, the window goes back to idle and says why, and the file ends at its last
+// whole frame; a take that continued a clip leaves both parts when the join has no room
+// either. A microphone unplugged during a take ends it the same way once it has gone silent.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdlib>
@@ -34,6 +35,43 @@ std::wstring LastValue(const RecorderApp& app, const std::wstring& prefix) {
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
+// Presses Record and waits until the new file holds at least minMs of sound.
+std::wstring StartTake(RecorderApp& app, int minMs) {
+    const size_t started = CountLines(app, L"Switching interface to the recording mode");
+    app.ClickControl(IDC_RECORD);
+    if (!WaitFor([&] { return CountLines(app, L"Switching interface to the recording mode") > started; }, 20000))
+        return {};
+    const std::wstring path = LastValue(app, L"Target file to write: ");
+    if (!WaitFor([&] { return FileSize(path) >= minMs * 12LL; }, minMs + 10000)) return {};
+    return path;
+}
+
+// The test environment's recording source comes and goes with its null sink.
+class Microphone {
+public:
+    Microphone() {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        m_work = JoinPath(temp, L"qb-microphone-" + std::to_wstring(GetCurrentProcessId()));
+        CreateDirectoryW(m_work.c_str(), nullptr);
+    }
+    ~Microphone() {
+        Plug();
+        RemoveDirectoryW(m_work.c_str());
+    }
+    bool Unplug() { return Run(L"unplug"); }
+    bool Plug() { return Run(L"plug"); }
+
+private:
+    bool Run(const wchar_t* command) {
+        std::string result;
+        return RunUnixScript(L"microphone.sh", m_work, command, result, 30000) &&
+               result.find("ok") != std::string::npos;
+    }
+    std::wstring m_work;
+};
+
+
 TEST(FullDisk, TheTakeEndsAtTheFirstFailedWriteWithEveryWholeFrameKept) {
     const std::wstring folder = UnpublishedFolder();
     CreateDirectoryW(folder.substr(0, folder.find_last_of(L'\\')).c_str(), nullptr);
@@ -46,12 +84,8 @@ TEST(FullDisk, TheTakeEndsAtTheFirstFailedWriteWithEveryWholeFrameKept) {
     RecorderApp app;
     ASSERT_TRUE(app.Start());
     TonePlayer tone(440.0, 0.5, 60);
-    app.ClickControl(IDC_RECORD);
     const DWORD started = GetTickCount();
-    const std::wstring clip = [&] {
-        WaitFor([&] { return CountLines(app, L"Switching interface to the recording mode") > 0; }, 20000);
-        return LastValue(app, L"Target file to write: ");
-    }();
+    const std::wstring clip = StartTake(app, 500);
     ASSERT_FALSE(clip.empty());
 
     const MessageBoxInfo box = app.WaitForMessageBox(diskKb * 1024 / 12 + 30000);
@@ -109,18 +143,15 @@ TEST(FullDisk, AContinuationThatFillsTheDiskKeepsBothParts) {
     RecorderApp app;
     ASSERT_TRUE(app.Start());
     TonePlayer tone(440.0, 0.5, 60);
-    app.ClickControl(IDC_RECORD);
-    ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Switching interface to the recording mode") == 1; }, 20000));
-    const std::wstring first = LastValue(app, L"Target file to write: ");
-    ASSERT_TRUE(WaitFor([&] { return FileSize(first) >= 24000; }, 15000));
+    const std::wstring first = StartTake(app, 2000);
+    ASSERT_FALSE(first.empty());
     app.ClickControl(IDC_RECORD);
     ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Switching interface to the idle mode") == 1; }, 20000));
     const std::string firstBytes = ReadBytes(first);
     ASSERT_TRUE(app.WaitUntilIdle());
 
-    app.ClickControl(IDC_RECORD);
-    ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Switching interface to the recording mode") == 2; }, 20000));
-    const std::wstring second = LastValue(app, L"Target file to write: ");
+    const std::wstring second = StartTake(app, 500);
+    ASSERT_FALSE(second.empty());
     const MessageBoxInfo joinBox = app.WaitForMessageBox(40000);
     ASSERT_NE(joinBox.window, nullptr) << "no box";
     EXPECT_NE(joinBox.text.find(L"could not be joined"), std::wstring::npos) << Narrow(joinBox.text);
@@ -139,6 +170,45 @@ TEST(FullDisk, AContinuationThatFillsTheDiskKeepsBothParts) {
     EXPECT_EQ(CountLines(app, L"New joined file is: "), 0u);
     app.PressKey(VK_ESCAPE);
     EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+TEST(DeviceGone, AnUnpluggedMicrophoneEndsTheTakeAndKeepsWhatCameBefore) {
+    Microphone microphone;
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    TonePlayer tone(440.0, 0.5, 60);
+    const std::wstring first = StartTake(app, 2000);
+    ASSERT_FALSE(first.empty());
+    ASSERT_TRUE(microphone.Unplug());
+    const long long sizeAtUnplug = FileSize(first);
+
+    const MessageBoxInfo box = app.WaitForMessageBox(30000);
+    ASSERT_NE(box.window, nullptr) << "no box";
+    std::cout << Narrow(box.text) << std::endl;
+    EXPECT_EQ(GetWindow(box.window, GW_OWNER), app.MainWindow());
+    EXPECT_EQ(box.caption, L"Error");
+    EXPECT_EQ(box.text.rfind(L"The recording stopped at ", 0), 0u) << Narrow(box.text);
+    EXPECT_NE(box.text.find(L" because the recording device is no longer available:\n"), std::wstring::npos)
+        << Narrow(box.text);
+    EXPECT_EQ(CountLines(app, L"Switching interface to the idle mode"), 1u);
+    EXPECT_EQ(CountLines(app, L"!!! Recording stopped at "), 1u);
+    EXPECT_EQ(CountLines(app, L"!!! Audio recorder failed to stop cleanly"), 0u);
+    ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+
+    // Everything up to the unplugging is in a whole file.
+    const DecodedClip clip = DecodeClip(first);
+    ASSERT_TRUE(clip.decoded) << clip.complaints;
+    EXPECT_EQ(clip.complaints, "");
+    EXPECT_GE(static_cast<long long>(clip.samples.size()) * 1000 / 44100, sizeAtUnplug / 12 - 200);
+
+    // With the microphone back, the next take records and is joined to the first.
+    ASSERT_TRUE(microphone.Plug());
+    const std::wstring second = StartTake(app, 1500);
+    ASSERT_FALSE(second.empty()) << "the recorder did not start again";
+    const size_t idle = CountLines(app, L"Switching interface to the idle mode");
+    app.ClickControl(IDC_RECORD);
+    ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Switching interface to the idle mode") > idle; }, 20000));
+    EXPECT_TRUE(FileExists(LastValue(app, L"New joined file is: ")));
 }
 
 }  // namespace

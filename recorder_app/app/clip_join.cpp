@@ -1,7 +1,9 @@
 #include "clip_join.h"
 #include <memory>
 #include <vector>
-#include "join_cut.h"
+#include "audio/frame_cut.h"
+#include "controls/time_text.h"
+#include "recording_clock.h"
 #include "runtime/system_error.h"
 
 namespace {
@@ -23,7 +25,8 @@ public:
         return m_handle != INVALID_HANDLE_VALUE;
     }
     bool Create(const std::wstring& path) {
-        m_handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        // Never over an existing file: it may be a clip of the user's.
+        m_handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         return m_handle != INVALID_HANDLE_VALUE;
     }
@@ -79,7 +82,7 @@ private:
     // cut is known only once the frames up to it have been walked, so each chunk is written
     // up to the boundary found so far and the rest of it waits for the next round.
     bool CopyEarlier(File& earlier, uint64_t& cut) {
-        JoinCut walk(m_request.cutAtMostBytes);
+        FrameCut walk(m_request.cutAtMostBytes);
         uint64_t read = 0, copied = 0;
         std::vector<uint8_t> pending;
         while (!walk.Done()) {
@@ -96,6 +99,12 @@ private:
             copied += ready;
         }
         cut = walk.Cut();
+        // Cutting at the damage would silently leave out everything between it and the cursor.
+        if (walk.StoppedOnDamage()) {
+            SetLastError(ERROR_SUCCESS);
+            return Fail(L"the earlier clip is damaged at " + controls::RulerLabel(static_cast<uint32_t>(cut / recording::kBytesPerMs)) +
+                        L", before the point the new recording continues from");
+        }
         return true;
     }
 

@@ -19,6 +19,8 @@
 #include "playback_sequence.h"
 #include "spot_rules.h"
 
+struct RecorderFault;
+
 class CMainDlg : public CDialogImpl<CMainDlg>, public CMessageFilter {
 public:
     enum { IDD = IDD_MAINDLG };
@@ -63,6 +65,8 @@ private:
     void StopRecording();
     void OnRecordingTick();
     bool JoinWithEarlierClip(bool partComplete);
+    // A take whose file cannot be written or whose device has gone (main_dlg_take_fault.cpp).
+    void EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs);
     // Playback and rewind (main_dlg_play.cpp).
     LRESULT OnPlay(WORD, WORD, HWND, BOOL&);
     LRESULT OnRewindBack(WORD, WORD, HWND, BOOL&);

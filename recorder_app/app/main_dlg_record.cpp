@@ -1,5 +1,6 @@
 // The Record command: a new MP3 file per recording, continuing the current clip from the
 // cursor by joining the two files when the recording stops, and the two-hour limit.
+// StopRecording is the one end of a take, whatever ends it.
 #include <cstdlib>
 #include <ctime>
 #include "../audio/level_listener.h"
@@ -35,14 +36,24 @@ std::tm LocalNow() {
     return local;
 }
 
+NameTaken TakenIn(const std::wstring& folder) {
+    return [folder](const std::wstring& name) {
+        return GetFileAttributesW(InFolder(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+}
+
+// A new recording never replaces a file. Seeded once, so that the number differs from one
+// run of the program to the next; a number already used in that second is passed over.
 std::wstring NewRecordingPath() {
-    // The generator is never seeded: the number only keeps two recordings of one second apart.
-    const int number = std::rand() % 1000;
-    return InFolder(UnpublishedFolder(), RecordingFileName(LocalNow(), number));
+    static const bool seeded = (std::srand(GetTickCount() ^ GetCurrentProcessId()), true);
+    (void)seeded;
+    const std::wstring folder = UnpublishedFolder();
+    return InFolder(folder, FreeRecordingFileName(LocalNow(), std::rand() % 1000, TakenIn(folder)));
 }
 
 std::wstring JoinedClipPath() {
-    return InFolder(UnpublishedFolder(), JoinedFileName(LocalNow()));
+    const std::wstring folder = UnpublishedFolder();
+    return InFolder(folder, FreeJoinedFileName(LocalNow(), TakenIn(folder)));
 }
 
 }  // namespace
@@ -121,6 +132,11 @@ void CMainDlg::StartRecording() {
 
 void CMainDlg::OnRecordingTick() {
     const unsigned elapsed = timeGetTime() - m_recordStartTick;
+    const RecorderFault fault = SoundRecorder::Fault();
+    if (fault.kind != RecorderFault::kNone) {
+        EndTakeOnFault(fault, elapsed);
+        return;
+    }
     m_timeLine.SetLength(elapsed);
     m_timeLine.SetPosition(static_cast<int32_t>(elapsed));
     m_volume.SetLevel(static_cast<int>(MeterValue(SoundRecorder::Level())));
@@ -173,8 +189,6 @@ bool CMainDlg::JoinWithEarlierClip(bool partComplete) {
     request.cutAtMostBytes = static_cast<uint64_t>(static_cast<uint32_t>(m_startPos)) * recording::kBytesPerMs;
     request.part = m_clipPath;
     request.joined = JoinedClipPath();
-    // Two joins within one second would share a name; the second must not replace the first.
-    if (request.joined == request.earlier) request.joined = request.earlier.substr(0, request.earlier.size() - 4) + L"-1.mp3";
 
     std::wstring error;
     // A part the recorder could not close may still be written to: it is kept as it is.

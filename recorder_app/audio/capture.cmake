@@ -3,6 +3,7 @@
 list(APPEND audio_sources
   ${CMAKE_CURRENT_LIST_DIR}/encoder_config.cpp
   ${CMAKE_CURRENT_LIST_DIR}/encoder_binding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/file_write_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/encoder_stream.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wave_in_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/capture_engine.cpp

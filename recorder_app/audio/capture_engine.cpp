@@ -23,6 +23,12 @@ constexpr int kUnprepareFirstFailed = -2;
 constexpr int kCloseFailed = -3;
 constexpr int kBuffersKept = -4;
 
+// A device whose driver is gone (unplugged) holds nothing any more once its buffers are
+// back: refusing to unprepare or close them then does not keep them.
+bool LetGo(MMRESULT result) {
+    return result == MMSYSERR_NOERROR || result == MMSYSERR_NODRIVER;
+}
+
 }  // namespace
 
 CaptureEngine::CaptureEngine(const WaveInApi& api) : m_api(api) {}
@@ -59,6 +65,7 @@ void CaptureEngine::RunWorker() {
 }
 
 void CaptureEngine::OnBlockReturned(HWAVEIN device, WAVEHDR* header) {
+    m_lastBlockTick = GetTickCount();
     if (header->dwBytesRecorded != 0) {
         if (m_busy) OnBlock(reinterpret_cast<const BYTE*>(header->lpData), header->dwBytesRecorded);
         std::int16_t first;
@@ -67,8 +74,15 @@ void CaptureEngine::OnBlockReturned(HWAVEIN device, WAVEHDR* header) {
     }
     // A buffer the device refuses to take back counts as returned, or Stop would wait for
     // it forever.
-    if (!m_running || m_api.addBuffer(device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+    if (!m_running) {
         ++m_returned;
+        return;
+    }
+    const MMRESULT added = m_api.addBuffer(device, header, sizeof(WAVEHDR));
+    if (added == MMSYSERR_NOERROR) return;
+    MMRESULT none = MMSYSERR_NOERROR;
+    m_deviceError.compare_exchange_strong(none, added);
+    ++m_returned;
 }
 
 bool CaptureEngine::StartWorker() {
@@ -108,6 +122,7 @@ int CaptureEngine::Start(WORD channels, DWORD sampleRate) {
     m_format.nAvgBytesPerSec = channels * 2 * sampleRate;
     m_format.cbSize = 0;
     m_returned = 0;
+    m_deviceError = MMSYSERR_NOERROR;
     m_prepared = 0;
     m_queued = 0;
     if (m_api.open(&m_device, WAVE_MAPPER, &m_format, m_workerId, 0, CALLBACK_THREAD) !=
@@ -146,6 +161,7 @@ int CaptureEngine::QueueBuffers() {
     for (; m_queued < 2; ++m_queued)
         if (m_api.addBuffer(m_device, &m_headers[m_queued], sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
             return kCaptureBuffersFailed;
+    m_lastBlockTick = GetTickCount();
     m_running = true;
     if (m_api.start(m_device) != MMSYSERR_NOERROR) return kCaptureBuffersFailed;
     return kCaptureOk;
@@ -170,20 +186,42 @@ bool CaptureEngine::WaitForBuffers() {
 // the device may still own them. Once every buffer is back the worker hands nothing more
 // on, so OnStopped runs then, whatever the device calls after it answer.
 int CaptureEngine::StopDevice() {
+    const bool gone = DeviceError() != MMSYSERR_NOERROR || SilentMs() >= kGoneSilentMs;
     m_running = false;
-    if (m_queued > 0 && !WaitForBuffers()) return kBuffersKept;
+    if (m_queued > 0 && !WaitForBuffers()) return gone ? AbandonDevice() : kBuffersKept;
     m_queued = 0;
     OnStopped();
     for (; m_prepared > 0; --m_prepared)
-        if (m_api.unprepareHeader(m_device, &m_headers[m_prepared - 1], sizeof(WAVEHDR)) !=
-            MMSYSERR_NOERROR)
+        if (!LetGo(m_api.unprepareHeader(m_device, &m_headers[m_prepared - 1], sizeof(WAVEHDR))))
             return m_prepared == 2 ? kUnprepareSecondFailed : kUnprepareFirstFailed;
-    if (m_api.close(m_device) != MMSYSERR_NOERROR) return kCloseFailed;
+    if (!LetGo(m_api.close(m_device))) return kCloseFailed;
     m_device = nullptr;
     if (m_memory) VirtualFree(m_memory, 0, MEM_RELEASE);
     m_memory = nullptr;
     m_busy = false;
     return 0;
+}
+
+// A device that has gone away keeps buffers it will never hand back. Once the worker has
+// ended nothing can hand a block on, so the recorder may finish its file; the buffers are
+// left to the device (a small leak rather than memory a driver might still write to), and
+// the engine is free for the next device.
+int CaptureEngine::AbandonDevice() {
+    EndWorker();
+    m_queued = 0;
+    OnStopped();
+    for (; m_prepared > 0; --m_prepared)
+        m_api.unprepareHeader(m_device, &m_headers[m_prepared - 1], sizeof(WAVEHDR));
+    m_api.close(m_device);
+    m_device = nullptr;
+    m_memory = nullptr;
+    m_busy = false;
+    return 0;
+}
+
+DWORD CaptureEngine::SilentMs() const {
+    if (!m_running) return 0;
+    return GetTickCount() - m_lastBlockTick.load();
 }
 
 // Undoes a Start that failed after the device opened. A device that cannot be let go of

@@ -16,6 +16,8 @@ constexpr int kCaptureDeviceFailed = -1;   // no worker thread, or waveInOpen fa
 constexpr int kCaptureBuffersFailed = -2;  // buffers could not be set up, or capture did not start
 constexpr int kCaptureAlreadyRunning = -3;
 constexpr int kCaptureStopFailed = -1;
+// A capturing device that hands no block back for this long has gone away.
+constexpr DWORD kGoneSilentMs = 5000;
 
 class CaptureEngine {
 public:
@@ -30,11 +32,20 @@ public:
     // Stops capturing once every captured sample (the partial blocks too) has been handed
     // on. Does nothing and returns 0 when not started. A device that does not hand its
     // buffers back within about ten seconds, or cannot be closed, is left open with the
-    // buffers and the engine busy (a later Start returns -3); Stop returns -1 then.
+    // buffers and the engine busy (a later Start returns -3); Stop returns -1 then. A device
+    // that has gone away (it refused a buffer, or handed none back for kGoneSilentMs) is
+    // given up on instead: the worker is ended, the buffers are left to it, and the engine
+    // is free again.
     int Stop();
     // First sample of the most recent non-empty block; stays readable after Stop.
     std::int16_t Level() const { return m_level.load(); }
     bool IsBusy() const { return m_busy.load(); }
+    // The first error with which the device refused a buffer back while capturing, or 0:
+    // it captures nothing more (an unplugged device answers MMSYSERR_NODRIVER).
+    MMRESULT DeviceError() const { return m_deviceError.load(); }
+    // Milliseconds since the device last handed a block back while capturing (0 when not
+    // capturing). A device whose source has gone may simply stop handing blocks back.
+    DWORD SilentMs() const;
 
 protected:
     // The device is open, no buffer is queued yet. A non-zero result aborts Start with it.
@@ -57,6 +68,7 @@ private:
     int QueueBuffers();
     bool WaitForBuffers();
     int StopDevice();
+    int AbandonDevice();
     void AbortStart();
 
     const WaveInApi& m_api;
@@ -75,4 +87,6 @@ private:
     std::atomic<bool> m_started{false};
     std::atomic<bool> m_busy{false};
     std::atomic<std::int16_t> m_level{0};
+    std::atomic<MMRESULT> m_deviceError{MMSYSERR_NOERROR};
+    std::atomic<DWORD> m_lastBlockTick{0};
 };

@@ -1,16 +1,17 @@
 // The encoder stream: drives beInitStream / beEncodeChunk / beDeinitStream / beCloseStream
-// and writes what they produce to a buffered file.
+// and writes what they produce straight to the file.
 #include "audio/encoder_stream.h"
 
 #include <algorithm>
 
 #include "audio/encoder_binding.h"
 
-EncoderStream* EncoderStream::Open(const wchar_t* path) {
+EncoderStream* EncoderStream::Open(const wchar_t* path, const FileWriteApi& files) {
     if (!encoder_binding::IsLoaded() || !path) return nullptr;
-    EncoderStream* stream = new EncoderStream;
-    stream->m_file = _wfopen(path, L"wb");
-    if (!stream->m_file) {
+    EncoderStream* stream = new EncoderStream(files);
+    stream->m_file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (stream->m_file == INVALID_HANDLE_VALUE) {
         delete stream;
         return nullptr;
     }
@@ -23,7 +24,8 @@ EncoderStream* EncoderStream::Open(const wchar_t* path) {
     if (result != 0 || stream->m_outputSize > kEncoderOutputBufferSize ||
         stream->m_samplesPerChunk == 0) {
         if (result == 0) encoder_binding::EntryPoints().closeStream(stream->m_handle);
-        std::fclose(stream->m_file);
+        CloseHandle(stream->m_file);
+        DeleteFileW(path);  // made just now, empty: no recording of anyone's
         delete stream;
         return nullptr;
     }
@@ -31,30 +33,57 @@ EncoderStream* EncoderStream::Open(const wchar_t* path) {
 }
 
 bool EncoderStream::WriteOutput(DWORD produced) {
-    if (produced == 0) return true;
-    return std::fwrite(encoder_binding::OutputBuffer(), 1, produced, m_file) == produced;
+    if (m_failure != 0) return false;
+    const BYTE* data = encoder_binding::OutputBuffer();
+    const uint64_t before = m_fileBytes;
+    while (produced > 0) {
+        DWORD written = 0;
+        const BOOL ok = m_files.write(m_file, data, produced, &written, nullptr);
+        const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+        written = std::min(written, produced);
+        m_written.Feed(data, written);
+        m_fileBytes += written;
+        if (!ok || written == 0) {
+            // A disk that is full takes part of a write and refuses the rest.
+            EndAtLastWholeFrame(ok || error == ERROR_SUCCESS ? ERROR_DISK_FULL : error, before);
+            return false;
+        }
+        data += written;
+        produced -= written;
+    }
+    return true;
+}
+
+// The encoder's output runs across frame boundaries, so the file may end inside a frame
+// even when every write before was whole: it is cut back to the end of the last whole one.
+void EncoderStream::EndAtLastWholeFrame(DWORD error, uint64_t beforeFailedOutput) {
+    m_failure = error;
+    LARGE_INTEGER end;
+    // Output whose frames cannot be told is cut back only to before the failed write.
+    end.QuadPart = static_cast<LONGLONG>(m_written.StoppedOnDamage() ? beforeFailedOutput : m_written.Cut());
+    if (SetFilePointerEx(m_file, end, nullptr, FILE_BEGIN)) SetEndOfFile(m_file);
 }
 
 int EncoderStream::Write(EncoderStream* stream, const void* pcm, DWORD bytes) {
-    if (!stream) return -1;
+    if (!stream || stream->m_failure != 0) return -1;
     const BYTE* data = static_cast<const BYTE*>(pcm);
     const DWORD maxChunkBytes = stream->m_samplesPerChunk * 2;
     const BeEncodeChunkFn encodeChunk = encoder_binding::EntryPoints().encodeChunk;
-    int result = 0;
     while (bytes > 0) {
         const DWORD chunk = std::min(bytes, maxChunkBytes);
         DWORD produced = 0;
         if (encodeChunk(stream->m_handle, chunk / 2, reinterpret_cast<const short*>(data),
                         encoder_binding::OutputBuffer(), &produced) != 0 ||
-            produced > kEncoderOutputBufferSize || !stream->WriteOutput(produced)) {
-            result = -1;
-            break;
-        }
+            produced > kEncoderOutputBufferSize || !stream->WriteOutput(produced))
+            return -1;
         data += chunk;
         bytes -= chunk;
     }
-    if (data != pcm && std::fflush(stream->m_file) != 0) result = -1;
-    return result;
+    return 0;
+}
+
+DWORD EncoderStream::WriteFailure(const EncoderStream* stream) {
+    return stream ? stream->m_failure : 0;
 }
 
 void EncoderStream::Close(EncoderStream* stream) {
@@ -66,6 +95,6 @@ void EncoderStream::Close(EncoderStream* stream) {
         produced <= kEncoderOutputBufferSize)
         stream->WriteOutput(produced);
     library.closeStream(stream->m_handle);
-    std::fclose(stream->m_file);
+    CloseHandle(stream->m_file);
     delete stream;
 }

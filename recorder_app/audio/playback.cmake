@@ -1,6 +1,7 @@
 # Reading, decoding and playback of MP3 clips: appended to the `audio` library.
 list(APPEND audio_sources
   ${CMAKE_CURRENT_LIST_DIR}/frame_header.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frame_cut.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_reader_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/clip_file.cpp

@@ -16,6 +16,7 @@ int RecordingEngine::Start(const wchar_t* targetPath, WORD channels, DWORD sampl
             encoder_binding::Configure(sampleRate, mode, bitrateKbps, kNoMaxBitrate) == 0;
     }
     m_createdTarget = false;
+    m_writeFailure = 0;
     const int result = CaptureEngine::Start(channels, sampleRate);
     // An empty or nearly empty MP3 would pass for a recording. A stream still open was
     // kept by a device that could not be let go of; the worker may still write to it.
@@ -29,13 +30,23 @@ RecordingEngine::~RecordingEngine() {
 
 int RecordingEngine::OnDeviceOpened() {
     m_createdTarget = GetFileAttributesW(m_targetPath.c_str()) == INVALID_FILE_ATTRIBUTES;
-    m_stream = EncoderStream::Open(m_targetPath.c_str());
+    m_stream = EncoderStream::Open(m_targetPath.c_str(), m_files);
     return m_stream ? kCaptureOk : kRecorderEncoderFailed;
 }
 
 void RecordingEngine::OnBlock(const BYTE* data, DWORD bytes) {
-    // A failed block is dropped; later blocks are still offered.
-    EncoderStream::Write(m_stream, data, bytes);
+    // A block the encoder fails on is dropped and later blocks are still offered; a file that
+    // cannot be written takes nothing more, and the take must end.
+    if (EncoderStream::Write(m_stream, data, bytes) == 0) return;
+    if (const DWORD failure = EncoderStream::WriteFailure(m_stream)) m_writeFailure = failure;
+}
+
+RecorderFault RecordingEngine::Fault() const {
+    RecorderFault fault;
+    if ((fault.code = m_writeFailure.load()) != 0) fault.kind = RecorderFault::kWriteFailed;
+    else if ((fault.code = DeviceError()) != MMSYSERR_NOERROR) fault.kind = RecorderFault::kDeviceLost;
+    else if ((fault.silentMs = SilentMs()) >= kGoneSilentMs) fault.kind = RecorderFault::kDeviceLost;
+    return fault;
 }
 
 void RecordingEngine::OnStopped() {
@@ -60,3 +71,5 @@ int SoundRecorder::Start(const wchar_t* targetPath, WORD channels, DWORD sampleR
 int SoundRecorder::Stop() { return Recorder().Stop(); }
 
 std::int16_t SoundRecorder::Level() { return Recorder().Level(); }
+
+RecorderFault SoundRecorder::Fault() { return Recorder().Fault(); }

@@ -3,10 +3,12 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
 #include "audio/capture_engine.h"
+#include "audio/file_write_api.h"
 
 class EncoderStream;
 
@@ -14,28 +16,47 @@ class EncoderStream;
 // creatable): recording then would lose everything, so it does not start.
 constexpr int kRecorderEncoderFailed = -4;
 
-// The engine behind SoundRecorder; its own instances run against any wave-input table.
+// Why a recording can no longer go on: its file cannot be written (code: the system's
+// error code) or its device has gone (code: the wave-input error it refused a buffer with,
+// or 0 when it handed none back for kGoneSilentMs). What was captured before is in the
+// file; the take is to be stopped.
+struct RecorderFault {
+    enum Kind { kNone, kWriteFailed, kDeviceLost };
+    Kind kind = kNone;
+    DWORD code = 0;    // 0 for a device that went silent
+    DWORD silentMs = 0;  // how long the device has handed back nothing
+};
+
+// The engine behind SoundRecorder; its own instances run against any wave-input table and
+// file-write table.
 class RecordingEngine : public CaptureEngine {
 public:
-    explicit RecordingEngine(const WaveInApi& api) : CaptureEngine(api) {}
+    explicit RecordingEngine(const WaveInApi& api, const FileWriteApi& files = SystemFileWrite())
+        : CaptureEngine(api), m_files(files) {}
     // A recording still running at exit is stopped, so that its file is complete before
     // the runtime closes the files.
     ~RecordingEngine() override;
 
     // 0 recording; -1 device, -2 buffers (see CaptureEngine), -3 already recording,
-    // kRecorderEncoderFailed. The encoder library is configured on the first start (and
-    // again at a later start while it has not loaded) from channels, rate and bitrate.
-    // A Start that fails leaves no file behind that it created.
+    // kRecorderEncoderFailed (also when a file of that name exists: it is never replaced).
+    // The encoder library is configured on the first start (and again at a later start
+    // while it has not loaded) from channels, rate and bitrate. A Start that fails leaves
+    // no file behind that it created.
     int Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate, DWORD bitrateKbps);
+    // Polled while recording; cleared by the next Start.
+    RecorderFault Fault() const;
 
 private:
     int OnDeviceOpened() override;
     void OnBlock(const BYTE* data, DWORD bytes) override;
     void OnStopped() override;
 
+    const FileWriteApi& m_files;
     std::wstring m_targetPath;
     bool m_encoderConfigured = false;
     bool m_createdTarget = false;  // the target did not exist before this start opened it
+    // Set by the worker at the first write that fails.
+    std::atomic<DWORD> m_writeFailure{0};
     // Set by the caller's thread before capture starts, cleared only after the worker has
     // handed back every buffer.
     EncoderStream* m_stream = nullptr;
@@ -50,4 +71,5 @@ public:
     // complete when it returns, unless the buffers never came back.
     static int Stop();
     static std::int16_t Level();
+    static RecorderFault Fault();
 };

@@ -57,6 +57,7 @@ int main() {
     std::vector<char> pcm;
     if (!ReadAll(argv[1], pcm)) return 1;
     if (encoder_binding::Configure(44100, kEncoderModeMono, 96, kNoMaxBitrate) != 0) return 1;
+    DeleteFileW(argv[2]);  // each round writes it anew; the stream never replaces a file
     LARGE_INTEGER start, end;
     const double cpuStart = CpuSeconds();
     QueryPerformanceCounter(&start);

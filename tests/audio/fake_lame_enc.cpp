@@ -12,9 +12,20 @@ FakeEncoderScript g_script;
 FakeEncoderLog g_log;
 constexpr DWORD kStreamHandle = 0x5eed;
 
+unsigned long g_framePosition = 0;  // frames mode: bytes of the frame stream produced so far
+
 void Produce(BYTE* output, DWORD* produced, unsigned long count, BYTE mark) {
-    std::memset(output, mark, count);
     *produced = count;
+    if (!g_script.frames) {
+        std::memset(output, mark, count);
+        return;
+    }
+    // Header of a mono frame without CRC, no padding; the body is filler.
+    static const BYTE kHeader[4] = {0xFF, 0xFB, 0x70, 0xC0};
+    for (unsigned long i = 0; i < count; ++i, ++g_framePosition) {
+        const unsigned long at = g_framePosition % kFakeFrameBytes;
+        output[i] = at < 4 ? kHeader[at] : 0x55;
+    }
 }
 
 }  // namespace
@@ -24,6 +35,7 @@ extern "C" {
 __declspec(dllexport) void FakeEncoderSetScript(const FakeEncoderScript* script) {
     g_script = *script;
     g_log = FakeEncoderLog{};
+    g_framePosition = 0;
 }
 
 __declspec(dllexport) const FakeEncoderLog* FakeEncoderGetLog() { return &g_log; }

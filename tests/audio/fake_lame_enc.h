@@ -11,7 +11,13 @@ struct FakeEncoderScript {
     unsigned long bytesPerEncode = 7;  // output of each encode call
     unsigned long deinitResult = 0;
     unsigned long deinitBytes = 5;
+    // Set: the output is one stream of MPEG-1 Layer III frames at 96 kbit/s and 44100 Hz
+    // (313 bytes each), cut into outputs of bytesPerEncode bytes without regard to frames,
+    // as a real encoder's output runs.
+    bool frames = false;
 };
+
+constexpr unsigned long kFakeFrameBytes = 313;
 
 struct FakeEncoderLog {
     int initCalls = 0;

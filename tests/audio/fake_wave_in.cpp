@@ -95,6 +95,7 @@ MMRESULT FakeWaveIn::Prepare(WAVEHDR* header) {
 
 MMRESULT FakeWaveIn::Unprepare(WAVEHDR* header) {
     Log(header == prepared.at(0) ? "unprepare 1" : "unprepare 2");
+    if (m_gone) return MMSYSERR_NODRIVER;
     header->dwFlags &= ~WHDR_PREPARED;
     return MMSYSERR_NOERROR;
 }
@@ -104,6 +105,7 @@ MMRESULT FakeWaveIn::AddBuffer(WAVEHDR* header) {
     m_calls.push_back("add");
     const bool fromWorker = GetCurrentThreadId() == callback;
     if (fromWorker) ++m_handled;
+    if (m_gone) return MMSYSERR_NODRIVER;
     if (++m_addCalls == m_script.failAddBufferCall) return MMSYSERR_NOMEM;
     header->dwBytesRecorded = 0;
     m_queue.push_back(header);
@@ -121,6 +123,7 @@ MMRESULT FakeWaveIn::ResetDevice() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_calls.push_back("reset");
+        if (m_gone) return MMSYSERR_NODRIVER;
         if (m_script.hung || m_script.resetResult != MMSYSERR_NOERROR) return m_script.resetResult;
         back.swap(m_queue);
     }
@@ -130,6 +133,7 @@ MMRESULT FakeWaveIn::ResetDevice() {
 
 MMRESULT FakeWaveIn::Close() {
     Log("close");
+    if (m_gone) return MMSYSERR_NODRIVER;
     if (m_script.closeResult != MMSYSERR_NOERROR) return m_script.closeResult;
     Post(MM_WIM_CLOSE, nullptr);
     return MMSYSERR_NOERROR;
@@ -140,6 +144,27 @@ bool FakeWaveIn::PartlyFill(DWORD bytes, short firstSample) {
     if (m_queue.empty()) return false;
     Fill(m_queue.front(), bytes, firstSample);
     return true;
+}
+
+bool FakeWaveIn::Unplug() {
+    std::deque<WAVEHDR*> back;
+    int handledBefore = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_gone = true;
+        back.swap(m_queue);
+        handledBefore = m_handled;
+    }
+    for (WAVEHDR* header : back) Post(MM_WIM_DATA, header);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_handled >= handledBefore + static_cast<int>(back.size())) return true;
+        }
+        if (GetTickCount() - start > kWorkerWaitMs) return false;
+        Sleep(1);
+    }
 }
 
 bool FakeWaveIn::Deliver(DWORD bytes, short firstSample) {

@@ -36,6 +36,10 @@ public:
     bool Deliver(DWORD bytes, short firstSample);
     // Puts bytes into the oldest queued buffer without handing it back (a partial block).
     bool PartlyFill(DWORD bytes, short firstSample);
+    // The device is unplugged: it hands back every queued buffer with what it holds, and
+    // from then on answers MMSYSERR_NODRIVER to every call. Waits until the worker has
+    // dealt with the buffers.
+    bool Unplug();
 
     std::vector<std::string> Calls();
     size_t Queued();
@@ -69,6 +73,7 @@ private:
     int m_addCalls = 0;
     int m_handled = 0;  // buffers taken back by the worker or refused to it
     DWORD m_waitedMs = 0;
+    bool m_gone = false;
 };
 
 // A HANDLE to the callback thread (the engine's worker), or null when it has ended.

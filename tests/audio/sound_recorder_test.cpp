@@ -57,16 +57,15 @@ TEST(SoundRecorder, StartFailsWhenTheTargetCannotBeCreated) {
     EXPECT_TRUE(FileExists(good));
 }
 
-TEST(SoundRecorder, EachRecordingTruncatesItsTarget) {
+// A new recording never replaces a file: Start refuses and the file keeps its bytes.
+TEST(SoundRecorder, NeverReplacesAnExistingFile) {
     FakeWaveIn::Reset();
     TempFolder folder;
     const std::wstring path = folder.Path(L"episode.mp3");
     WriteWholeFile(path, std::string(10000, 'x'));
     RecordingEngine recorder(FakeWaveIn::Api());
-    ASSERT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureOk);
-    ASSERT_TRUE(LoadFakeEncoder());
-    EXPECT_EQ(recorder.Stop(), 0);
-    EXPECT_EQ(ReadWholeFile(path), "ZZZZZ");
+    EXPECT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kRecorderEncoderFailed);
+    EXPECT_EQ(ReadWholeFile(path), std::string(10000, 'x'));
 }
 
 // Every buffer came back, but the device cannot be closed: the encoder tail is still
@@ -116,4 +115,99 @@ TEST(SoundRecorder, DestroyingARunningRecorderCompletesTheFile) {
     EXPECT_EQ(device.Calls().back(), "close");
     EXPECT_FALSE(ThreadIsRunning(static_cast<DWORD>(device.callback)));
     EXPECT_EQ(ReadWholeFile(path), "bbbbbbbcccccccdddddddeeeeeeeZZZZZ");
+}
+
+namespace {
+
+// A disk with g_diskAllowance bytes free: the write that reaches the end is cut short.
+DWORD g_diskAllowance = 0;
+BOOL WINAPI WriteUntilFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    if (g_diskAllowance == 0) {
+        *written = 0;
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    const DWORD now = size < g_diskAllowance ? size : g_diskAllowance;
+    g_diskAllowance -= now;
+    return WriteFile(file, data, now, written, nullptr);
+}
+const FileWriteApi kFullDisk{&WriteUntilFull};
+
+}  // namespace
+
+// The first write that fails ends the file at its last whole frame, takes nothing more, and
+// is reported with the system's reason so that the take can be stopped.
+TEST(SoundRecorder, AWriteThatFailsEndsTheFileAtItsLastWholeFrame) {
+    FakeWaveIn& device = FakeWaveIn::Reset();
+    TempFolder folder;
+    const std::wstring path = folder.Path(L"episode.mp3");
+    RecordingEngine recorder(FakeWaveIn::Api(), kFullDisk);
+    FakeEncoderScript script;
+    script.frames = true;
+    script.bytesPerEncode = 500;  // four per block, across frame boundaries
+    g_diskAllowance = 2700;       // the sixth output gets 200 of its 500 bytes
+    ASSERT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureOk);
+    ASSERT_TRUE(LoadFakeEncoder(script));
+    ASSERT_TRUE(device.Deliver(8820, 0));
+    EXPECT_EQ(recorder.Fault().kind, RecorderFault::kNone);
+    ASSERT_TRUE(device.Deliver(8820, 0));
+    EXPECT_EQ(recorder.Fault().kind, RecorderFault::kWriteFailed);
+    EXPECT_EQ(recorder.Fault().code, static_cast<DWORD>(ERROR_DISK_FULL));
+    g_diskAllowance = 100000;  // room again: still nothing more goes in
+    ASSERT_TRUE(device.Deliver(8820, 0));
+    EXPECT_EQ(FakeLog().encodeCalls, 6);
+    EXPECT_EQ(recorder.Stop(), 0);
+
+    const std::string file = ReadWholeFile(path);
+    EXPECT_EQ(file.size(), 8 * kFakeFrameBytes);  // 2700 bytes reached the disk
+    for (size_t at = 0; at < file.size(); at += kFakeFrameBytes)
+        EXPECT_EQ(static_cast<unsigned char>(file[at]), 0xFFu) << at;
+
+    // The next take starts with a clean slate.
+    FakeWaveIn::Reset();
+    ASSERT_EQ(recorder.Start(folder.Path(L"next.mp3").c_str(), 1, 44100, 96), kCaptureOk);
+    EXPECT_EQ(recorder.Fault().kind, RecorderFault::kNone);
+    EXPECT_EQ(recorder.Stop(), 0);
+}
+
+// Output whose frames cannot be told (here the scripted encoder's letters) is cut back only
+// to before the write that failed.
+TEST(SoundRecorder, OutputWithoutFramesIsCutBackToBeforeTheFailedWrite) {
+    FakeWaveIn& device = FakeWaveIn::Reset();
+    TempFolder folder;
+    const std::wstring path = folder.Path(L"episode.mp3");
+    RecordingEngine recorder(FakeWaveIn::Api(), kFullDisk);
+    g_diskAllowance = 10;  // the second output of 7 bytes gets 3 of them
+    ASSERT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureOk);
+    ASSERT_TRUE(LoadFakeEncoder());
+    ASSERT_TRUE(device.Deliver(8820, 0));
+    EXPECT_EQ(recorder.Fault().kind, RecorderFault::kWriteFailed);
+    EXPECT_EQ(recorder.Stop(), 0);
+    EXPECT_EQ(ReadWholeFile(path), "bbbbbbb");
+}
+
+// An unplugged microphone hands its buffers back and refuses everything after: the take is
+// reported as lost, what was captured is in a complete file, and the device is let go of so
+// that a later Start can use another one.
+TEST(SoundRecorder, AnUnpluggedDeviceIsReportedAndLetGoOf) {
+    FakeWaveIn* device = &FakeWaveIn::Reset();
+    TempFolder folder;
+    const std::wstring path = folder.Path(L"episode.mp3");
+    RecordingEngine recorder(FakeWaveIn::Api());
+    ASSERT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureOk);
+    ASSERT_TRUE(LoadFakeEncoder());
+    ASSERT_TRUE(device->Deliver(8820, 0));
+    ASSERT_TRUE(device->PartlyFill(2304, 0));
+    ASSERT_TRUE(device->Unplug());
+    EXPECT_EQ(recorder.Fault().kind, RecorderFault::kDeviceLost);
+    EXPECT_EQ(recorder.Fault().code, static_cast<DWORD>(MMSYSERR_NODRIVER));
+    EXPECT_EQ(recorder.Stop(), 0);
+    EXPECT_FALSE(recorder.IsBusy());
+    EXPECT_FALSE(ThreadIsRunning(static_cast<DWORD>(device->callback)));
+    EXPECT_EQ(ReadWholeFile(path), "bbbbbbbcccccccdddddddeeeeeeefffffffZZZZZ");
+
+    device = &FakeWaveIn::Reset();
+    EXPECT_EQ(recorder.Start(folder.Path(L"next.mp3").c_str(), 1, 44100, 96), kCaptureOk);
+    EXPECT_EQ(recorder.Fault().kind, RecorderFault::kNone);
+    EXPECT_EQ(recorder.Stop(), 0);
 }

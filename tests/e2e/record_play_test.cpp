@@ -3,7 +3,6 @@
 // fails, and a recorder that cannot start. Each must keep every recorded second.
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <ctime>
 #include <memory>
 #include <regex>
 #include "../../recorder_app/res/resource.h"
@@ -106,27 +105,20 @@ int LitMeterRows(HWND mainWindow) {
     return lit;
 }
 
-// Folders named like the joined clips of the next seconds, so that none can be created.
-class BlockedJoinNames {
+// Holds a file open without sharing, as another program may, so that nothing else can read it.
+class LockedFile {
 public:
-    BlockedJoinNames(const std::wstring& folder, int seconds) {
-        const std::time_t now = std::time(nullptr);
-        for (int i = 0; i <= seconds; ++i) {
-            const std::time_t at = now + i;
-            wchar_t name[64];
-            wcsftime(name, 64, L"%Y-%m-%d-%H-%M-%S.mp3", std::localtime(&at));
-            m_paths.push_back(JoinPath(folder, name));
-            CreateDirectoryW(m_paths.back().c_str(), nullptr);
-        }
-    }
-    ~BlockedJoinNames() { Remove(); }
-    void Remove() {
-        for (const std::wstring& path : m_paths) RemoveDirectoryW(path.c_str());
-        m_paths.clear();
+    explicit LockedFile(const std::wstring& path)
+        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~LockedFile() { Release(); }
+    bool Locked() const { return m_handle != INVALID_HANDLE_VALUE; }
+    void Release() {
+        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
     }
 
 private:
-    std::vector<std::wstring> m_paths;
+    HANDLE m_handle;
 };
 
 TEST(RecordPlay, SecondTakeContinuesTheClipFromTheCursor) {
@@ -240,9 +232,12 @@ TEST(RecordPlay, FailedJoinKeepsBothRecordingsAndTheProgramGoesOn) {
     Take second = StartTake(app, kSecondHz, 2000);
     ASSERT_FALSE(second.path.empty());
     auto files = FilesIn(UnpublishedFolder());
-    BlockedJoinNames blocked(UnpublishedFolder(), 30);
+    // The earlier clip cannot be read while another program holds it.
+    LockedFile locked(first.path);
+    ASSERT_TRUE(locked.Locked());
     app.ClickControl(IDC_RECORD);
     const MessageBoxInfo box = app.WaitForMessageBox();
+    locked.Release();
     ASSERT_NE(box.window, nullptr) << "no error box";
     EXPECT_EQ(GetWindow(box.window, GW_OWNER), app.MainWindow());
     EXPECT_NE(box.text.find(first.path), std::wstring::npos) << std::string(box.text.begin(), box.text.end());
@@ -255,7 +250,6 @@ TEST(RecordPlay, FailedJoinKeepsBothRecordingsAndTheProgramGoesOn) {
     ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
     ASSERT_TRUE(WaitForLine(app, L"Switching interface to the idle mode", 2));
     second.tone.reset();
-    blocked.Remove();
 
     EXPECT_EQ(FileSize(first.path), firstSize);
     auto runs = ClipTones(first.path);

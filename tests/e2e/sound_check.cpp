@@ -19,7 +19,8 @@ std::wstring Widen(const char* text) {
     return wide;
 }
 
-// Wine's own mapping of a Windows path to the unix one; the folder must exist.
+}  // namespace
+
 std::string UnixPathOf(const std::wstring& path) {
     using ToUnix = char*(CDECL*)(const wchar_t*);
     auto toUnix = reinterpret_cast<ToUnix>(
@@ -31,6 +32,8 @@ std::string UnixPathOf(const std::wstring& path) {
     HeapFree(GetProcessHeap(), 0, unixPath);
     return result;
 }
+
+namespace {
 
 int g_decodes = 0;
 
@@ -77,8 +80,34 @@ long long FileSize(const std::wstring& path) {
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// The tools run outside Wine: Wine starts a unix program without waiting for it, so the
-// script announces the end by the appearance of its result file.
+// Wine starts a unix program without waiting for it, so the script announces the end by
+// the appearance of its result file.
+bool RunUnixScript(const wchar_t* script, const std::wstring& work, const std::wstring& args,
+                   std::string& result, DWORD timeoutMs) {
+    const std::string unixWork = UnixPathOf(work);
+    if (unixWork.empty()) return false;
+    const std::wstring resultPath = JoinPath(work, L"result");
+    DeleteFileW(resultPath.c_str());
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring start = JoinPath(system, L"start.exe");
+    std::wstring commandLine = L"start.exe /unix /bin/sh " + Widen(QB_E2E_SOURCE_DIR) + L"/" + script + L" " +
+                               Widen(unixWork.c_str()) + L" " + args;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(start.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (!WaitFor([&] { return FileExists(resultPath); }, timeoutMs)) return false;
+    result = ReadBytes(resultPath);
+    DeleteFileW(resultPath.c_str());
+    return true;
+}
+
+// The tools run outside Wine.
 DecodedClip DecodeClip(const std::wstring& path, DWORD timeoutMs) {
     DecodedClip clip;
     wchar_t temp[MAX_PATH];

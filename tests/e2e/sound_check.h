@@ -15,6 +15,14 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder);
 // The file's size, or -1 when there is none.
 long long FileSize(const std::wstring& path);
 
+// Runs tests/e2e/SCRIPT with /bin/sh outside Wine as `SCRIPT WORK ARGS...`, where WORK is
+// the unix path of `work` (a folder without spaces), and waits until the script has made
+// WORK/result; returns its content, or false when it did not come in time.
+bool RunUnixScript(const wchar_t* script, const std::wstring& work, const std::wstring& args,
+                   std::string& result, DWORD timeoutMs = 60000);
+// Wine's own mapping of a Windows path to the unix one; the folder must exist.
+std::string UnixPathOf(const std::wstring& path);
+
 struct DecodedClip {
     bool decoded = false;
     // What the tools said about the frames: empty when every frame is valid.

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include "app/clip_join.h"
+#include "audio/frame_cut.h"
 
 namespace {
 
@@ -106,12 +107,47 @@ TEST_F(ClipJoin, FailuresDeleteNothingAndLeaveNoPartialFile) {
     ExpectNothingLost(error);
     EXPECT_FALSE(Exists(request.joined));
 
+    // A file already at the joined name, which may be a clip of the user's.
+    {
+        std::ofstream(request.joined.c_str(), std::ios::binary) << "keep";
+    }
+    EXPECT_FALSE(JoinClips(request, error));
+    EXPECT_EQ(Bytes(request.joined), "keep");
+    EXPECT_EQ(Bytes(request.earlier), earlier);
+    EXPECT_EQ(Bytes(request.part), part);
+    DeleteFileW(request.joined.c_str());
+
     // A source that is gone.
     const std::wstring missing = request.part;
     request.part = work + L"\\no-such-part.mp3";
     EXPECT_FALSE(JoinClips(request, error));
     request.part = missing;
     ExpectNothingLost(error);
+}
+
+// Damage in the earlier clip before the cursor: cutting there would drop everything from
+// the damage to the cursor, so the join fails and deletes nothing. Damage after the cursor
+// is cut off with the rest and does not matter.
+TEST_F(ClipJoin, DamageBeforeTheCursorFailsTheJoin) {
+    FrameCut walk(12000);
+    walk.Feed(reinterpret_cast<const uint8_t*>(earlier.data()), earlier.size());
+    const size_t damage = static_cast<size_t>(walk.Cut());
+    ASSERT_GT(damage, 11000u);
+    earlier.replace(damage, 4, std::string(4, '\0'));
+    std::ofstream(request.earlier.c_str(), std::ios::binary) << earlier;
+
+    std::wstring error;
+    request.cutAtMostBytes = 24000;
+    EXPECT_FALSE(JoinClips(request, error));
+    ExpectNothingLost(error);
+    EXPECT_NE(error.find(L"damaged"), std::wstring::npos) << std::string(error.begin(), error.end());
+
+    request.cutAtMostBytes = 6000;
+    ASSERT_TRUE(JoinClips(request, error)) << std::string(error.begin(), error.end());
+    const std::string joined = Bytes(request.joined);
+    ASSERT_GT(joined.size(), part.size());
+    EXPECT_LE(joined.size() - part.size(), 6000u);
+    EXPECT_EQ(joined.substr(joined.size() - part.size()), part);
 }
 
 }  // namespace

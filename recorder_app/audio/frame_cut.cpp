@@ -1,4 +1,4 @@
-#include "join_cut.h"
+#include "audio/frame_cut.h"
 #include <algorithm>
 
 namespace {
@@ -12,7 +12,7 @@ bool SameStream(const FrameHeader& a, const FrameHeader& b) {
 
 }  // namespace
 
-void JoinCut::Feed(const uint8_t* data, size_t size) {
+void FrameCut::Feed(const uint8_t* data, size_t size) {
     size_t at = 0;
     while (at < size && !m_done) {
         if (m_phase == Phase::kSkip) {
@@ -36,7 +36,7 @@ void JoinCut::Feed(const uint8_t* data, size_t size) {
     }
 }
 
-void JoinCut::OnHeader() {
+void FrameCut::OnHeader() {
     // A tag before the first frame is kept whole with the audio after it.
     if (m_unitStart == 0 && m_head[0] == 'I' && m_head[1] == 'D' && m_head[2] == '3') {
         m_phase = Phase::kTagHeader;
@@ -50,6 +50,7 @@ void JoinCut::OnHeader() {
     if (!IsValidHeader(window) || !ParseHeader(window, true, header) ||
         (m_haveFormat && !SameStream(header, m_format))) {
         m_done = true;
+        m_damaged = m_unitStart < m_limit;
         return;
     }
     if (!m_haveFormat) {
@@ -59,14 +60,14 @@ void JoinCut::OnHeader() {
     SkipTo(m_unitStart + kFrameHeaderBytes + static_cast<uint64_t>(header.bodyLength));
 }
 
-void JoinCut::OnTagHeader() {
+void FrameCut::OnTagHeader() {
     uint64_t size = 0;
     for (size_t i = 6; i < kTagHeaderBytes; ++i) size = size << 7 | (m_head[i] & 0x7F);
     const bool footer = (m_head[5] & 0x10) != 0;
     SkipTo(kTagHeaderBytes + size + (footer ? kTagHeaderBytes : 0));
 }
 
-void JoinCut::SkipTo(uint64_t end) {
+void FrameCut::SkipTo(uint64_t end) {
     if (end > m_limit) {
         m_done = true;  // this unit would cross the cursor
         return;

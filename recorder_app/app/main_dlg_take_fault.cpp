@@ -1,0 +1,51 @@
+// A take that cannot go on: its file cannot be written (a full or removed disk) or its
+// recording device has gone (an unplugged microphone). Talking on into nothing would lose
+// all of it, so the take ends as Record would end it and the user is told why and where.
+#include <windows.h>
+#include <mmsystem.h>
+#include <algorithm>
+#include "../audio/sound_recorder.h"
+#include "../controls/time_text.h"
+#include "runtime/log_file.h"
+#include "main_dlg.h"
+#include "recording_clock.h"
+#include "runtime/system_error.h"
+
+namespace {
+
+std::wstring DeviceErrorText(const RecorderFault& fault) {
+    if (fault.code == MMSYSERR_NOERROR)
+        return L"No sound has come from it for " + std::to_wstring(fault.silentMs / 1000) + L" seconds.";
+    const MMRESULT code = static_cast<MMRESULT>(fault.code);
+    wchar_t text[MAXERRORLENGTH] = L"";
+    if (waveInGetErrorTextW(code, text, MAXERRORLENGTH) != MMSYSERR_NOERROR || text[0] == L'\0')
+        return L"error " + std::to_wstring(code);
+    return text;
+}
+
+}  // namespace
+
+void CMainDlg::EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs) {
+    const bool device = fault.kind == RecorderFault::kDeviceLost;
+    // Where the sound in the file ends, which the time line shows after the stop: what the
+    // new part holds, at the recording's constant bit rate, after the point it continues.
+    // Without the file's size: the time the take ran, less any time the device was silent.
+    WIN32_FILE_ATTRIBUTE_DATA part;
+    if (GetFileAttributesExW(m_clipPath.c_str(), GetFileExInfoStandard, &part) && part.nFileSizeHigh == 0)
+        reachedMs = static_cast<unsigned>(m_startPos) + part.nFileSizeLow / recording::kBytesPerMs;
+    else
+        reachedMs -= std::min(reachedMs, static_cast<unsigned>(fault.silentMs));
+    const std::wstring reached = controls::RulerLabel(reachedMs);
+    const std::wstring reason = device ? DeviceErrorText(fault) : SystemErrorText(fault.code);
+    if (device)
+        g_log.Print(L"!!! Recording stopped at %s: the recording device is gone: %s", reached.c_str(), reason.c_str());
+    else
+        g_log.Print(L"!!! Recording stopped at %s: the file could not be written: %s", reached.c_str(), reason.c_str());
+    StopRecording();
+    const std::wstring text =
+        L"The recording stopped at " + reached +
+        (device ? L" because the recording device is no longer available:\n"
+                : L" because the file could not be written:\n") +
+        reason + L"\n\nEverything recorded until then is kept.";
+    MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
+}

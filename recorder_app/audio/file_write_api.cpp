@@ -1,0 +1,6 @@
+#include "audio/file_write_api.h"
+
+const FileWriteApi& SystemFileWrite() {
+    static const FileWriteApi api = {WriteFile};
+    return api;
+}

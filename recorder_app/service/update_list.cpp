@@ -4,6 +4,9 @@
 
 namespace {
 
+// Where the list is written before it is renamed into place.
+constexpr wchar_t kTemporaryName[] = L"update.lst.new";
+
 std::wstring ListPath(const std::wstring& folder, const wchar_t* name) {
     if (!folder.empty() && folder.back() == L'\\') return folder + name;
     return folder + L"\\" + name;
@@ -48,18 +51,18 @@ bool WriteUpdateList(const std::wstring& updatesFolder, const std::vector<std::w
     std::string text;
     for (const std::wstring& file : files) {
         const std::string line = Utf8(file);
-        if (line.empty() || SameName(file, kUpdateListName)) return false;
+        if (line.empty() || SameName(file, kUpdateListName) || SameName(file, kTemporaryName)) return false;
         text += line + "\r\n";
     }
-    const std::wstring passing = ListPath(updatesFolder, L"update.lst.new");
+    const std::wstring temporary = ListPath(updatesFolder, kTemporaryName);
     const std::wstring list = ListPath(updatesFolder, kUpdateListName);
-    HANDLE file = CreateFileW(passing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool written = WriteAll(file, text) && FlushFileBuffers(file);
     CloseHandle(file);
-    if (written && MoveFileExW(passing.c_str(), list.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (written && MoveFileExW(temporary.c_str(), list.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    DeleteFileW(passing.c_str());
+    DeleteFileW(temporary.c_str());
     return false;
 }
 

@@ -9,9 +9,9 @@
 
 constexpr wchar_t kUpdateListName[] = L"update.lst";
 
-// Writes the list into updatesFolder under a passing name, flushes it to disk and only then
-// renames it into place. False on any failure, and when a file would be the list itself;
-// then no list is left.
+// Writes the list into updatesFolder under a temporary name, flushes it to disk and only then
+// renames it into place. False on any failure, and when a file would take the list's place
+// (or its temporary one); then no list is left.
 bool WriteUpdateList(const std::wstring& updatesFolder, const std::vector<std::wstring>& files);
 
 // Deletes the list, so that an attempt that does not finish cannot leave the list of an

@@ -2,8 +2,10 @@
 #include <windows.h>
 #include "application.h"
 #include "runtime/crash_guard.h"
+#include "running_mark.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
+    MarkProgramRunning();
     RunInCrashGuard([instance, showCommand]() -> DWORD { return RunApplication(instance, showCommand); });
     return 0;
 }

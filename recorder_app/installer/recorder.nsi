@@ -6,10 +6,12 @@
 ; So the program goes to the user's local programs folder, and every registry entry goes
 ; under the current user; no administrator rights are asked for.
 ;
-; Uninstalling removes only the files this installer put there, the updates the program
-; unpacked beside them, the shortcut and the registry entry. The user's "My Podcasts" folder
-; in the documents folder (recordings, local copies, the logs) is never touched, and the
-; program folder itself goes only when nothing else is left in it.
+; Uninstalling removes what the program made and only that: the files this installer put
+; there, the files updates added (the updater lists them in "installed.lst" beside the
+; program), the "updates" and "update_backup" folders, the shortcut and the registry entry.
+; The user's "My Podcasts" folder in the documents folder (recordings, local copies, the logs)
+; is never touched; the program folder goes only when this installer made it and nothing of
+; the user's is left in it.
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -22,6 +24,10 @@ RequestExecutionLevel user
 !define UNINSTALLER "uninstall.exe"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuillbankRecorder"
+; Written by the updater (companions/patcher/install_record.h).
+!define INSTALL_RECORD "installed.lst"
+; Made by the running program (app/running_mark.h).
+!define RUNNING_MARK "Local\QuillbankRecorderRunning"
 
 !macro Required name
   !ifndef ${name}
@@ -71,16 +77,13 @@ UninstPage instfiles
 !macroend
 
 ; Replacing or removing the files of a running program would leave a mixture of versions or
-; half a program behind. Windows refuses to open a running program for writing, which tells.
+; half a program behind. The program holds a named mark while it runs. (Opening its file for
+; writing would fail just as well for a read-only file, and so for ever.)
 !macro DefineRunningCheck prefix
   Function ${prefix}StopIfRunning
-    IfFileExists "$INSTDIR\${EXE}" 0 done
-    ClearErrors
-    FileOpen $0 "$INSTDIR\${EXE}" a
-    IfErrors running
-    FileClose $0
-    Goto done
-  running:
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${RUNNING_MARK}") p .r0'
+    IntPtrCmp $0 0 done
+    System::Call 'kernel32::CloseHandle(p r0)'
     MessageBox MB_ICONEXCLAMATION|MB_OK "${PRODUCT} is running. Close it and try again." /SD IDOK
     SetErrorLevel 2  ; an abort from an init function would otherwise end with 0
     Abort
@@ -101,6 +104,10 @@ FunctionEnd
 
 Section "Install"
   Call StopIfRunning
+  ; Only a folder this installer makes may go with the uninstallation; a second installation
+  ; into it keeps the first one's word.
+  IfFileExists "$INSTDIR\*.*" +2 0
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "CreatedFolder" "$INSTDIR"
   SetOutPath "$INSTDIR"
   !insertmacro ProgramFiles InstallFile
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
@@ -119,13 +126,78 @@ Section "Install"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; Whether $1, a line of the record, names a place inside the program folder: $2 is 1 if so.
+Function un.IsInsideName
+  StrCpy $2 0
+  StrCpy $3 $1 1
+  StrCmp $3 "\" done
+  StrCmp $3 "" done
+  StrCpy $4 0
+  loop:
+    StrCpy $3 $1 1 $4
+    StrCmp $3 "" inside
+    StrCmp $3 ":" done
+    StrCmp $3 "/" done
+    StrCpy $3 $1 2 $4
+    StrCmp $3 ".." done
+    IntOp $4 $4 + 1
+    Goto loop
+  inside:
+  StrCpy $2 1
+  done:
+FunctionEnd
+
+; The files updates added, then the folders they made, deepest first (the record lists a
+; folder after the folders it is in; the stack turns the order round). RMDir without /r: a
+; folder that holds anything else stays.
+Function un.RemoveUpdatedFiles
+  ClearErrors
+  FileOpen $0 "$INSTDIR\${INSTALL_RECORD}" r
+  IfErrors done
+  Push "|"
+  read:
+    ClearErrors
+    FileReadUTF16LE $0 $1
+    IfErrors read_all
+  trim:
+    StrCpy $2 $1 1 -1
+    StrCmp $2 "$\r" +2
+    StrCmp $2 "$\n" 0 +3
+      StrCpy $1 $1 -1
+      Goto trim
+    Call un.IsInsideName
+    StrCmp $2 1 0 read
+    StrCpy $2 $1 1 -1
+    StrCmp $2 "\" 0 file
+      StrCpy $1 $1 -1
+      Push $1
+      Goto read
+  file:
+    Delete "$INSTDIR\$1"
+    Goto read
+  read_all:
+  FileClose $0
+  folders:
+    Pop $1
+    StrCmp $1 "|" done
+    RMDir "$INSTDIR\$1"
+    Goto folders
+  done:
+FunctionEnd
+
 Section "Uninstall"
   !insertmacro ProgramFiles RemoveFile
-  ; Whatever an update left unpacked beside the program; nothing outside the program folder.
+  Call un.RemoveUpdatedFiles
+  Delete "$INSTDIR\${INSTALL_RECORD}"
+  ; Whatever an update left unpacked or set aside; both folders are the program's own.
   RMDir /r "$INSTDIR\updates"
+  RMDir /r "$INSTDIR\update_backup"
   Delete "$INSTDIR\${UNINSTALLER}"
-  ; Not /r: a folder the user chose may hold files of their own.
-  RMDir "$INSTDIR"
+  ; Never /r, and only a folder this installer made: the user may have chosen a folder of
+  ; their own, and may keep files of their own in it.
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "CreatedFolder"
+  StrCmp $0 "$INSTDIR" 0 +2
+    RMDir "$INSTDIR"
 
   Delete "${SHORTCUT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"

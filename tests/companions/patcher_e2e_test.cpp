@@ -31,6 +31,8 @@ TEST(Patcher, WaitsForTheRecorderThenInstallsTheUpdateAndStartsItAgain) {
     CreateDirectoryW(JoinPath(updates, L"docs").c_str(), nullptr);
     WriteWholeFile(JoinPath(updates, L"adspot.mp3"), "the new jingle");
     WriteWholeFile(JoinPath(updates, L"docs\\notes.txt"), "what is new");
+    // The recorder's last step of a download: the list of the files to install.
+    WriteWholeFile(JoinPath(updates, L"update.lst"), "adspot.mp3\r\ndocs\\notes.txt\r\n");
     const std::string oldJingle = ReadBytes(JoinPath(app.AppDir(), L"adspot.mp3"));
     ASSERT_TRUE(app.Start());
 
@@ -71,6 +73,7 @@ TEST(Patcher, WaitsForTheRecorderThenInstallsTheUpdateAndStartsItAgain) {
     PostMessageW(restarted, WM_CLOSE, 0, 0);
     if (WaitForProcessExit(restartedId) == STILL_ACTIVE) EndProcess(restartedId);
     DeleteFileW(JoinPath(app.AppDir(), L"docs\\notes.txt").c_str());
+    DeleteFileW(JoinPath(app.AppDir(), L"installed.lst").c_str());
     RemoveDirectoryW(JoinPath(app.AppDir(), L"docs").c_str());
     RemoveDirectoryW(updates.c_str());
 }
@@ -106,6 +109,7 @@ TEST(UpdateCycle, YesReplacesTheRecorderAndStartsTheNewOne) {
     EXPECT_EQ(installed.substr(installed.size() - 18), "QB-TEST-BUILD 2.9\n");
     EXPECT_TRUE(FileExists(JoinPath(app.AppDir(), L"patcher.exe")));
     EXPECT_FALSE(FileExists(JoinPath(app.AppDir(), L"updates\\recorder.exe")));
+    EXPECT_FALSE(FileExists(JoinPath(app.AppDir(), L"updates\\update.lst")));
     EXPECT_TRUE(HasLogLine(L"Update installed"));
     // The new recorder asks about 2.9 again; the test ends it as it is.
     EndProcess(restartedId);

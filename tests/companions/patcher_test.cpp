@@ -1,8 +1,11 @@
 // The updater's move of an update into the program's folder, and its rollback.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "companions/patcher/install_record.h"
+#include "companions/patcher/patch_run.h"
 #include "companions/patcher/update_files.h"
 #include "companions/patcher/update_install.h"
+#include "service/update/update_list.h"
 #include "standin_client.h"
 
 namespace {
@@ -81,6 +84,80 @@ TEST_F(UpdateInstall, APathLeavingTheProgramFolderChangesNothing) {
     EXPECT_FALSE(installer.Install({L"a.dll", L"..\\evil.exe"}));
     EXPECT_EQ(In(program, L"a.dll"), "old a");
     EXPECT_EQ(In(Updates(), L"a.dll"), "new a");
+}
+
+TEST_F(UpdateInstall, TheSameReadOnlyUpdateTwiceInARowLeavesNoBackup) {
+    Put(program, L"recorder.exe", "installed");
+    for (const char* version : {"2.9", "2.10"}) {
+        Put(Updates(), L"recorder.exe", version);
+        Put(Updates(), L"docs\\notes.txt", version);
+        for (const wchar_t* file : {L"recorder.exe", L"docs\\notes.txt"})
+            SetFileAttributesW(JoinPath(Updates(), file).c_str(), FILE_ATTRIBUTE_READONLY);
+        UpdateInstaller installer(program, &log);
+        ASSERT_TRUE(installer.Install(ListFilesUnder(Updates()))) << version;
+        EXPECT_FALSE(Exists(installer.BackupFolder())) << version;
+        EXPECT_EQ(In(program, L"recorder.exe"), version);
+        // The installer and the next update must be able to replace it.
+        EXPECT_FALSE(GetFileAttributesW(JoinPath(program, L"recorder.exe").c_str()) & FILE_ATTRIBUTE_READONLY);
+    }
+}
+
+// The whole updater in this process: no recorder runs in the test's folder, so it neither
+// waits nor can start one.
+class Patcher : public UpdateInstall {
+protected:
+    void SetUp() override {
+        UpdateInstall::SetUp();
+        logPath = program + L"-patcher.log";
+        ASSERT_TRUE(log.Open(logPath));
+        Put(program, L"adspot.mp3", "old jingle");
+        Put(Updates(), L"adspot.mp3", "new jingle");
+        Put(Updates(), L"docs\\notes.txt", "notes");
+    }
+    PatchOutcome Run() {
+        const PatchOutcome outcome = RunPatcher(program, &log, 1000);
+        log.Close();
+        return outcome;
+    }
+    bool Logged(const std::wstring& start) const {
+        const std::string bytes = ReadWholeFile(logPath);
+        const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+        return text.find(L"\n" + start) != std::wstring::npos || text.rfind(start, 0) == 0;
+    }
+    std::wstring logPath;
+};
+
+TEST_F(Patcher, AnUpdateWithoutItsListIsRefused) {
+    EXPECT_EQ(Run(), PatchOutcome::Refused);
+    EXPECT_EQ(In(program, L"adspot.mp3"), "old jingle");
+    EXPECT_FALSE(Exists(JoinPath(program, L"docs")));
+    EXPECT_TRUE(Logged(L"!!! The update is incomplete and was not installed: it has no list of its files"));
+}
+
+TEST_F(Patcher, AListNamingAFileThatIsNotThereIsRefused) {
+    ASSERT_TRUE(WriteUpdateList(Updates(), {L"adspot.mp3", L"lame_enc.dll"}));
+    EXPECT_EQ(Run(), PatchOutcome::Refused);
+    EXPECT_EQ(In(program, L"adspot.mp3"), "old jingle");
+    EXPECT_TRUE(Logged(L"!!! The update is incomplete and was not installed: its list names lame_enc.dll, which is "
+                       L"not there"));
+}
+
+TEST_F(Patcher, AListLeavingTheFolderIsRefused) {
+    WriteWholeFile(JoinPath(Updates(), kUpdateListName), "adspot.mp3\r\n..\\evil.exe\r\n");
+    EXPECT_EQ(Run(), PatchOutcome::Refused);
+    EXPECT_EQ(In(program, L"adspot.mp3"), "old jingle");
+}
+
+TEST_F(Patcher, InstallsExactlyTheListedFilesAndRecordsThem) {
+    Put(Updates(), L"left_from_an_earlier_attempt.dll", "half");
+    ASSERT_TRUE(WriteUpdateList(Updates(), {L"adspot.mp3", L"docs\\notes.txt"}));
+    EXPECT_EQ(Run(), PatchOutcome::Installed);
+    EXPECT_EQ(In(program, L"adspot.mp3"), "new jingle");
+    EXPECT_EQ(In(program, L"docs\\notes.txt"), "notes");
+    EXPECT_FALSE(Exists(JoinPath(program, L"left_from_an_earlier_attempt.dll")));
+    EXPECT_FALSE(Exists(JoinPath(Updates(), kUpdateListName)));
+    // For the uninstaller: the files, then the folder the update made.
+    EXPECT_EQ(ReadInstallRecord(program), (std::vector<std::wstring>{L"adspot.mp3", L"docs\\notes.txt", L"docs\\"}));
 }
 
 }  // namespace

@@ -99,14 +99,49 @@ program_gone() { ! kill -0 "$program" 2>/dev/null; }
 check "installed program closes" wait_until 20 program_gone
 check "installed program ends cleanly" grep -q 'Application finished.' <(new_log)
 kill "$program" 2>/dev/null
+
+# --- an update with read-only files and a folder of its own, installed by the updater ----
+# Python's zipfile writes entries without write permission as such; Wine shows a file
+# without it as read-only.
+put_update() {
+  mkdir -p "$install_dir/updates/docs"
+  cp "$dist/adspot.mp3" "$install_dir/updates/adspot.mp3"
+  echo "what is new" >"$install_dir/updates/docs/notes.txt"
+  chmod a-w "$install_dir/updates/adspot.mp3" "$install_dir/updates/docs/notes.txt"
+  printf 'adspot.mp3\r\ndocs\\notes.txt\r\n' >"$install_dir/updates/update.lst"
+}
+patcher_log=$podcasts/patcher.log
+for round in 1 2; do
+  put_update
+  # The updater starts the recorder again once it is done.
+  wine "$install_win\\patcher.exe"
+  check "update $round installed" grep -q '^Update installed$' \
+    <(iconv -f UTF-16LE -t UTF-8 <"$patcher_log" 2>/dev/null | tr -d '\r')
+  check "update $round leaves no backup" test ! -e "$install_dir/update_backup"
+  check "recorder started again after update $round" wait_until 30 window_shown
+  wine taskkill /im recorder.exe >/dev/null 2>&1
+  window_gone() { ! window_shown; }
+  check "recorder closes after update $round" wait_until 20 window_gone
+done
+check "updated file in place" cmp -s "$dist/adspot.mp3" "$install_dir/adspot.mp3"
+check "the update's files are recorded for the uninstaller" \
+  grep -qF 'docs\notes.txt' <(iconv -f UTF-16LE -t UTF-8 <"$install_dir/installed.lst" 2>/dev/null)
+# A program file left read-only (as an earlier updater could leave it) is no running program.
+# (A test run as root opens it for writing all the same, so only other users see the fault.)
+chmod a-w "$install_dir/recorder.exe"
+check "a second install over a read-only program succeeds" wine "$setup" /S
+check "the second install put the program in place" cmp -s "$dist/recorder.exe" "$install_dir/recorder.exe"
+
 saved=$(mktemp -d)
 cp "$recording" "$log" "$saved/"
 
 # --- uninstall ---------------------------------------------------------------------------
-# What an update would have left beside the program.
-mkdir -p "$install_dir/updates"
+# What an update would have left beside the program: an unpacked update and a backup.
+mkdir -p "$install_dir/updates" "$install_dir/update_backup"
 cp "$dist/recorder.exe" "$install_dir/updates/recorder.exe"
 cp "$dist/adspot.mp3" "$install_dir/updates/update.zip"
+cp "$dist/adspot.mp3" "$install_dir/update_backup/adspot.mp3"
+chmod a-w "$install_dir/recorder.exe"
 # The uninstaller runs a copy of itself from the temporary folder and returns at once, so
 # the checks wait until the program folder is gone.
 wine "$install_win\\uninstall.exe" /S
@@ -116,6 +151,18 @@ no_key() { ! reg_key_exists "$uninstall_key"; }
 check "uninstall entry removed" wait_until 10 no_key
 check "recording untouched" cmp -s "$saved/${recording##*/}" "$recording"
 check "log untouched" cmp -s "$saved/recorder.log" "$log"
+
+# --- a folder that was there before is never removed --------------------------------------
+own_win="$(win_env LOCALAPPDATA)\\Programs\\ExistingTools"  # /D= takes no quotes
+own_dir=$(unix_path "$own_win")
+mkdir -p "$own_dir"
+check "install into an existing folder succeeds" wine "$setup" /S "/D=$own_win"
+check "program installed into the existing folder" test -f "$own_dir/recorder.exe"
+wine "$own_win\\uninstall.exe" /S
+# Removing the entry is the uninstaller's last step.
+check "uninstall of the existing folder's program ends" wait_until 60 no_key
+check "the existing folder stays, emptied" test -d "$own_dir" -a -z "$(ls -A "$own_dir" 2>/dev/null)"
+rm -rf "$own_dir"
 
 # Leave the shared prefix as other tests expect it.
 rm -rf "$recording" "$saved"

@@ -1,6 +1,8 @@
 #include "patch_run.h"
 #include "runtime/system_error.h"
+#include "install_record.h"
 #include "program_wait.h"
+#include "service/update/update_list.h"
 #include "update_files.h"
 #include "update_install.h"
 
@@ -38,6 +40,34 @@ void StartRecorder(const std::wstring& programFolder, CLogFile* log) {
     log->Print(L"Started %s", program.c_str());
 }
 
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The files the recorder listed once it had unpacked the whole update. Empty, with the reason,
+// when the update must not be installed: the list is missing (the unpacking never finished),
+// or it names a file that is not there or a place the update may not take.
+std::vector<std::wstring> ListedFiles(const std::wstring& updates, std::wstring* refusal) {
+    std::vector<std::wstring> files;
+    if (!ReadUpdateList(updates, &files)) {
+        *refusal = L"it has no list of its files";
+        return {};
+    }
+    for (const std::wstring& file : files) {
+        if (!IsContainedRelativePath(file) || IsReservedUpdatePath(file) ||
+            CompareStringOrdinal(file.c_str(), -1, kUpdateListName, -1, TRUE) == CSTR_EQUAL) {
+            *refusal = L"its list names " + file + L", which is not a place of the program";
+            return {};
+        }
+        if (!IsFile(JoinPath(updates, file))) {
+            *refusal = L"its list names " + file + L", which is not there";
+            return {};
+        }
+    }
+    return files;
+}
+
 }  // namespace
 
 PatchOutcome RunPatcher(const std::wstring& programFolder, CLogFile* log, DWORD recorderTimeoutMs) {
@@ -50,12 +80,26 @@ PatchOutcome RunPatcher(const std::wstring& programFolder, CLogFile* log, DWORD 
         return PatchOutcome::RecorderStuck;
     }
 
-    const std::vector<std::wstring> files = ListFilesUnder(JoinPath(programFolder, kUpdatesFolderName));
+    const std::wstring updates = JoinPath(programFolder, kUpdatesFolderName);
+    std::wstring refusal;
+    const std::vector<std::wstring> files = ListedFiles(updates, &refusal);
+    if (!refusal.empty()) {
+        log->Print(L"!!! The update is incomplete and was not installed: %s", refusal.c_str());
+        StartRecorder(programFolder, log);
+        return PatchOutcome::Refused;
+    }
     log->Print(L"Files in the update: %u", static_cast<unsigned>(files.size()));
     UpdateInstaller installer(programFolder, log);
     const bool installed = installer.Install(files);
-    if (installed) log->Print(L"Update installed");
-    else Tell(FailureText(installer));
+    if (installed) {
+        DiscardUpdateList(updates);
+        if (!AppendToInstallRecord(programFolder, files, installer.CreatedFolders()))
+            log->Print(L"!!! Cannot add the update's files to %s: %s", kInstallRecordName,
+                       SystemErrorText(GetLastError()).c_str());
+        log->Print(L"Update installed");
+    } else {
+        Tell(FailureText(installer));
+    }
     StartRecorder(programFolder, log);
     return installed ? PatchOutcome::Installed : PatchOutcome::RolledBack;
 }

@@ -12,6 +12,7 @@ enum class PatchOutcome {
     Installed,      // every file moved; the recorder was started again
     RolledBack,     // a file could not be replaced; all put back; the recorder was started again
     RecorderStuck,  // the recorder did not end in time; nothing was touched
+    Refused,        // the update was not whole; nothing was touched; the recorder was started again
 };
 
 // Runs the updater for the program in programFolder (full path) and returns what happened.

@@ -1,6 +1,43 @@
 #include "update_install.h"
 #include "update_files.h"
+#include <algorithm>
 #include "runtime/system_error.h"
+
+namespace {
+
+// A read-only file can be renamed but neither replaced nor deleted: an update that brought
+// one (Python's zipfile writes such entries) would make every later update of that file fail.
+void MakeWritable(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+// Moves from onto to, replacing what is there, read-only or not; the file keeps being
+// writable where it lands.
+bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
+    MakeWritable(from);
+    MakeWritable(to);
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+bool StartsWithFolder(const std::wstring& relative, const wchar_t* folder) {
+    const std::wstring prefix = std::wstring(folder) + L"\\";
+    return CompareStringOrdinal(relative.c_str(), static_cast<int>(std::min(relative.size(), prefix.size())),
+                                prefix.c_str(), static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool SameName(const std::wstring& a, const wchar_t* b) {
+    return CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+bool IsReservedUpdatePath(const std::wstring& relative) {
+    return SameName(relative, kBackupFolderName) || StartsWithFolder(relative, kBackupFolderName) ||
+           SameName(relative, kUpdatesFolderName) || StartsWithFolder(relative, kUpdatesFolderName) ||
+           SameName(relative, kInstallRecordName);
+}
 
 UpdateInstaller::UpdateInstaller(const std::wstring& programFolder, CLogFile* log)
     : m_programFolder(programFolder), m_updatesFolder(JoinPath(programFolder, kUpdatesFolderName)), m_log(log) {}
@@ -15,8 +52,7 @@ bool UpdateInstaller::Install(const std::vector<std::wstring>& files) {
     m_rollbackComplete = true;
     // Every path is checked before anything moves, so a bad name changes nothing at all.
     for (const std::wstring& relative : files) {
-        if (!IsContainedRelativePath(relative) || relative == kBackupFolderName ||
-            relative.rfind(std::wstring(kBackupFolderName) + L"\\", 0) == 0)
+        if (!IsContainedRelativePath(relative) || IsReservedUpdatePath(relative))
             return Fail(relative, ERROR_INVALID_NAME);
     }
     for (const std::wstring& relative : files) {
@@ -41,10 +77,10 @@ bool UpdateInstaller::InstallOne(Step* step) {
         // is exactly the case that must stop the update.
         if (!CreateFoldersFor(BackupFolder(), step->relative, false)) return Fail(step->relative, GetLastError());
         const std::wstring backup = JoinPath(BackupFolder(), step->relative);
-        if (!MoveFileExW(target.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING))
-            return Fail(step->relative, GetLastError());
+        if (!MoveReplacing(target, backup)) return Fail(step->relative, GetLastError());
         step->backedUp = true;
     }
+    MakeWritable(source);
     if (!MoveFileExW(source.c_str(), target.c_str(), 0)) return Fail(step->relative, GetLastError());
     step->movedIn = true;
     m_log->Print(L"Replaced %s", step->relative.c_str());
@@ -76,11 +112,11 @@ void UpdateInstaller::RollBack() {
         const std::wstring source = JoinPath(m_updatesFolder, step->relative);
         const std::wstring target = JoinPath(m_programFolder, step->relative);
         const std::wstring backup = JoinPath(BackupFolder(), step->relative);
-        if (step->movedIn && !MoveFileExW(target.c_str(), source.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        if (step->movedIn && !MoveReplacing(target, source)) {
             m_rollbackComplete = false;
             m_log->Print(L"!!! Cannot take back %s: %s", step->relative.c_str(), SystemErrorText(GetLastError()).c_str());
         }
-        if (step->backedUp && !MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        if (step->backedUp && !MoveReplacing(backup, target)) {
             m_rollbackComplete = false;
             m_log->Print(L"!!! Cannot restore %s: %s", step->relative.c_str(), SystemErrorText(GetLastError()).c_str());
         }
@@ -96,6 +132,7 @@ void UpdateInstaller::DiscardBackups() {
     for (const Step& step : m_steps) {
         if (!step.backedUp) continue;
         const std::wstring backup = JoinPath(BackupFolder(), step.relative);
+        MakeWritable(backup);
         // A replaced program that still runs (this updater itself) cannot be deleted yet; it
         // stays in the backup folder and goes with the next update.
         if (!DeleteFileW(backup.c_str()))
@@ -103,4 +140,11 @@ void UpdateInstaller::DiscardBackups() {
     }
     RemoveEmptyFoldersUnder(BackupFolder());
     RemoveDirectoryW(BackupFolder().c_str());
+}
+
+std::vector<std::wstring> UpdateInstaller::CreatedFolders() const {
+    const size_t prefix = JoinPath(m_programFolder, L"").size();
+    std::vector<std::wstring> folders;
+    for (const std::wstring& folder : m_createdFolders) folders.push_back(folder.substr(prefix));
+    return folders;
 }

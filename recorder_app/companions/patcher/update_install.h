@@ -12,6 +12,12 @@
 
 // Inside the program's folder; holds the originals while the update is being put in place.
 constexpr wchar_t kBackupFolderName[] = L"update_backup";
+// Beside the program: what updates installed, for the uninstaller (install_record.h).
+constexpr wchar_t kInstallRecordName[] = L"installed.lst";
+
+// The updater's own places, which no file of an update may take: the backup folder, the
+// "updates" folder and the record of installed files.
+bool IsReservedUpdatePath(const std::wstring& relative);
 
 class UpdateInstaller {
 public:
@@ -29,6 +35,9 @@ public:
     // When not, what could not be moved back is still in BackupFolder or "updates".
     bool RollbackComplete() const { return m_rollbackComplete; }
     std::wstring BackupFolder() const;
+    // After a success: the folders the update made in the program's folder, relative to it,
+    // in the order they were made.
+    std::vector<std::wstring> CreatedFolders() const;
 
 private:
     struct Step {

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr char kPasswordPart[] = "password";
+
 // "2.08"
 std::string ExtendedVersionText() {
     char text[32];
@@ -27,7 +29,7 @@ std::vector<FormTextPart> BuildTextParts(const RequestFormInput& input) {
     std::vector<FormTextPart> parts = {
         {"request_type", std::to_string(input.type)},
         {"login_name", input.login},
-        {"password", input.password},
+        {kPasswordPart, ""},
         {"audio_software_version", std::to_string(kVersionMajor)},
         {"audio_software_version_ex", ExtendedVersionText()},
     };
@@ -41,4 +43,10 @@ std::vector<FormTextPart> BuildTextParts(const RequestFormInput& input) {
     parts.push_back({"audio_file_name", input.filePath});
     parts.push_back({"audio_file_size", std::to_string(input.fileSize)});
     return parts;
+}
+
+FormTextPart* PasswordPart(std::vector<FormTextPart>* parts) {
+    for (FormTextPart& part : *parts)
+        if (part.name == kPasswordPart) return &part;
+    return nullptr;
 }

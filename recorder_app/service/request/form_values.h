@@ -21,12 +21,11 @@ struct FormTextPart {
     std::string value;
 };
 
-// Inputs of one request, already converted to UTF-8; the password is wiped with it.
+// Inputs of one request, already converted to UTF-8. The password is not among them: its
+// UTF-8 form is made in one place only, the value of its own part, and wiped there.
 struct RequestFormInput {
-    ~RequestFormInput() { WipeText(&password); }
     int type = REQUEST_LOGIN;
     std::string login;
-    std::string password;
     int32_t podcastId = 0;
     std::string title;
     std::string description;
@@ -38,5 +37,9 @@ struct RequestFormInput {
 // "90000,1200000": ascending milliseconds joined by commas, empty for no spots.
 std::string FormatSpotList(const std::set<uint32_t>& spots);
 
-// A login gets the first five parts; a publication all twelve text parts.
+// A login gets the first five parts; a publication all twelve text parts. The "password"
+// part comes with an empty value, for the caller to fill in place (PasswordPart).
 std::vector<FormTextPart> BuildTextParts(const RequestFormInput& input);
+
+// The part of the parts that carries the password.
+FormTextPart* PasswordPart(std::vector<FormTextPart>* parts);

@@ -42,10 +42,10 @@ std::string UserAgent() {
 // without a type, the file part with its name and type. Every size is stated, so the body has
 // a Content-Length and is never sent chunked (curl_formadd took an empty file's size as
 // unknown).
-bool AddFormParts(MimeTransfer* transfer, const RequestFormInput& input, UploadFile* file,
+bool AddFormParts(MimeTransfer* transfer, const std::vector<FormTextPart>& parts, UploadFile* file,
                   const std::string& fileName) {
     if (!transfer->StartForm()) return false;
-    for (const FormTextPart& part : BuildTextParts(input))
+    for (const FormTextPart& part : parts)
         if (!transfer->AddText(part.name.c_str(), part.value)) return false;
     return file == nullptr || transfer->AddFile(kAudioFilePart, file, fileName, kAudioContentType);
 }
@@ -114,7 +114,6 @@ bool CServerRequest::Perform() {
         RequestFormInput input;
         input.type = m_type;
         input.login = ToUtf8(m_login);
-        input.password = ToUtf8(m_password);
         input.podcastId = m_podcastId;
         input.title = ToUtf8(m_title);
         input.description = ToUtf8(m_description);
@@ -140,7 +139,11 @@ bool CServerRequest::Perform() {
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CServerRequest::OnReplyData);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
 
-        if (!AddFormParts(&transfer, input, publish ? &file : nullptr, fileName))
+        // The password's UTF-8 form exists in this one buffer, made in place and wiped when the
+        // parts go; libcurl takes its own copy into the form.
+        std::vector<FormTextPart> parts = BuildTextParts(input);
+        AssignUtf8(m_password, &PasswordPart(&parts)->value);
+        if (!AddFormParts(&transfer, parts, publish ? &file : nullptr, fileName))
             return Fail(CurlErrorText(CURLE_OUT_OF_MEMORY));
         if (publish) {
             // Fewer, larger reads and sends: each round of libcurl's loop is costly under Wine.

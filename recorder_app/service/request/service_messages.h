@@ -4,5 +4,7 @@
 
 // wParam = outcome (meaning per sender), lParam = the request object or 0.
 constexpr UINT WM_REQUEST_DONE = WM_APP + 2;
-// wParam = 0, lParam = bytes transferred so far.
+// wParam = 0, lParam = bytes transferred so far; wParam = kTransferFinished once a download
+// has ended, with lParam its whole size (which may differ from the size announced).
 constexpr UINT WM_TRANSFER_PROGRESS = WM_APP + 3;
+constexpr WPARAM kTransferFinished = 1;

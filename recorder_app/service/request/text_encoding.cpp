@@ -30,6 +30,17 @@ bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
 
 std::string ToUtf8(const std::wstring& text) { return Narrow(CP_UTF8, text); }
 
+void AssignUtf8(const std::wstring& text, std::string* target) {
+    target->clear();
+    if (text.empty() || text.size() > INT_MAX) return;
+    const int length = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return;
+    // Growing an empty string leaves nothing behind in the buffer it gives up.
+    target->resize(static_cast<size_t>(bytes));
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &(*target)[0], bytes, nullptr, nullptr);
+}
+
 std::wstring FromUtf8(const std::string& text) { return Widen(CP_UTF8, text.data(), text.size()); }
 
 std::wstring FromUtf8Prefix(const std::string& text, size_t maxBytes) {

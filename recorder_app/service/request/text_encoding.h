@@ -6,6 +6,9 @@
 #include <string>
 
 std::string ToUtf8(const std::wstring& text);
+// The UTF-8 form written straight into *target's own buffer, for secrets: a string returned
+// and moved keeps a short text inside the object it was moved from, where no wipe reaches.
+void AssignUtf8(const std::wstring& text, std::string* target);
 std::wstring FromUtf8(const std::string& text);
 // At most maxBytes bytes of text, cut before a character that would not fit whole.
 std::wstring FromUtf8Prefix(const std::string& text, size_t maxBytes);

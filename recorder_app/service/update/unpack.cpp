@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <minizip/unzip.h>
 #include <minizip/iowin32.h>  // after unzip.h, which brings what it needs
+#include <set>
 #include <vector>
 #include "runtime/log_file.h"
 #include "service/request/log_escape.h"
@@ -71,19 +72,26 @@ EntryTimes TimesOf(const unz_file_info64& info, const std::vector<uint8_t>& loca
     return times;
 }
 
-// Writes the open entry's data to target; true when all of it was read and written.
+// Writes the open entry's data to target and closes the entry. True when all of it was read
+// and written and it matches the entry's size and checksum; otherwise the file is deleted, so
+// that nothing half-written or damaged is left for the updater.
 bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wstring& target) {
-    uint32_t attributes = EntryAttributes(info.version, info.external_fa) & ~kAttrFolder;
-    if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+    const uint32_t attributes = EntryAttributes(info.version, info.external_fa) & ~kAttrFolder;
     // A read-only, hidden or system file already there would refuse to be replaced.
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    // Made plain, and given the entry's attributes only once it is whole: a file that has to
+    // go again must not be read-only.
+    HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        unzCloseCurrentFile(archive);
+        return false;
+    }
     std::vector<uint8_t> localExtra(0xFFFF);
     const int extraSize = unzGetLocalExtrafield(archive, localExtra.data(), static_cast<unsigned>(localExtra.size()));
     localExtra.resize(extraSize > 0 ? static_cast<size_t>(extraSize) : 0);
 
     std::vector<char> piece(kPieceBytes);
+    uint64_t total = 0;
     bool complete = true;
     for (;;) {
         const int read = unzReadCurrentFile(archive, piece.data(), static_cast<unsigned>(piece.size()));
@@ -94,18 +102,29 @@ bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wst
             complete = false;
             break;
         }
+        total += static_cast<uint64_t>(read);
     }
+    // minizip compares the checksum when the entry is closed, but only after all of its data
+    // was read: a stream that ends early is caught by its size.
+    if (unzCloseCurrentFile(archive) != UNZ_OK || total != info.uncompressed_size) complete = false;
     if (complete) {
         const EntryTimes times = TimesOf(info, localExtra);
         SetFileTime(file, &times.created, &times.accessed, &times.modified);
     }
     CloseHandle(file);
-    return complete;
+    if (!complete) {
+        DeleteFileW(target.c_str());
+        return false;
+    }
+    if (attributes != 0) SetFileAttributesW(target.c_str(), attributes);
+    return true;
 }
 
 enum class EntryOutcome { Written, Refused, Failed };
 
-EntryOutcome UnpackCurrentEntry(unzFile archive, const std::wstring& base, const std::wstring& fullBase) {
+// A written file's path relative to base goes to *file.
+EntryOutcome UnpackCurrentEntry(unzFile archive, const std::wstring& base, const std::wstring& fullBase,
+                                std::wstring* file) {
     unz_file_info64 info{};
     char rawName[kLongestName + 1] = "";
     if (unzGetCurrentFileInfo64(archive, &info, rawName, sizeof rawName, nullptr, 0, nullptr, 0) != UNZ_OK)
@@ -131,16 +150,24 @@ EntryOutcome UnpackCurrentEntry(unzFile archive, const std::wstring& base, const
         return EntryOutcome::Written;
     }
     CreateParentFolders(base, relative);
-    if (unzOpenCurrentFile(archive) != UNZ_OK) return EntryOutcome::Failed;
-    const bool written = WriteEntryFile(archive, info, base + L"\\" + relative);
-    // A checksum that does not match is reported here; the data stays as written.
-    unzCloseCurrentFile(archive);
-    return written ? EntryOutcome::Written : EntryOutcome::Failed;
+    if (unzOpenCurrentFile(archive) != UNZ_OK || !WriteEntryFile(archive, info, base + L"\\" + relative)) {
+        g_log.Print(L"!!! Update archive entry damaged: %s", EscapeForLog(FromUtf8(name)).c_str());
+        return EntryOutcome::Failed;
+    }
+    *file = relative;
+    return EntryOutcome::Written;
+}
+
+std::wstring Folded(const std::wstring& text) {
+    std::wstring folded = text;
+    if (!folded.empty()) CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+    return folded;
 }
 
 }  // namespace
 
-UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring& baseFolder) {
+UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring& baseFolder,
+                            const std::atomic<bool>* cancelled) {
     UnpackSummary summary;
     std::wstring base = baseFolder;
     while (!base.empty() && (base.back() == L'\\' || base.back() == L'/')) base.pop_back();
@@ -155,10 +182,19 @@ UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring&
     unz_global_info64 global{};
     if (unzGetGlobalInfo64(archive, &global) == UNZ_OK) {
         summary.entries = static_cast<int>(global.number_entry);
+        std::set<std::wstring> seen;  // Windows names ignore case
         for (ZPOS64_T index = 0; index < global.number_entry; ++index) {
+            if (cancelled != nullptr && cancelled->load()) {
+                summary.cancelled = true;
+                break;
+            }
             if ((index == 0 ? unzGoToFirstFile(archive) : unzGoToNextFile(archive)) != UNZ_OK) break;
-            switch (UnpackCurrentEntry(archive, base, fullBase)) {
-                case EntryOutcome::Written: ++summary.written; break;
+            std::wstring file;
+            switch (UnpackCurrentEntry(archive, base, fullBase, &file)) {
+                case EntryOutcome::Written:
+                    ++summary.written;
+                    if (!file.empty() && seen.insert(Folded(file)).second) summary.files.push_back(file);
+                    break;
                 case EntryOutcome::Refused: ++summary.refused; break;
                 case EntryOutcome::Failed: ++summary.failed; break;
             }

@@ -3,7 +3,9 @@
 #include <exception>
 #include "runtime/app_globals.h"
 #include "runtime/crash_guard.h"
+#include "runtime/log_file.h"
 #include "service/request/service_messages.h"
+#include "service/request/text_encoding.h"
 #include "update_download.h"
 
 namespace {
@@ -20,8 +22,12 @@ DWORD RunUpdateWorker(void* argument) {
     const std::unique_ptr<UpdateWork> work(static_cast<UpdateWork*>(argument));
     bool failed = false;
     try {
-        DownloadUpdate(work->appDir, work->fileLocation, work->watch.get());
+        const std::vector<std::wstring> files = DownloadUpdate(work->appDir, work->fileLocation, work->watch.get());
         if (!work->watch->cancelled.load()) InstallPatcher(work->appDir);
+        if (!work->watch->cancelled.load()) FinishUpdateList(work->appDir, files);
+    } catch (const std::exception& error) {
+        failed = true;
+        if (!work->watch->cancelled.load()) g_log.Print(L"!!! Update download failed: %s", FromAnsi(error.what()).c_str());
     } catch (...) {
         failed = true;
     }
@@ -58,7 +64,10 @@ LRESULT CUpdateDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     return TRUE;
 }
 
-LRESULT CUpdateDlg::OnTransferProgress(UINT, WPARAM, LPARAM lParam, BOOL&) {
+LRESULT CUpdateDlg::OnTransferProgress(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    // The download is over: the bar ends full even when the size announced was not the size
+    // that came.
+    if (wParam == kTransferFinished) ::SendMessageW(m_progressBar, PBM_SETRANGE32, 0, lParam);
     ::SendMessageW(m_progressBar, PBM_SETPOS, static_cast<WPARAM>(lParam), 0);
     ::UpdateWindow(m_hWnd);
     return 0;

@@ -28,7 +28,7 @@ public:
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnTransferProgress(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnTransferProgress(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
     LRESULT OnRequestDone(UINT, WPARAM wParam, LPARAM, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
 

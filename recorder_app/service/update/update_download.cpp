@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include "unpack.h"
+#include "update_list.h"
 
 namespace {
 
@@ -32,9 +33,11 @@ void WriteWhole(const std::wstring& path, const std::string& bytes) {
 
 }  // namespace
 
-void DownloadUpdate(const std::wstring& appDir, const std::wstring& location, TransferWatch* watch) {
+std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
+                                         TransferWatch* watch) {
     const std::wstring updates = Folder(appDir) + L"updates";
     const std::wstring archive = updates + L"\\update.zip";
+    DiscardUpdateList(updates);
     {
         std::string body;
         HttpGet(location, &body, kMaxArchiveBytes, watch);
@@ -43,8 +46,16 @@ void DownloadUpdate(const std::wstring& appDir, const std::wstring& location, Tr
         WriteWhole(archive, body);
     }  // the archive leaves memory before unpacking
     StopIfCancelled(watch);
-    UnpackArchive(archive, updates);
+    const UnpackSummary unpacked = UnpackArchive(archive, updates, &watch->cancelled);
     DeleteFileW(archive.c_str());
+    StopIfCancelled(watch);
+    if (!unpacked.Complete()) throw std::runtime_error("the update archive is damaged or empty");
+    return unpacked.files;
+}
+
+void FinishUpdateList(const std::wstring& appDir, const std::vector<std::wstring>& files) {
+    if (!WriteUpdateList(Folder(appDir) + L"updates", WithoutFile(files, L"patcher.exe")))
+        throw std::runtime_error("cannot write the list of the update's files");
 }
 
 void InstallPatcher(const std::wstring& appDir) {

@@ -3,12 +3,20 @@
 // backslash).
 #pragma once
 #include <string>
+#include <vector>
 #include "update_transfer.h"
 
 // Downloads the archive at location into memory, writes it to "updates\update.zip", unpacks
-// it into "updates" and deletes it. Throws std::runtime_error on a transfer or write failure,
-// and when watch was cancelled (then nothing is written).
-void DownloadUpdate(const std::wstring& appDir, const std::wstring& location, TransferWatch* watch);
+// it into "updates" and deletes it; returns the files unpacked, relative to "updates". Throws
+// std::runtime_error on a transfer or write failure, when the archive is not a whole archive
+// of at least one entry (an error page, a body cut short, a damaged entry), and when watch was
+// cancelled (then nothing more is written). The list of an earlier download goes first.
+std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
+                                         TransferWatch* watch);
+
+// The last step of a download: the list of the files for the updater, without the updater
+// itself, which InstallPatcher has moved. Throws std::runtime_error if it cannot be written.
+void FinishUpdateList(const std::wstring& appDir, const std::vector<std::wstring>& files);
 
 // Copies "updates\patcher.exe" (under the name it has on disk) next to the program, then
 // deletes it. Throws std::runtime_error("cannot update existing file") if the copy fails.

@@ -109,4 +109,8 @@ void HttpGet(const std::wstring& address, std::string* body, size_t maxBytes, Tr
     if (download.status != 200 && (result == CURLE_OK || result == CURLE_WRITE_ERROR))
         Fail(CURLE_HTTP_RETURNED_ERROR);
     if (result != CURLE_OK) Fail(result);
+    // The paced reports may have skipped the last count: the bar is told the whole, once.
+    if (const HWND window = watch->progressWnd.load())
+        SendMessageW(window, WM_TRANSFER_PROGRESS, kTransferFinished,
+                     static_cast<LPARAM>(static_cast<int32_t>(body->size())));
 }

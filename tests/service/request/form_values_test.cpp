@@ -20,13 +20,13 @@ TEST(FormValues, LoginHasTheFirstFiveParts) {
     RequestFormInput input;
     input.type = REQUEST_LOGIN;
     input.login = "morning";
-    input.password = "secret";
     input.title = "not sent";
-    const std::vector<FormTextPart> parts = BuildTextParts(input);
+    std::vector<FormTextPart> parts = BuildTextParts(input);
     EXPECT_EQ(Names(parts), "request_type,login_name,password,audio_software_version,audio_software_version_ex");
     EXPECT_EQ(parts[0].value, "1");
     EXPECT_EQ(parts[1].value, "morning");
-    EXPECT_EQ(parts[2].value, "secret");
+    EXPECT_EQ(parts[2].value, "");  // the request fills it in place
+    EXPECT_EQ(PasswordPart(&parts), &parts[2]);
     EXPECT_EQ(parts[3].value, "2");
     EXPECT_EQ(parts[4].value, "2.08");
 }

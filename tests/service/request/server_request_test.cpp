@@ -1,5 +1,7 @@
 // The form a login and a publication put on the wire, read back from the stand-in service
 // both raw (order, headers) and through PHP's own multipart parser (contents).
+#include <atomic>
+#include <thread>
 #include "request_fixture.h"
 #include "service/request/form_values.h"
 #include "service/request/server_request.h"
@@ -12,6 +14,26 @@ constexpr char kPublicationParts[] =
     "description,crc,adv_spot,audio_file_name,audio_file_size,audio_file";
 
 using ServerRequestTest = RequestTest;
+
+// Whether the stack that holds address, its live frames and the dead ones below them alike,
+// holds text's characters as bytes (the UTF-8 form of an ASCII text).
+bool StackHolds(const void* address, const wchar_t* text) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (VirtualQuery(address, &region, sizeof region) == 0) return true;  // cannot tell
+    void* const stack = region.AllocationBase;
+    const size_t length = wcslen(text);
+    for (const auto* at = static_cast<const unsigned char*>(stack);
+         VirtualQuery(at, &region, sizeof region) != 0 && region.AllocationBase == stack; at += region.RegionSize) {
+        if (region.State != MEM_COMMIT || (region.Protect & (PAGE_GUARD | PAGE_NOACCESS))) continue;
+        const auto* end = at + region.RegionSize;
+        for (const volatile unsigned char* byte = at; byte + length <= end; ++byte) {
+            size_t matched = 0;
+            while (matched < length && byte[matched] == static_cast<unsigned char>(text[matched])) ++matched;
+            if (matched == length) return true;
+        }
+    }
+    return false;
+}
 
 TEST_F(ServerRequestTest, LoginSendsExactlyTheFirstFiveParts) {
     CServerRequest request(nullptr, kLogin, kPassword, REQUEST_LOGIN);
@@ -186,6 +208,28 @@ TEST_F(ServerRequestTest, FileLockedByAnotherWriterFailsLikeAMissingOne) {
     EXPECT_FALSE(request.Perform());
     EXPECT_EQ(request.GetError(), CurlText(CURLE_READ_ERROR));
     CloseHandle(exclusive);
+}
+
+// While a login waits for its reply, the UTF-8 form of its password lies in one buffer on the
+// heap, the value of its form part, which is wiped when the parts go. On the stack a password
+// of up to 15 bytes lies inside its string object, and a move out of it leaves a copy that no
+// wipe reaches.
+TEST_F(ServerRequestTest, APasswordNeverLiesOnTheStack) {
+    static const wchar_t kShortPassword[] = L"Xq7-short-pw-19";
+    SetStandinBehaviour("hang 2");
+    std::atomic<const void*> loginStack{nullptr};
+    std::thread login([&] {
+        volatile char here = 0;
+        loginStack = const_cast<const char*>(&here);
+        CServerRequest request(nullptr, L"morning", kShortPassword, REQUEST_LOGIN);
+        request.Perform();
+    });
+    const bool sent = WaitForStandinRecords(1, 20000);
+    // A moved-from string clears only its first byte.
+    const bool found = sent && StackHolds(loginStack.load(), kShortPassword + 1);
+    login.join();
+    ASSERT_TRUE(sent);
+    EXPECT_FALSE(found);
 }
 
 }  // namespace

@@ -5,6 +5,10 @@
   damaged.zip   three entries, the second one's compressed data broken
   escape.zip    names that try to leave the folder, beside two that may be written
   update.zip    a stand-in patcher.exe (PATCHER, if given) and a data file
+  crc.zip       a whole entry, then a stored entry whose data no longer matches its CRC
+  empty.zip     an archive without entries
+  truncated.zip the first half of update.zip
+  many.zip      3000 small entries, for a Cancel in the middle of unpacking
   large.zip     SIZE_MB megabytes in 500 entries of noise (only with --large SIZE_MB)
 Usage: make_archives.py OUTDIR [PATCHER] [--large SIZE_MB]"""
 import os
@@ -79,6 +83,32 @@ def update(out, patcher):
         z.writestr(info("data/new_version.txt"), b"2.9\n")
 
 
+def crc(out):
+    path = os.path.join(out, "crc.zip")
+    with zipfile.ZipFile(path, "w") as z:
+        z.writestr(info("whole.txt"), b"whole\n")
+        stored = info("bad.txt")
+        stored.compress_type = zipfile.ZIP_STORED
+        z.writestr(stored, b"the data this entry's checksum was made for\n")
+    with zipfile.ZipFile(path) as z:
+        bad = z.getinfo("bad.txt")
+    data = bytearray(open(path, "rb").read())
+    data[bad.header_offset + 30 + len(bad.filename) + len(bad.extra) + 4] ^= 0x20
+    open(path, "wb").write(bytes(data))
+
+
+def empty_and_truncated(out):
+    zipfile.ZipFile(os.path.join(out, "empty.zip"), "w").close()
+    whole = open(os.path.join(out, "update.zip"), "rb").read()
+    open(os.path.join(out, "truncated.zip"), "wb").write(whole[:len(whole) // 2])
+
+
+def many(out):
+    with zipfile.ZipFile(os.path.join(out, "many.zip"), "w") as z:
+        for i in range(3000):
+            z.writestr(info("many/file%04d.txt" % i), b"%d\n" % i)
+
+
 def large(out, size_mb):
     entries = 500
     each = size_mb * 1024 * 1024 // entries
@@ -103,6 +133,9 @@ def main():
     damaged(out)
     escape(out)
     update(out, args[1] if len(args) > 1 else None)
+    crc(out)
+    empty_and_truncated(out)
+    many(out)
 
 
 if __name__ == "__main__":

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <zlib.h>
+#include <atomic>
 #include <cstdlib>
+#include <vector>
 #include "service/update/unpack.h"
 #include "update_test_support.h"
 
@@ -67,13 +69,51 @@ TEST(Unpack, FoldersNestedFilesAttributesAndTimes) {
     EXPECT_EQ(0, again.failed);
 }
 
-TEST(Unpack, ADamagedEntryLeavesTheOthers) {
+TEST(Unpack, ADamagedEntryLeavesTheOthersButNoHalfOfItself) {
     const std::wstring base = FreshFolder(L"damaged");
-    UnpackArchive(ArchivePath(L"damaged.zip"), base);
+    const UnpackSummary summary = UnpackArchive(ArchivePath(L"damaged.zip"), base);
     std::string first, third;
     for (int i = 0; i < 1000; ++i) first += "first\n", third += "third\n";
     EXPECT_EQ(first, ReadFileBytes(base + L"\\first.txt"));
     EXPECT_EQ(third, ReadFileBytes(base + L"\\third.txt"));
+    EXPECT_FALSE(Exists(base + L"\\second.txt"));
+    EXPECT_FALSE(summary.Complete());
+    EXPECT_EQ((std::vector<std::wstring>{L"first.txt", L"third.txt"}), summary.files);
+}
+
+TEST(Unpack, OnlyAWholeArchiveOfAtLeastOneEntryIsComplete) {
+    const std::wstring layout = FreshFolder(L"whole");
+    const UnpackSummary whole = UnpackArchive(ArchivePath(L"layout.zip"), layout);
+    EXPECT_TRUE(whole.Complete());
+    EXPECT_EQ((std::vector<std::wstring>{L"docs\\sub\\readme.txt", L"big.bin", L"dos_readonly.txt", L"dos_hidden.txt",
+                                         L"unix_readonly.txt", L"stamped.txt"}),
+              whole.files);
+
+    // A stored entry whose data no longer matches its checksum: inflating cannot notice.
+    const std::wstring crc = FreshFolder(L"crc");
+    const UnpackSummary damaged = UnpackArchive(ArchivePath(L"crc.zip"), crc);
+    EXPECT_FALSE(damaged.Complete());
+    EXPECT_EQ(1, damaged.failed);
+    EXPECT_EQ("whole\n", ReadFileBytes(crc + L"\\whole.txt"));
+    EXPECT_FALSE(Exists(crc + L"\\bad.txt"));
+
+    const std::wstring page = FreshFolder(L"page");
+    WriteFileBytes(page + L"\\update.zip", "<html><body>Service unavailable</body></html>");
+    for (const std::wstring& archive : {ArchivePath(L"empty.zip"), ArchivePath(L"truncated.zip"), page + L"\\update.zip"}) {
+        const std::wstring base = FreshFolder(L"nothing");
+        const UnpackSummary nothing = UnpackArchive(archive, base);
+        EXPECT_FALSE(nothing.Complete());
+        EXPECT_EQ(0, CountEntries(base));
+    }
+}
+
+TEST(Unpack, ACancelBeforeAnEntryStopsTheUnpacking) {
+    const std::wstring base = FreshFolder(L"cancelled");
+    const std::atomic<bool> cancelled{true};
+    const UnpackSummary summary = UnpackArchive(ArchivePath(L"layout.zip"), base, &cancelled);
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_FALSE(summary.Complete());
+    EXPECT_EQ(0, CountEntries(base));
 }
 
 TEST(Unpack, NamesThatTryToEscapeAreRefused) {

@@ -210,3 +210,47 @@ TEST_F(UpdateE2e, CancelDuringTheDownloadOfARequiredUpdateGoesOn) {
     EXPECT_FALSE(e2e::FileExists(e2e::JoinPath(app.AppDir(), L"patcher-started.txt")));
     EXPECT_FALSE(e2e::FileExists(e2e::JoinPath(app.AppDir(), L"patcher.exe")));
 }
+
+namespace {
+
+struct DamagedArchive {
+    const char* name;
+    const wchar_t* file;  // among the test archives; null: an error page served as the archive
+};
+
+void PrintTo(const DamagedArchive& archive, std::ostream* out) { *out << archive.name; }
+
+class DamagedUpdateE2e : public UpdateE2e, public ::testing::WithParamInterface<DamagedArchive> {};
+
+}  // namespace
+
+// A required update, so that a failure taken for success would restart the program at every
+// start.
+TEST_P(DamagedUpdateE2e, IsAFailedDownloadWithoutRestart) {
+    m_archive = GetParam().file != nullptr ? ReadFileBytes(ArchivePath(GetParam().file))
+                                           : std::string("<html><body>Service unavailable</body></html>");
+    WriteWholeFile(StandinDir() + L"\\files\\update.zip", m_archive);
+    Offer(true);
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    Answer(app, kRequiredQuestion, IDYES);
+    const HWND box = FindShown(app, L"Error", 30000);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"Error occured while updating software", BoxText(box));
+    ASSERT_TRUE(ClickAnswer(app, box, IDOK));
+    // No restart message holds the window: it takes input again and closes as usual.
+    ExpectItGoesOnAndCloses(app);
+    bool logged = false;
+    for (const std::wstring& line : app.LogLines())
+        logged = logged || line == L"!!! Update download failed: the update archive is damaged or empty";
+    EXPECT_TRUE(logged);
+    for (const wchar_t* name : {L"update.lst", L"update.zip", L"bad.txt"})
+        EXPECT_FALSE(e2e::FileExists(app.AppDir() + L"\\updates\\" + name)) << Narrow(name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, DamagedUpdateE2e,
+                         ::testing::Values(DamagedArchive{"ErrorPage", nullptr},
+                                           DamagedArchive{"Truncated", L"truncated.zip"},
+                                           DamagedArchive{"WrongChecksum", L"crc.zip"},
+                                           DamagedArchive{"NoEntries", L"empty.zip"}),
+                         [](const ::testing::TestParamInfo<DamagedArchive>& info) { return info.param.name; });

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <thread>
+#include <utility>
 #include "runtime/app_globals.h"
 #include "service/update/update_check.h"
 #include "service/update/update_dlg.h"
@@ -148,6 +149,64 @@ TEST_F(UpdateFlow, TheArchiveIsUnpackedAndItsUpdaterInstalled) {
     EXPECT_EQ("2.9\n", ReadFileBytes(g_appDir + L"updates\\data\\new_version.txt"));
     EXPECT_FALSE(Exists(g_appDir + L"updates\\patcher.exe"));
     EXPECT_FALSE(Exists(g_appDir + L"updates\\update.zip"));
+    // The updater installs what the list names: the files left in "updates", not itself.
+    EXPECT_EQ("data\\new_version.txt\r\n", ReadFileBytes(g_appDir + L"updates\\update.lst"));
+}
+
+TEST_F(UpdateFlow, ADamagedOrEmptyArchiveIsAFailedDownload) {
+    const std::string archive = ReadFileBytes(ArchivePath(L"update.zip"));
+    const std::pair<const wchar_t*, std::string> bodies[] = {
+        {L"an error page served as the archive", "<html><body>Service unavailable</body></html>"},
+        {L"a body cut short", ReadFileBytes(ArchivePath(L"truncated.zip"))},
+        {L"an entry whose checksum is wrong", ReadFileBytes(ArchivePath(L"crc.zip"))},
+        {L"no entries", ReadFileBytes(ArchivePath(L"empty.zip"))},
+    };
+    for (const auto& body : bodies) {
+        const std::string what(body.first, body.first + wcslen(body.first));
+        // What an earlier attempt left: its list must not outlive this one.
+        CreateDirectoryW((g_appDir + L"updates").c_str(), nullptr);
+        WriteFileBytes(g_appDir + L"updates\\update.lst", "data\\new_version.txt\r\n");
+        CUpdateInfo info;
+        info.m_fileLocation = Serve(body.second, L"update.zip");
+        info.m_fileSize = static_cast<int32_t>(archive.size());
+        std::atomic<bool> seen{false};
+        EXPECT_EQ(2, RunDialog(&info, [&] { AnswerError(&seen); })) << what;
+        EXPECT_TRUE(seen.load()) << what;
+        EXPECT_FALSE(Exists(g_appDir + L"updates\\update.lst")) << what;
+        EXPECT_FALSE(Exists(g_appDir + L"updates\\update.zip")) << what;
+        EXPECT_FALSE(Exists(g_appDir + L"updates\\bad.txt")) << what;
+        EXPECT_FALSE(Exists(g_appDir + L"patcher.exe")) << what;
+    }
+}
+
+TEST_F(UpdateFlow, TheBarEndsFullAndCancelStopsTheUnpackingBetweenEntries) {
+    const std::string archive = ReadFileBytes(ArchivePath(L"many.zip"));
+    CUpdateInfo info;
+    info.m_fileLocation = Serve(archive, L"many.zip");
+    info.m_fileSize = static_cast<int32_t>(archive.size()) * 2;  // announced wrongly
+    bool full = false;
+    const INT_PTR result = RunDialog(&info, [&] {
+        HWND dialog = nullptr;
+        if (!WaitUntil([&] { return (dialog = FindDialog(L"Updating...")) != nullptr; }, 10000)) return;
+        HWND bar = GetDlgItem(dialog, IDC_UPDATE_PROGRESS);
+        // Full once the download is over, while thousands of entries are still being unpacked.
+        full = WaitUntil(
+            [&] {
+                const LRESULT top = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
+                return top == static_cast<LRESULT>(archive.size()) && SendMessageW(bar, PBM_GETPOS, 0, 0) == top;
+            },
+            30000);
+        WaitUntil([] { return Exists(g_appDir + L"updates\\many\\file0000.txt"); }, 30000);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_TRUE(full);
+    EXPECT_EQ(2, result);
+    // The worker stops before its next entry and deletes the archive.
+    ASSERT_TRUE(WaitUntil([] { return !Exists(g_appDir + L"updates\\update.zip"); }, 30000));
+    const int unpacked = CountEntries(g_appDir + L"updates\\many");
+    EXPECT_GT(unpacked, 0);
+    EXPECT_LT(unpacked, 3000);
+    EXPECT_FALSE(Exists(g_appDir + L"updates\\update.lst"));
 }
 
 TEST_F(UpdateFlow, AnErrorPageIsAFailedDownloadNotAnUpdate) {

@@ -38,6 +38,13 @@ std::string ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (f == nullptr) return;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 int CountEntries(const std::wstring& folder) {

@@ -8,6 +8,7 @@ std::wstring ArchivePath(const wchar_t* name);
 // A fresh, empty folder of its own for one test (inside the test environment's temp folder).
 std::wstring FreshFolder(const wchar_t* name);
 std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool Exists(const std::wstring& path);
 // Names in a folder, "." and ".." left out.
 int CountEntries(const std::wstring& folder);

@@ -12,6 +12,7 @@ namespace {
 struct UpdateWork {
     std::shared_ptr<TransferWatch> watch;
     std::wstring fileLocation;
+    std::optional<std::wstring> signature;
     std::wstring appDir;
     HWND dialog;
 };
@@ -20,7 +21,7 @@ DWORD RunUpdateWorker(void* argument) {
     const std::unique_ptr<UpdateWork> work(static_cast<UpdateWork*>(argument));
     bool failed = false;
     try {
-        DownloadUpdate(work->appDir, work->fileLocation, work->watch.get());
+        DownloadUpdate(work->appDir, work->fileLocation, work->signature, work->watch.get());
         if (!work->watch->cancelled.load()) InstallPatcher(work->appDir);
     } catch (...) {
         failed = true;
@@ -47,7 +48,7 @@ LRESULT CUpdateDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     ::SendMessageW(m_progressBar, PBM_SETPOS, 0, 0);
     m_updateInfo->m_progressWnd = m_hWnd;
     m_watch->progressWnd.store(m_hWnd);
-    auto* work = new UpdateWork{m_watch, m_updateInfo->m_fileLocation, g_appDir, m_hWnd};
+    auto* work = new UpdateWork{m_watch, m_updateInfo->m_fileLocation, m_updateInfo->m_signature, g_appDir, m_hWnd};
     HANDLE thread = CreateThread(nullptr, 0, GuardedThread<&RunUpdateWorker>, work, 0, nullptr);
     if (thread != nullptr) {
         CloseHandle(thread);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include "unpack.h"
+#include "update_verify.h"
 
 namespace {
 
@@ -32,13 +33,16 @@ void WriteWhole(const std::wstring& path, const std::string& bytes) {
 
 }  // namespace
 
-void DownloadUpdate(const std::wstring& appDir, const std::wstring& location, TransferWatch* watch) {
+void DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
+                    const std::optional<std::wstring>& signature, TransferWatch* watch) {
     const std::wstring updates = Folder(appDir) + L"updates";
     const std::wstring archive = updates + L"\\update.zip";
     {
         std::string body;
         HttpGet(location, &body, kMaxArchiveBytes, watch);
         StopIfCancelled(watch);
+        // The bytes checked are the bytes written and unpacked.
+        VerifyUpdateArchive(body, signature);
         CreateDirectoryW(updates.c_str(), nullptr);
         WriteWhole(archive, body);
     }  // the archive leaves memory before unpacking

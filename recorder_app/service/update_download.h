@@ -2,13 +2,16 @@
 // program. All paths are below appDir, the program's folder (with or without its trailing
 // backslash).
 #pragma once
+#include <optional>
 #include <string>
 #include "update_transfer.h"
 
-// Downloads the archive at location into memory, writes it to "updates\update.zip", unpacks
-// it into "updates" and deletes it. Throws std::runtime_error on a transfer or write failure,
-// and when watch was cancelled (then nothing is written).
-void DownloadUpdate(const std::wstring& appDir, const std::wstring& location, TransferWatch* watch);
+// Downloads the archive at location into memory, checks it against signature (the reply's,
+// if any), writes it to "updates\update.zip", unpacks it into "updates" and deletes it.
+// Throws std::runtime_error on a transfer or write failure, for an archive the check refuses
+// and when watch was cancelled (in those last two cases nothing is written).
+void DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
+                    const std::optional<std::wstring>& signature, TransferWatch* watch);
 
 // Copies "updates\patcher.exe" (under the name it has on disk) next to the program, then
 // deletes it. Throws std::runtime_error("cannot update existing file") if the copy fails.

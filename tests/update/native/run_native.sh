@@ -8,9 +8,9 @@ out=$2
 mkdir -p "$out"
 flags=(-std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=address,undefined -fno-sanitize-recover=all
        -I "$source_dir/recorder_app")
-logic=("$source_dir"/recorder_app/service/{device_names,update_reply,zip_names,zip_entry_meta}.cpp)
+logic=("$source_dir"/recorder_app/service/{base64,device_names,update_reply,zip_names,zip_entry_meta}.cpp)
 clang++ "${flags[@]}" "${logic[@]}" "$source_dir/tests/update/native/update_fuzz.cpp" -o "$out/update_fuzz"
-clang++ "${flags[@]}" "${logic[@]}" "$source_dir"/tests/update/{update_reply,zip_names}_test.cpp \
+clang++ "${flags[@]}" "${logic[@]}" "$source_dir"/tests/update/{base64,update_reply,zip_names}_test.cpp \
   -lgtest -lgtest_main -pthread -o "$out/update_pure_tests"
 "$out/update_pure_tests" --gtest_brief=1
 "$out/update_fuzz"

@@ -43,6 +43,7 @@ void DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
         StopIfCancelled(watch);
         // The bytes checked are the bytes written and unpacked.
         VerifyUpdateArchive(body, signature);
+        StopIfCancelled(watch);  // checking a large archive takes a moment
         CreateDirectoryW(updates.c_str(), nullptr);
         WriteWhole(archive, body);
     }  // the archive leaves memory before unpacking

@@ -1,7 +1,10 @@
 # Unpacking a 50 MB update archive of 500 entries, beside native `unzip -q` of the same
 # archive in the same run (best of three each), and the program's peak memory growth while
 # it downloads, writes and unpacks that archive from the stand-in service (the archive is held
-# in memory whole, so about its size is expected).
+# in memory whole, so about its size is expected). The check of that archive's Ed25519 signature,
+# in memory, beside `openssl pkeyutl -verify -rawin` of the same bytes with the same key (best of
+# three each; openssl's time is its whole run, reading the file included, as a user would
+# run it).
 set -euo pipefail
 build=$1
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -32,9 +35,41 @@ for round in 1 2 3; do
 done
 diff -r "$work/native" "$work/ours" >/dev/null || { echo "unpacked trees differ" >&2; exit 1; }
 
+# A key pair of the benchmark's own: the signature as the service sends it (base64) for us,
+# raw for openssl, and the public key as 64 hex digits and as openssl's PEM.
+php -r '
+  $pair = sodium_crypto_sign_keypair();
+  $signature = sodium_crypto_sign_detached(file_get_contents($argv[1]), sodium_crypto_sign_secretkey($pair));
+  $public = sodium_crypto_sign_publickey($pair);
+  file_put_contents($argv[2] . "/signature.b64", base64_encode($signature));
+  file_put_contents($argv[2] . "/signature.bin", $signature);
+  file_put_contents($argv[2] . "/key.hex", bin2hex($public));
+  $der = hex2bin("302a300506032b6570032100") . $public;  // SubjectPublicKeyInfo of an Ed25519 key
+  file_put_contents($argv[2] . "/key.pem",
+      "-----BEGIN PUBLIC KEY-----\n" . chunk_split(base64_encode($der), 64, "\n") . "-----END PUBLIC KEY-----\n");
+' "$archive" "$work"
+verify_ms=$(wine "$bench" verify "$(winpath "$archive")" "$(winpath "$work/signature.b64")" "$(winpath "$work/key.hex")" |
+  tr -d '\r' | sed -n 's/^ms=//p')
+[ -n "$verify_ms" ] || { echo "the signature check failed" >&2; exit 1; }
+openssl_best=
+for round in 1 2 3; do
+  start=$EPOCHREALTIME
+  openssl pkeyutl -verify -rawin -pubin -inkey "$work/key.pem" -in "$archive" -sigfile "$work/signature.bin" >/dev/null
+  end=$EPOCHREALTIME
+  openssl_best=$(best "$openssl_best" "$(awk -v a="${start/,/.}" -v b="${end/,/.}" 'BEGIN { printf "%.1f", (b - a) * 1000 }')")
+done
+
+# The download with the signature the stand-in sends, when it signs for the program's key.
 rm -rf "$work/app"
 mkdir -p "$work/app"
-wine "$bench" download "http://$QB_STANDIN_HOST/files/large.zip" "$(winpath "$work/app")" | tr -d '\r' >"$work/download"
+signing=$(sed -n 's/^QB_UPDATE_SIGNING_KEY_FILE:FILEPATH=//p' "$build/CMakeCache.txt")
+signature=()
+if [ -n "$signing" ]; then
+  signature=("$(php -r 'echo base64_encode(sodium_crypto_sign_detached(file_get_contents($argv[1]),
+    hex2bin(trim(file_get_contents($argv[2])))));' "$archive" "$signing")")
+fi
+wine "$bench" download "http://$QB_STANDIN_HOST/files/large.zip" "$(winpath "$work/app")" "${signature[@]}" |
+  tr -d '\r' >"$work/download"
 growth=$(sed -n 's/^peak_growth_mb=//p' "$work/download")
 [ -n "$growth" ] || { echo "download failed" >&2; exit 1; }
 
@@ -44,3 +79,6 @@ awk -v o="$ours_best" -v c="$unzip_best" 'BEGIN { printf "update.unpack_vs_unzip
 echo "update.download_seconds: $(sed -n 's/^seconds=//p' "$work/download") s"
 echo "update.archive_mb: $size_mb MB"
 echo "update.peak_growth_mb: $growth MB"
+echo "update.verify_ms: $verify_ms ms"
+echo "update.openssl_verify_ms: $openssl_best ms"
+awk -v o="$verify_ms" -v c="$openssl_best" 'BEGIN { printf "update.verify_vs_openssl: %.2f ratio\n", o / c }'

@@ -2,7 +2,8 @@
 // Front server of the stand-in Quillbank service ("php -S ... router.php", started by
 // standin.sh with enable_post_data_reading off so the raw body stays readable):
 //   /publish.php           login (request type 1) and publication (type 2)
-//   /recorder-update.php   the update query's key=value reply (<state>/update_reply replaces it)
+//   /recorder-update.php   the update query's key=value reply (<state>/update_reply replaces it),
+//                          with the signature of the archive it offers
 //   /crash-report.php      a minidump collector: keeps the "upload_file_minidump" part in
 //                          <state>/crash_reports/ and answers with a crash id
 //   /files/NAME            files the tests put into <state>/files
@@ -135,7 +136,9 @@ function crash_report_reply(string $dir, array $files): array {
 }
 
 // The data file's pairs, or the text of <state>/update_reply when a test put one there;
-// "{host}" stands for the service's own host:port.
+// "{host}" stands for the service's own host:port. An offered archive is signed, as the real
+// service signs it, unless the reply has a "signature" already or <state>/update_unsigned
+// exists.
 function update_reply(string $dir): array {
     $reply = '';
     if (is_file("$dir/update_reply")) {
@@ -143,7 +146,25 @@ function update_reply(string $dir): array {
     } else {
         foreach (standin_data()['update'] as $key => $value) $reply .= "$key=$value\r\n";
     }
-    return [200, str_replace('{host}', $_SERVER['HTTP_HOST'] ?? '', $reply)];
+    $reply = str_replace('{host}', $_SERVER['HTTP_HOST'] ?? '', $reply);
+    if (!is_file("$dir/update_unsigned") && !preg_match('/^[ \t]*signature[ \t]*=/m', $reply)) {
+        $signature = archive_signature($dir, $reply);
+        if ($signature !== null) $reply = rtrim($reply, "\r\n") . "\r\nsignature=$signature\r\n";
+    }
+    return [200, $reply];
+}
+
+// The base64 Ed25519 signature of the archive that the reply's file_location names among
+// <state>/files, with the private key in $QB_UPDATE_SIGNING_KEY (made by make_update_key.php);
+// null without either.
+function archive_signature(string $dir, string $reply): ?string {
+    $keyFile = getenv('QB_UPDATE_SIGNING_KEY');
+    if ($keyFile === false || $keyFile === '' || !is_file($keyFile)) return null;
+    if (!preg_match('~^[ \t]*file_location[ \t]*=[^\r\n]*/files/([^/\r\n?]+?)[ \t]*\r?$~m', $reply, $m)) return null;
+    $archive = "$dir/files/" . basename($m[1]);
+    if (!is_file($archive)) return null;
+    $secret = hex2bin(trim(file_get_contents($keyFile)));
+    return base64_encode(sodium_crypto_sign_detached(file_get_contents($archive), $secret));
 }
 
 function write_record(string $dir, string $record): void {

@@ -13,13 +13,16 @@
 #                          files/ (served as /files/NAME), and
 #                          what tests write: "behaviour" to make it misbehave (see router.php),
 #                          "behaviour.update" and "behaviour.files" for the update query or
-#                          the files alone, "update_reply" to replace the update query's reply
+#                          the files alone, "update_reply" to replace the update query's reply,
+#                          "update_unsigned" to leave out the offered archive's signature
 #   QB_STANDIN_DROP_PORT   a server that drops connections in the middle of an upload
 #   QB_STANDIN_EXPECT_PORT the service behind a server that answers "Expect: 100-continue"
 #                          with 417 once the body has begun, so the body must be sent again
 #   QB_HTTP_PROXY_PORT     tinyproxy (--proxies); its requests come from 127.0.0.3
 #   QB_SOCKS_PROXY_PORT    microsocks, SOCKS5 (--proxies); its requests come from 127.0.0.2
 # Proxy variables of the environment are cleared, so only the proxies the tests set apply.
+# QB_UPDATE_SIGNING_KEY, if set, names the private key (make_update_key.php) with which the
+# update query's reply signs the archive it offers.
 
 standin_home=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 standin_pids=()

@@ -28,6 +28,7 @@ bool Check(const std::wstring& address, CUpdateInfo* info) {
         info->m_fileLocation = reply.fileLocation;
         info->m_fileSize = reply.fileSize;
         info->m_mustUpdate = reply.mustUpdate ? 1 : 0;
+        info->m_signature = reply.signature;
         return IsNewerVersion(reply.major, reply.minor, kVersionMajor, kVersionMinor);
     } catch (...) {
         return false;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include "unpack.h"
 #include "update_list.h"
+#include "update_verify.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ void WriteWhole(const std::wstring& path, const std::string& bytes) {
 }  // namespace
 
 std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
+                                         const std::optional<std::wstring>& signature,
                                          TransferWatch* watch) {
     const std::wstring updates = Folder(appDir) + L"updates";
     const std::wstring archive = updates + L"\\update.zip";
@@ -42,6 +44,9 @@ std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::
         std::string body;
         HttpGet(location, &body, kMaxArchiveBytes, watch);
         StopIfCancelled(watch);
+        // The bytes checked are the bytes written and unpacked.
+        VerifyUpdateArchive(body, signature);
+        StopIfCancelled(watch);  // checking a large archive takes a moment
         CreateDirectoryW(updates.c_str(), nullptr);
         WriteWhole(archive, body);
     }  // the archive leaves memory before unpacking

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct CUpdateInfo {
@@ -12,4 +13,5 @@ struct CUpdateInfo {
     int32_t m_fileSize = 0;       // as announced; the progress range
     uint8_t m_mustUpdate = 0;
     HWND m_progressWnd = nullptr;  // the update dialog once it runs
+    std::optional<std::wstring> m_signature;  // the archive's, as the reply gave it
 };

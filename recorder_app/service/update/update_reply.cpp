@@ -64,6 +64,7 @@ UpdateReply ParseUpdateReply(const std::wstring& text) {
     const auto location = pairs.find(L"file_location");
     const auto size = pairs.find(L"file_size");
     const auto must = pairs.find(L"must_update");
+    const auto signature = pairs.find(L"signature");
     if (version == pairs.end()) {
         reply.error = "Error while getting update info: no software version in server response";
         return reply;
@@ -82,6 +83,7 @@ UpdateReply ParseUpdateReply(const std::wstring& text) {
     }
     reply.fileSize = LeadingNumber(size->second);
     reply.mustUpdate = must != pairs.end() && EqualsIgnoringCase(must->second, L"true");
+    if (signature != pairs.end()) reply.signature = signature->second;
     return reply;
 }
 

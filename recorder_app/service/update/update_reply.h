@@ -2,6 +2,7 @@
 // text handling, so that it can be tested and fuzzed without Windows.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct UpdateReply {
@@ -10,6 +11,8 @@ struct UpdateReply {
     std::wstring fileLocation;
     int32_t fileSize = 0;
     bool mustUpdate = false;
+    // The archive's signature as sent (standard base64), when the reply had one.
+    std::optional<std::wstring> signature;
     // Why the reply cannot be used (the first required key missing); empty when it can.
     std::string error;
 };

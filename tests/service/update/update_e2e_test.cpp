@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
 #include "app_harness.h"
 #include "standin_client.h"
 #include "update_test_support.h"
@@ -49,11 +50,17 @@ bool ClickAnswer(RecorderApp& app, HWND box, int button) {
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
+std::string Joined(const std::vector<std::wstring>& lines) {
+    std::string text;
+    for (const std::wstring& line : lines) text += Narrow(line) + "\n";
+    return text;
+}
+
 class UpdateE2e : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetStandin();
-        for (const wchar_t* name : {L"update_reply", L"behaviour.update", L"behaviour.files"})
+        for (const wchar_t* name : {L"update_reply", L"behaviour.update", L"behaviour.files", L"update_unsigned"})
             DeleteFileW((StandinDir() + L"\\" + name).c_str());
         // The prefix's own host (a closed loopback port) comes back in TearDown, so that no
         // later test's start-up query leaves the machine.
@@ -116,6 +123,7 @@ protected:
 }  // namespace
 
 TEST_F(UpdateE2e, AcceptedUpdateRunsTheUpdaterFromTheArchiveAndCloses) {
+    if (QB_PROGRAM_UPDATE_KEY == 2) GTEST_SKIP() << "built with a key the stand-in cannot sign for";
     Offer(false);
     SetBehaviour(L"behaviour.files", "slow " + std::to_string(m_archive.size()));  // about a second
     RecorderApp app;
@@ -127,7 +135,7 @@ TEST_F(UpdateE2e, AcceptedUpdateRunsTheUpdaterFromTheArchiveAndCloses) {
     EXPECT_TRUE(e2e::WaitFor([&] { return SendMessageW(GetDlgItem(dialog, kProgressBar), PBM_GETPOS, 0, 0) > 0; },
                              10000));
     const HWND info = FindShown(app, L"Information", 20000);
-    ASSERT_NE(nullptr, info);
+    ASSERT_NE(nullptr, info) << Joined(app.LogLines());
     EXPECT_EQ(kRestart, BoxText(info));
     EXPECT_FALSE(e2e::FileExists(e2e::JoinPath(app.AppDir(), L"patcher-started.txt")));  // not before OK
     ASSERT_TRUE(ClickAnswer(app, info, IDOK));
@@ -146,6 +154,34 @@ TEST_F(UpdateE2e, AcceptedUpdateRunsTheUpdaterFromTheArchiveAndCloses) {
     EXPECT_EQ(std::string::npos, started.find(".exe ")) << "the updater got arguments: " << started;
     EXPECT_EQ("2.9\n", ReadFileBytes(app.AppDir() + L"\\updates\\data\\new_version.txt"));
     EXPECT_FALSE(e2e::FileExists(app.AppDir() + L"\\updates\\update.zip"));
+    const std::vector<std::wstring> lines = app.LogLines();
+    if (QB_PROGRAM_UPDATE_KEY == 1) {
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), L"Update archive signature verified"))
+            << Joined(lines);
+    }
+}
+
+// A hostile network between the program and the service hands over another archive than the
+// one the service signed: the program refuses it as a failed download and goes on.
+TEST_F(UpdateE2e, AnArchiveSwappedOnTheWayIsRefusedBeforeAnythingIsWritten) {
+    if (QB_PROGRAM_UPDATE_KEY == 0) GTEST_SKIP() << "built without a key (QB_UPDATE_KEY=none)";
+    Offer(false);
+    SetBehaviour(L"behaviour.files", "reply 200 " + HexOf(ReadFileBytes(ArchivePath(L"layout.zip"))));
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    Answer(app, kOfferQuestion, IDYES);
+    const HWND box = FindShown(app, L"Error", 20000);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"Error occured while updating software", BoxText(box));
+    EXPECT_EQ(L"Updating...", e2e::WindowText(GetWindow(box, GW_OWNER)));
+    ASSERT_TRUE(ClickAnswer(app, box, IDOK));
+    ExpectItGoesOnAndCloses(app);
+    const std::vector<std::wstring> lines = app.LogLines();
+    EXPECT_NE(lines.end(),
+              std::find(lines.begin(), lines.end(), L"!!! Update refused: the archive's signature does not match it"))
+        << Joined(lines);
+    EXPECT_FALSE(e2e::FileExists(app.AppDir() + L"\\updates"));
+    EXPECT_FALSE(e2e::FileExists(e2e::JoinPath(app.AppDir(), L"patcher-started.txt")));
 }
 
 TEST_F(UpdateE2e, DeclinedUpdateLeavesTheProgramRunning) {

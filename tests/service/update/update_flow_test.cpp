@@ -12,8 +12,10 @@
 #include "runtime/app_globals.h"
 #include "service/update/update_check.h"
 #include "service/update/update_dlg.h"
+#include "service/update/update_key.h"
 #include "standin_client.h"
 #include "update_test_support.h"
+#include "verify_log.h"
 
 namespace {
 
@@ -38,6 +40,13 @@ HWND FindDialog(const wchar_t* caption) {
     return pid == GetCurrentProcessId() && IsWindowVisible(window) ? window : nullptr;
 }
 
+// Whether the stand-in signs with the key pair this program was built for; a program built
+// with the service's own key refuses whatever the stand-in offers.
+bool StandinSignsForUs() {
+    wchar_t value[8];
+    return BuiltInUpdateKey() == nullptr || GetEnvironmentVariableW(L"QB_UPDATE_SIGNING_KEY", value, 8) > 0;
+}
+
 template <class Predicate>
 bool WaitUntil(Predicate predicate, DWORD timeoutMs) {
     for (const DWORD start = GetTickCount(); !predicate(); Sleep(5))
@@ -49,7 +58,7 @@ class UpdateFlow : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetStandin();
-        for (const wchar_t* name : {L"update_reply", L"behaviour.update", L"behaviour.files"})
+        for (const wchar_t* name : {L"update_reply", L"behaviour.update", L"behaviour.files", L"update_unsigned"})
             DeleteFileW((StandinDir() + L"\\" + name).c_str());
         g_appDir = FreshFolder(L"app") + L"\\";
     }
@@ -68,6 +77,16 @@ protected:
         return L"http://" + StandinHost() + L"/files/" + name;
     }
 
+    // The stand-in's offer of these bytes as its archive, as the query reads it: with the
+    // stand-in's signature of them, unless told otherwise.
+    static CUpdateInfo Offered(const std::string& bytes, const wchar_t* name) {
+        const std::wstring location = Serve(bytes, name);
+        SetReply(L"current_version=2.9\r\nfile_location=" + location + L"\r\nfile_size=" +
+                 std::to_wstring(bytes.size()) + L"\r\n");
+        CUpdateInfo info;
+        EXPECT_TRUE(Check(QueryAddress(), &info));
+        return info;
+    }
     // Runs the dialog on this thread while user() plays the user on another.
     static INT_PTR RunDialog(CUpdateInfo* info, const std::function<void()>& user) {
         std::thread helper(user);
@@ -139,11 +158,16 @@ TEST_F(UpdateFlow, EveryQueryFailureIsSilentlyNoUpdate) {
 }
 
 TEST_F(UpdateFlow, TheArchiveIsUnpackedAndItsUpdaterInstalled) {
+    if (!StandinSignsForUs()) GTEST_SKIP() << "built with a key the stand-in cannot sign for";
     const std::string archive = ReadFileBytes(ArchivePath(L"update.zip"));
-    CUpdateInfo info;
-    info.m_fileLocation = Serve(archive, L"update.zip");
-    info.m_fileSize = static_cast<int32_t>(archive.size());
+    CUpdateInfo info = Offered(archive, L"update.zip");
+    VerifyLog log;
     EXPECT_EQ(1, RunDialog(&info, [] {}));
+    EXPECT_EQ(std::vector<std::wstring>({BuiltInUpdateKey() != nullptr
+                                             ? L"Update archive signature verified"
+                                             : L"Update archive not verified: this program was built without the "
+                                               L"service's public key"}),
+              log.Lines());
     const std::string patcher = ReadFileBytes(g_appDir + L"patcher.exe");
     EXPECT_EQ("MZ", patcher.substr(0, 2));
     EXPECT_EQ("2.9\n", ReadFileBytes(g_appDir + L"updates\\data\\new_version.txt"));
@@ -257,4 +281,42 @@ TEST_F(UpdateFlow, FiftyCancelsDuringASlowDownload) {
         << ThreadCount() << " threads, " << threadsBefore << " before";
     EXPECT_FALSE(Exists(g_appDir + L"updates\\update.zip"));
     EXPECT_FALSE(Exists(g_appDir + L"patcher.exe"));
+}
+
+TEST_F(UpdateFlow, AnArchiveWithoutTheServiceSignatureIsAFailedDownloadThatWritesNothing) {
+    if (BuiltInUpdateKey() == nullptr) GTEST_SKIP() << "built without a key (QB_UPDATE_KEY=none)";
+    if (!StandinSignsForUs()) GTEST_SKIP() << "built with a key the stand-in cannot sign for";
+    const std::string archive = ReadFileBytes(ArchivePath(L"update.zip"));
+    const std::wstring signature = *Offered(archive, L"update.zip").m_signature;
+    std::wstring flipped = signature;
+    flipped[20] = flipped[20] == L'A' ? L'B' : L'A';
+    struct Case {
+        const char* what;
+        std::optional<std::wstring> signature;
+        const wchar_t* logged;
+    };
+    const Case cases[] = {
+        {"missing", std::nullopt, L"!!! Update refused: the service sent no signature for the archive"},
+        {"wrong", flipped, L"!!! Update refused: the archive's signature does not match it"},
+        {"another archive's", Offered(ReadFileBytes(ArchivePath(L"layout.zip")), L"other.zip").m_signature,
+         L"!!! Update refused: the archive's signature does not match it"},
+        {"garbage", std::wstring(L"=?garbage?="), L"!!! Update refused: the archive's signature is malformed"},
+        // Bytes appended after what was signed could hold entries of their own.
+        {"over a truncated archive", Offered(archive.substr(0, archive.size() - 22), L"short.zip").m_signature,
+         L"!!! Update refused: the archive's signature does not match it"},
+    };
+    for (const Case& refused : cases) {
+        CUpdateInfo info = Offered(archive, L"update.zip");
+        info.m_signature = refused.signature;
+        VerifyLog log;
+        std::atomic<bool> seen{false};
+        EXPECT_EQ(2, RunDialog(&info, [&] { AnswerError(&seen); })) << refused.what;
+        EXPECT_TRUE(seen.load()) << refused.what;
+        EXPECT_EQ(std::vector<std::wstring>({refused.logged}), log.Lines()) << refused.what;
+        EXPECT_FALSE(Exists(g_appDir + L"updates")) << refused.what;
+        EXPECT_FALSE(Exists(g_appDir + L"patcher.exe")) << refused.what;
+    }
+    // The stand-in's own reply without a signature: the program's query sees none.
+    WriteWholeFile(StandinDir() + L"\\update_unsigned", "");
+    EXPECT_FALSE(Offered(archive, L"update.zip").m_signature.has_value());
 }

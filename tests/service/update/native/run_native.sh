@@ -8,9 +8,9 @@ out=$2
 mkdir -p "$out"
 flags=(-std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=address,undefined -fno-sanitize-recover=all
        -I "$source_dir/recorder_app")
-logic=("$source_dir"/recorder_app/service/request/device_names.cpp "$source_dir"/recorder_app/service/update/{update_reply,zip_names,zip_entry_meta}.cpp)
+logic=("$source_dir"/recorder_app/service/request/device_names.cpp "$source_dir"/recorder_app/service/update/{base64,update_reply,zip_names,zip_entry_meta}.cpp)
 clang++ "${flags[@]}" "${logic[@]}" "$source_dir/tests/service/update/native/update_fuzz.cpp" -o "$out/update_fuzz"
-clang++ "${flags[@]}" "${logic[@]}" "$source_dir"/tests/service/update/{update_reply,zip_names}_test.cpp \
+clang++ "${flags[@]}" "${logic[@]}" "$source_dir"/tests/service/update/{base64,update_reply,zip_names}_test.cpp \
   -lgtest -lgtest_main -pthread -o "$out/update_pure_tests"
 "$out/update_pure_tests" --gtest_brief=1
 "$out/update_fuzz"

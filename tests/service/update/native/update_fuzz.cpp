@@ -1,5 +1,5 @@
 // Fuzz target for what the update procedure reads from the service: the query's reply, the
-// archive's entry names and their extended-timestamp fields. Built natively with the
+// archive's signature text, the archive's entry names and their extended-timestamp fields. Built natively with the
 // sanitizers; with libFuzzer (QB_WITH_LIBFUZZER) it explores, without it main() below runs
 // it over a fixed set of pseudo-random inputs.
 #include <cstddef>
@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
+#include "service/update/base64.h"
 #include "service/update/update_reply.h"
 #include "service/update/zip_entry_meta.h"
 #include "service/update/zip_names.h"
@@ -44,6 +46,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(reply.major >= 0 && reply.minor >= 0 && reply.fileSize >= 0, "numbers are digit runs");
     Check(reply.error.empty() || reply.fileLocation.empty() || reply.fileSize == 0, "fields only when usable");
 
+    std::vector<uint8_t> decoded;
+    if (DecodeBase64(bytes, &decoded)) {
+        Check(size % 4 == 0 && decoded.size() <= size / 4 * 3 && decoded.size() + 2 >= size / 4 * 3,
+              "whole groups of four, three bytes each but for the padding");
+        Check(bytes.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=") ==
+                  std::string::npos,
+              "only the standard alphabet");
+    } else {
+        Check(decoded.empty(), "nothing decoded when refused");
+    }
+
     const std::string cleaned = CleanEntryName(bytes);
     Check(cleaned.size() <= bytes.size(), "cleaning only removes");
     std::wstring relative;
@@ -65,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 #ifndef QB_WITH_LIBFUZZER
 int main() {
     const char alphabet[] = {'.', '.', '/', '\\', ':', 'a', 'C', 'N', 'U', 'L', ' ', '=', '\r', '\n', '9',
-                             'U', 'T', '\x05', '\0', '\xff', 'c', 'o', 'n', '_'};
+                             'U', 'T', '\x05', '\0', '\xff', 'c', 'o', 'n', '_', '+', 'Z', 'g', '=', 'A'};
     uint32_t state = 20061;
     for (int round = 0; round < 50000; ++round) {
         std::string input(static_cast<size_t>(round % 61), '\0');

@@ -3,7 +3,8 @@
 #include <string>
 
 // Copies source to target, replacing target, in 1 MB blocks (as fast as the system's copy
-// under Wine and beside cp; larger blocks were slower). On failure, a full disk among them, no
-// partial target is left, the system's error code is kept for GetLastError and the result is
-// false.
+// under Wine and beside cp; larger blocks were slower), and flushes it to the disk. When
+// target is the source itself under any name (a hard link, another spelling of its path),
+// nothing is written and the result is true. On failure, a full disk among them, no partial
+// target is left, the system's error code is kept for GetLastError and the result is false.
 bool CopyWholeFile(const std::wstring& source, const std::wstring& target);

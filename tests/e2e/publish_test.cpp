@@ -233,7 +233,7 @@ TEST(Publish, OpenedClipWithSpotsThenARecordedClipWithoutThem) {
     EXPECT_EQ(settings.Dword(L"LastPodcastID"), 5u);
 
     // A recording of ours, published without spots to a podcast whose site name is no host
-    // name: the recording is deleted and no web page is offered.
+    // name: the recording is deleted and the user told, but no web page is offered.
     app.ClickControl(IDC_RECORD);
     ASSERT_TRUE(WaitForLine(app, L"Switching interface to the recording mode"));
     Sleep(1500);  // the clip's length
@@ -254,7 +254,11 @@ TEST(Publish, OpenedClipWithSpotsThenARecordedClipWithoutThem) {
     ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Publication completed") == 2; }, 30000));
     Settle(app.MainWindow());
     EXPECT_TRUE(LogHasLineStarting(app, L"!!! Site name \"nine.example/x\""));
-    EXPECT_EQ(WaitForBox(app, L"Done", 0).window, nullptr);
+    const MessageBoxInfo published = WaitForBox(app, L"Done");
+    ASSERT_NE(published.window, nullptr);
+    EXPECT_EQ(published.text, L"Your podcasting has been published successfully.");
+    EXPECT_EQ(GetDlgItem(published.window, IDYES), nullptr);  // nothing to look at
+    ASSERT_TRUE(app.AnswerMessageBox(published, IDOK));
     EXPECT_FALSE(FileExists(recorded));
     EXPECT_TRUE(FileExists(DocumentsFolder() + L"\\My Podcasts\\Nine\\Unpublished\\" + TodayText() + L"-Second.mp3"));
     publications = service.Publications();

@@ -82,6 +82,12 @@ TEST_F(ClipCopy, TheClipUnderAnotherNameIsLeftWhole) {
         EXPECT_TRUE(CopyWholeFile(name, clip)) << "from " << testing::PrintToString(name);
         ASSERT_EQ(ReadAll(clip), bytes) << "from " << testing::PrintToString(name);
     }
+    // Held open by a reader that shares no writing (a player), the clip is still recognised.
+    HANDLE reader = CreateFileW(clip.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CopyWholeFile(clip, otherCase));
+    CloseHandle(reader);
+    EXPECT_EQ(ReadAll(clip), bytes);
 }
 
 TEST_F(ClipCopy, AnotherFileIsReplacedToTheByte) {

@@ -227,7 +227,11 @@ int FrameReader::SkipTags(bool atFrameStart) {
         uint64_t tagEnd = 0;
         const int found = MeasureTag(atFrameStart, tagStart, &tagEnd);
         if (found != kFrameRead) return found == kNoFrame ? kFrameRead : found;
-        if (!m_source->Seek(tagEnd)) return kReadFailed;
+        const uint64_t noted = m_source->Position();
+        if (!m_source->Seek(tagEnd)) {
+            m_source->Seek(noted);
+            return kReadFailed;
+        }
         const int result = ReadWindow();
         // A tag that claims more bytes than the file holds is broken; one that ends the file
         // simply leaves no frames.

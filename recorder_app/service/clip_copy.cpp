@@ -47,14 +47,14 @@ bool NamesOpenFile(const std::wstring& path, HANDLE file) {
     return other.Valid() && CompareFiles(other.Get(), file) == Identity::Same;
 }
 
-bool CopyBlocks(HANDLE from, HANDLE to) {
+bool CopyBlocks(HANDLE from, HANDLE to, const CopyWriteApi& api) {
     std::vector<char> block(kBlockBytes);
     for (;;) {
         DWORD read = 0;
         if (!ReadFile(from, block.data(), kBlockBytes, &read, nullptr)) return false;
         if (read == 0) return true;
         DWORD written = 0;
-        if (!WriteFile(to, block.data(), read, &written, nullptr)) return false;
+        if (!api.write(to, block.data(), read, &written, nullptr)) return false;
         if (written != read) {
             SetLastError(ERROR_DISK_FULL);
             return false;
@@ -64,7 +64,12 @@ bool CopyBlocks(HANDLE from, HANDLE to) {
 
 }  // namespace
 
-bool CopyWholeFile(const std::wstring& source, const std::wstring& target) {
+const CopyWriteApi& SystemCopyWrite() {
+    static const CopyWriteApi api = {WriteFile, FlushFileBuffers};
+    return api;
+}
+
+bool CopyWholeFile(const std::wstring& source, const std::wstring& target, const CopyWriteApi& api) {
     Handle from(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!from.Valid()) return false;
@@ -88,7 +93,7 @@ bool CopyWholeFile(const std::wstring& source, const std::wstring& target) {
     }
     // Flushed before it counts as copied: once the episode is published, the recording it
     // came from is deleted and this copy is all there is.
-    if (SetEndOfFile(to.Get()) && CopyBlocks(from.Get(), to.Get()) && FlushFileBuffers(to.Get()) && to.Close())
+    if (SetEndOfFile(to.Get()) && CopyBlocks(from.Get(), to.Get(), api) && api.flush(to.Get()) && to.Close())
         return true;
     const DWORD error = GetLastError();
     if (to.Valid()) to.Close();

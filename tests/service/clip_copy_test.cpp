@@ -39,6 +39,17 @@ std::string ClipBytes(size_t size) {
     return bytes;
 }
 
+// A disk that fills up after half of the first block.
+BOOL WINAPI WriteHalf(HANDLE file, LPCVOID data, DWORD bytes, LPDWORD written, LPOVERLAPPED) {
+    return WriteFile(file, data, bytes / 2, written, nullptr);
+}
+
+// A disk that takes every write but fails the write-back to it.
+BOOL WINAPI RefuseFlush(HANDLE) {
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
 class ClipCopy : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -101,6 +112,25 @@ TEST_F(ClipCopy, AnotherFileIsReplacedToTheByte) {
     const std::wstring fresh = Path(L"fresh.mp3");
     EXPECT_TRUE(CopyWholeFile(clip, fresh));
     EXPECT_EQ(ReadAll(fresh), bytes);
+}
+
+// Only a copy that reached the disk whole counts: the recording is deleted once the copy is
+// published. Otherwise the failure is reported with its reason and nothing is left behind
+// to be uploaded, not even a file the copy was to replace.
+TEST_F(ClipCopy, AFullDiskLeavesNoTarget) {
+    const std::wstring clip = Path(L"clip.mp3");
+    ASSERT_TRUE(WriteAll(clip, ClipBytes(1024 * 1024 + 17)));
+    const std::wstring target = Path(L"target.mp3");
+    CopyWriteApi shortWrite = SystemCopyWrite();
+    shortWrite.write = WriteHalf;
+    CopyWriteApi refusedFlush = SystemCopyWrite();
+    refusedFlush.flush = RefuseFlush;
+    for (const CopyWriteApi* api : {&shortWrite, &refusedFlush}) {
+        ASSERT_TRUE(WriteAll(target, "an earlier copy"));
+        EXPECT_FALSE(CopyWholeFile(clip, target, *api));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+        EXPECT_EQ(GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
 }
 
 }  // namespace

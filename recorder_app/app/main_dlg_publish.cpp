@@ -10,6 +10,12 @@
 #include "runtime/log_file.h"
 #include "main_dlg.h"
 
+namespace {
+
+const wchar_t kPublishedText[] = L"Your podcasting has been published successfully.";
+
+}  // namespace
+
 LRESULT CMainDlg::OnPublish(WORD, WORD, HWND, BOOL&) {
     g_log.Print(L"Starting podcast publication");
     if (m_clipPath.empty()) {
@@ -57,14 +63,15 @@ void CMainDlg::OnPublished(const std::wstring& siteName) {
     m_timeLine.SetSpots(m_spots);
 
     // The site name comes from the service's reply: only a plain host label may become part
-    // of the address, so that the reply cannot send the browser elsewhere.
+    // of the address, so that the reply cannot send the browser elsewhere. The user still
+    // learns that the episode went out.
     if (!IsHostLabel(siteName)) {
         g_log.Print(L"!!! Site name \"%s\" is not a host name: not offering the web page", siteName.c_str());
+        MessageBoxW(m_hWnd, kPublishedText, L"Done", MB_ICONINFORMATION | MB_OK);
         return;
     }
-    const int answer = MessageBoxW(m_hWnd,
-        L"Your podcasting has been published successfully.\nDou you wish to look at it in the web?", L"Done",
-        MB_ICONINFORMATION | MB_YESNO);
+    const std::wstring question = std::wstring(kPublishedText) + L"\nDou you wish to look at it in the web?";
+    const int answer = MessageBoxW(m_hWnd, question.c_str(), L"Done", MB_ICONINFORMATION | MB_YESNO);
     if (answer != IDYES) return;
     const std::wstring address = EpisodePageAddress(siteName, g_settings.m_serverHost);
     ShellExecuteW(m_hWnd, L"open", address.c_str(), nullptr, nullptr, SW_SHOW);

@@ -21,33 +21,81 @@ void PutBigEndian32(uint32_t v, uint8_t* b) {
     b[3] = uint8_t(v);
 }
 
+uint32_t LittleEndian32(const uint8_t* b) {
+    return (uint32_t(b[3]) << 24) | (uint32_t(b[2]) << 16) | (uint32_t(b[1]) << 8) | b[0];
+}
+
 bool IsId3Start(uint32_t window) {
     return (window >> 8) == 0x494433;  // "ID3"
 }
 
+// Tags that players pass over between frames, besides ID3v2: an APE tag ("APETAGEX" and a
+// 32-byte header or footer) and ID3v1 ("TAG" and 128 bytes), which stand between the two
+// halves of files joined end to end.
+constexpr uint32_t kApeStart = 0x41504554;  // "APET"
+constexpr int kApeHeaderBytes = 32;
+constexpr uint32_t kApeIsHeader = 1u << 29;
+constexpr int kId3v1Bytes = 128;
+
+bool IsId3v1Start(uint32_t window) {
+    return (window >> 8) == 0x544147;  // "TAG"
+}
+
+// Clips joined end to end, each with its own Info frame, are counted one after the other;
+// a limit keeps a file of thousands of tiny joined streams from costing more than a glance.
+constexpr int kMaxJoinedStreams = 16;
+
+// A view of another reader's source from `base` on, which looks like a file of its own.
+class SourceTail : public ByteSource {
+public:
+    SourceTail(ByteSource& source, uint64_t base) : m_source(source), m_base(base) {}
+    long Read(uint8_t* dest, size_t count) override { return m_source.Read(dest, count); }
+    bool Seek(uint64_t position) override { return m_source.Seek(m_base + position); }
+    uint64_t Position() const override { return m_source.Position() - m_base; }
+    uint64_t Size() const override { return m_source.Size() - m_base; }
+
+private:
+    ByteSource& m_source;
+    uint64_t m_base;
+};
+
 // Version, layer and sampling rate: what two frames of one stream always share.
 constexpr uint32_t kFormatBits = 0x001E0C00;
 
-// The frame count of a Xing, Info or VBRI frame (the encoder's information frame that opens
-// many files), or 0. Encoders put "Xing" or "Info" right after the Layer III side information;
-// LAME does so even in a frame whose header announces a CRC, others leave room for the CRC.
-uint32_t InfoFrameCount(const uint8_t* frame, size_t size, const FrameHeader& h) {
+struct InfoCounts {
+    uint32_t frames = 0;  // 0 when not given
+    uint32_t bytes = 0;   // the stream's bytes from this frame on, 0 when not given
+};
+
+// The counts of a Xing, Info or VBRI frame (the encoder's information frame that opens many
+// files). Encoders put "Xing" or "Info" right after the Layer III side information; LAME does
+// so even in a frame whose header announces a CRC, others leave room for the CRC.
+InfoCounts ReadInfoFrame(const uint8_t* frame, size_t size, const FrameHeader& h) {
     const bool mpeg1 = h.version == MpegVersion::Mpeg1;
     const size_t sideInfo = mpeg1 ? (h.channels == 1 ? 17 : 32) : (h.channels == 1 ? 9 : 17);
     const size_t offsets[] = {FrameReader::kHeaderBytes + sideInfo,
                               FrameReader::kHeaderBytes + sideInfo + 2};
     for (size_t i = 0; i < (h.crcPresent ? 2u : 1u); ++i) {
         const uint8_t* tag = frame + offsets[i];
-        if (offsets[i] + 12 > size) break;
+        if (offsets[i] + 16 > size) break;
         if (std::memcmp(tag, "Xing", 4) != 0 && std::memcmp(tag, "Info", 4) != 0) continue;
-        const uint32_t kFramesPresent = 1;
-        return (BigEndian32(tag + 4) & kFramesPresent) ? BigEndian32(tag + 8) : 0;
+        const uint32_t kFramesPresent = 1, kBytesPresent = 2;
+        const uint32_t flags = BigEndian32(tag + 4);
+        InfoCounts counts;
+        const uint8_t* field = tag + 8;
+        if (flags & kFramesPresent) counts.frames = BigEndian32(field), field += 4;
+        if (flags & kBytesPresent) counts.bytes = BigEndian32(field);
+        return counts;
     }
     // Fraunhofer's encoders write a VBRI frame instead: its tag 32 bytes after the header,
     // then version, delay and quality (two bytes each), the stream's bytes and its frames.
     const size_t vbri = FrameReader::kHeaderBytes + 32;
-    if (vbri + 18 <= size && std::memcmp(frame + vbri, "VBRI", 4) == 0) return BigEndian32(frame + vbri + 14);
-    return 0;
+    InfoCounts counts;
+    if (vbri + 18 <= size && std::memcmp(frame + vbri, "VBRI", 4) == 0) {
+        counts.bytes = BigEndian32(frame + vbri + 10);
+        counts.frames = BigEndian32(frame + vbri + 14);
+    }
+    return counts;
 }
 
 }  // namespace
@@ -66,6 +114,7 @@ bool FrameReader::Open(std::unique_ptr<ByteSource> source) {
     m_firstHeader = 0;
     m_audioStart = 0;
     m_infoFrames = 0;
+    m_joinedMs = 0;
     m_header = FrameHeader();
     ForgetFrames();
     return true;
@@ -104,10 +153,9 @@ int FrameReader::ReadFrame() {
     const bool first = m_previousHeader == 0;
     const bool sameAsPrevious = !first && m_window == m_previousHeader;
     if (!sameAsPrevious) {
-        if (IsId3Start(m_window)) {
-            result = SkipId3Tags();
-            if (result != kFrameRead) return result;
-        }
+        // Tags at the front, and between the halves of clips joined end to end.
+        result = SkipTags(true);
+        if (result != kFrameRead) return result;
         // A first header is taken only once the next frame confirms it: a sync pattern by
         // chance in junk before the audio would otherwise set the whole stream's format.
         bool found = IsValidHeader(m_window);
@@ -141,27 +189,44 @@ int FrameReader::ReadFrame() {
     PutBigEndian32(m_window, frame);
     m_current = next;
     m_frameSizes[m_current] = kHeaderBytes + body;
-    if (first) m_infoFrames = InfoFrameCount(frame, kHeaderBytes + body, m_header);
+    if (first) {
+        const InfoCounts info = ReadInfoFrame(frame, kHeaderBytes + body, m_header);
+        m_infoFrames = info.frames;
+        m_joinedMs = 0;
+        if (info.frames != 0 && info.bytes != 0) {
+            const uint64_t resume = m_source->Position();
+            m_joinedMs = JoinedStreamsMs(m_audioStart + uint64_t(info.bytes));
+            if (!m_source->Seek(resume)) return kReadFailed;
+        }
+    }
     return kFrameRead;
 }
 
-// The window holds "ID3" and the major version where a frame would start. Skips that tag and
-// every tag that follows it directly (taggers stack them, and a cover picture holds sync
-// patterns), leaving in the window the four bytes after the last one. Positions are taken
-// from where each tag starts, so that a tag further into the file can never send the reader
-// back to bytes it has already passed.
-int FrameReader::SkipId3Tags() {
-    do {
+// The duration of what follows the stream that an Info frame counted, when the file holds
+// more: another clip joined on, read as a file of its own from `end` on (its tags skipped,
+// its own Info frame or size giving its duration). Moves the source's position.
+uint32_t FrameReader::JoinedStreamsMs(uint64_t end) {
+    // A count that ends inside the frame just read is not to be believed.
+    if (m_joinDepth + 1 >= kMaxJoinedStreams || end < m_source->Position() || end >= m_source->Size()) return 0;
+    FrameReader rest;
+    rest.m_joinDepth = m_joinDepth + 1;
+    if (!rest.Open(std::unique_ptr<ByteSource>(new SourceTail(*m_source, end)))) return 0;
+    return rest.ReadFrame() == kFrameRead ? rest.Duration() : 0;
+}
+
+// Skips the tags that start at the window, one after the other (taggers stack them, and a
+// cover picture holds sync patterns), leaving in the window the four bytes after the last
+// one. Where a frame was due (`atFrameStart`), an ID3v2 tag that claims more bytes than the
+// file holds is broken and fails, and "TAG" is taken for ID3v1; found by the search, a tag
+// must be plausible or its bytes are searched like any others. Positions are taken from
+// where each tag starts, so that a tag can never send the reader back to bytes it has
+// already passed.
+int FrameReader::SkipTags(bool atFrameStart) {
+    for (;;) {
         const uint64_t tagStart = m_source->Position() - kHeaderBytes;
-        const uint32_t majorVersion = m_window & 0xFF;
-        uint8_t rest[kId3HeaderRest];
-        const long n = m_source->Read(rest, sizeof rest);
-        if (n != kId3HeaderRest) return kReadFailed;
-        uint32_t size = (uint32_t(rest[2] & 0x7F) << 21) | (uint32_t(rest[3] & 0x7F) << 14) |
-                        (uint32_t(rest[4] & 0x7F) << 7) | uint32_t(rest[5] & 0x7F);
-        const uint8_t kFooterPresent = 0x10;  // version 4 only: a 10-byte copy of the header
-        if (majorVersion == 4 && (rest[1] & kFooterPresent)) size += kId3HeaderBytes;
-        const uint64_t tagEnd = tagStart + kId3HeaderBytes + size;
+        uint64_t tagEnd = 0;
+        const int found = MeasureTag(atFrameStart, tagStart, &tagEnd);
+        if (found != kFrameRead) return found == kNoFrame ? kFrameRead : found;
         const uint64_t noted = m_source->Position();
         if (!m_source->Seek(tagEnd)) {
             m_source->Seek(noted);
@@ -170,10 +235,49 @@ int FrameReader::SkipId3Tags() {
         const int result = ReadWindow();
         // A tag that claims more bytes than the file holds is broken; one that ends the file
         // simply leaves no frames.
-        if (result == kEndOfFile && tagEnd > m_source->Size()) return kReadFailed;
+        if (result == kEndOfFile && tagEnd > m_source->Size() && atFrameStart) return kReadFailed;
         if (result != kFrameRead) return result;
-    } while (IsId3Start(m_window));
-    return kFrameRead;
+    }
+}
+
+// kFrameRead with the end of the tag that starts at the window, kNoFrame (the position
+// unchanged) when none does, or kReadFailed.
+int FrameReader::MeasureTag(bool atFrameStart, uint64_t tagStart, uint64_t* tagEnd) {
+    const uint64_t afterWindow = tagStart + kHeaderBytes;
+    if (IsId3v1Start(m_window) && atFrameStart) {
+        *tagEnd = tagStart + kId3v1Bytes;
+        return kFrameRead;
+    }
+    uint8_t rest[kApeHeaderBytes - kHeaderBytes];
+    if (IsId3Start(m_window)) {
+        const long n = m_source->Read(rest, kId3HeaderRest);
+        if (n < 0) return kReadFailed;
+        const uint32_t majorVersion = m_window & 0xFF;
+        const bool sizeOk = n == kId3HeaderRest && ((rest[2] | rest[3] | rest[4] | rest[5]) & 0x80) == 0;
+        uint32_t size = (uint32_t(rest[2] & 0x7F) << 21) | (uint32_t(rest[3] & 0x7F) << 14) |
+                        (uint32_t(rest[4] & 0x7F) << 7) | uint32_t(rest[5] & 0x7F);
+        const uint8_t kFooterPresent = 0x10;  // version 4 only: a 10-byte copy of the header
+        if (majorVersion == 4 && n == kId3HeaderRest && (rest[1] & kFooterPresent)) size += kId3HeaderBytes;
+        *tagEnd = tagStart + kId3HeaderBytes + size;
+        if (atFrameStart) return n == kId3HeaderRest ? kFrameRead : kReadFailed;
+        const bool plausible = majorVersion >= 2 && majorVersion <= 4 && rest[0] != 0xFF && sizeOk &&
+                               *tagEnd <= m_source->Size();
+        if (plausible) return kFrameRead;
+        return m_source->Seek(afterWindow) ? kNoFrame : kReadFailed;
+    }
+    if (m_window == kApeStart) {
+        const long n = m_source->Read(rest, sizeof rest);
+        if (n < 0) return kReadFailed;
+        if (n == long(sizeof rest) && std::memcmp(rest, "AGEX", 4) == 0) {
+            // Version, size (items and footer, not the header), item count, flags: little-endian.
+            const uint32_t size = LittleEndian32(rest + 8);
+            const bool isHeader = (LittleEndian32(rest + 16) & kApeIsHeader) != 0;
+            *tagEnd = tagStart + kApeHeaderBytes + (isHeader ? size : 0);
+            if (*tagEnd <= m_source->Size()) return kFrameRead;
+        }
+        return m_source->Seek(afterWindow) ? kNoFrame : kReadFailed;
+    }
+    return kNoFrame;
 }
 
 // Slides the window one byte at a time until it holds a valid header, one that the next
@@ -185,6 +289,10 @@ int FrameReader::SearchHeader(bool confirm) {
         if (n < 0) return kReadFailed;
         if (n == 0) return kEndOfFile;
         m_window = (m_window << 8) | byte;
+        if (IsId3Start(m_window) || m_window == kApeStart) {
+            const int result = SkipTags(false);
+            if (result != kFrameRead) return result;
+        }
         if (!IsValidHeader(m_window)) continue;
         if (!confirm) return kFrameRead;
         const int result = ConfirmFirstHeader();
@@ -224,7 +332,7 @@ uint32_t FrameReader::Duration() const {
     // A variable bit rate makes the estimate below wrong either way; the encoder's count is
     // exact.
     if (m_infoFrames != 0) {
-        const double ms = m_infoFrames * MsPerFrame();
+        const double ms = m_infoFrames * MsPerFrame() + m_joinedMs;
         return ms >= kMaxDurationMs ? kMaxDurationMs : static_cast<uint32_t>(ms);
     }
     const uint32_t bytesPerFrame =

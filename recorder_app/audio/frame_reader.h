@@ -1,4 +1,5 @@
-// Reads an MPEG audio clip frame by frame: finds and checks headers, skips ID3v2 tags,
+// Reads an MPEG audio clip frame by frame: finds and checks headers, skips ID3v2 tags (also
+// between the halves of clips joined end to end, with APE and ID3v1 tags),
 // and keeps the current and the previous frame (header and body) for the decoder, whose
 // Layer III bit reservoir reaches back into the previous frame. Estimates the duration, or
 // takes it from the frame count of an encoder's Xing, Info or VBRI frame.
@@ -50,14 +51,17 @@ public:
     const FrameHeader& Header() const { return m_header; }
     double MsPerFrame() const { return ::MsPerFrame(m_header); }
     // Duration in ms: the frame count of a Xing, Info or VBRI frame at the start of the stream times
-    // the ms per frame; without one, estimated from the size of the file after anything in
-    // front of the first frame, and the most recently parsed header.
+    // the ms per frame, and that of any clip joined on after the stream it counts; without
+    // one, estimated from the size of the file after anything in front of the first frame,
+    // and the most recently parsed header.
     uint32_t Duration() const;
     uint32_t FileSize() const { return m_fileSize; }
 
 private:
     int ReadWindow();
-    int SkipId3Tags();
+    int SkipTags(bool atFrameStart);
+    int MeasureTag(bool atFrameStart, uint64_t tagStart, uint64_t* tagEnd);
+    uint32_t JoinedStreamsMs(uint64_t end);
     int SearchHeader(bool confirm);
     int ConfirmFirstHeader();
     void ForgetFrames();
@@ -69,6 +73,8 @@ private:
     uint32_t m_firstHeader = 0;
     uint32_t m_audioStart = 0;  // file position of the first frame
     uint32_t m_infoFrames = 0;  // frame count from a Xing, Info or VBRI frame, 0 when none
+    uint32_t m_joinedMs = 0;    // duration of the clips joined on after the one counted so
+    int m_joinDepth = 0;        // clips joined on before this reader's, when it reads one
     FrameHeader m_header;
     std::unique_ptr<uint8_t[]> m_frames[2];
     size_t m_frameSizes[2] = {0, 0};

@@ -143,6 +143,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values("twotags.mp3", "junkfront.mp3", "vbr_ffmpeg.mp3", "vbri.mp3"),
     ClipTestName);
 
+// Two clips joined end to end, each with its Info frame and its tags: both halves are read
+// and heard, and the duration is that of both within a frame.
+INSTANTIATE_TEST_SUITE_P(JoinedEndToEnd, ClipReading, ::testing::Values("joined.mp3", "joined_cover.mp3"),
+                         ClipTestName);
+
+TEST(JoinedClips, LastAsLongAsBothHalves) {
+    for (const char* name : {"joined.mp3", "joined_cover.mp3"}) {
+        const corpus::Clip* clip = corpus::Find(name);
+        ASSERT_NE(clip, nullptr) << name;
+        FrameReader reader;
+        ASSERT_TRUE(reader.Open(corpus::PathOf(name).c_str()));
+        ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
+        EXPECT_NEAR(double(reader.Duration()), clip->durationMs, reader.MsPerFrame()) << name;
+    }
+}
+
 TEST(ClipDecoding, FullScaleOutputReachesNearFullAmplitude) {
     int frames = 0;
     const std::vector<int16_t> pcm = DecodeAll("recording.mp3", false, &frames);

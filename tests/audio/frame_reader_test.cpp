@@ -128,6 +128,42 @@ TEST_F(FrameReaderTest, AnId3TagInsideTheStreamNeverLeadsBack) {
     EXPECT_EQ(CountFrames(), 3);
 }
 
+// Files joined end to end carry each half's tags between the frames: APE (header, items,
+// footer), ID3v1 and an ID3v2 tag whose picture holds sync patterns, none of them audio. A
+// tag the search comes across that claims more than the file holds is searched as bytes.
+TEST_F(FrameReaderTest, TagsBetweenFramesAreSkippedWhole) {
+    for (int i = 0; i < 2; ++i) synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 1);
+    const char ape[] = "APETAGEX";
+    const uint8_t apeFields[] = {0xD0, 7, 0, 0, 52, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xA0, 0, 0, 0, 0, 0, 0, 0, 0};
+    bytes.insert(bytes.end(), ape, ape + 8);
+    bytes.insert(bytes.end(), apeFields, apeFields + sizeof apeFields);
+    synthetic::AppendFrame(bytes, kStereoHeader, 16, 0x22);  // a sync pattern among the items
+    bytes.insert(bytes.end(), ape, ape + 8);
+    bytes.insert(bytes.end(), apeFields, apeFields + sizeof apeFields);
+    bytes[bytes.size() - 9] = 0x80;  // the footer
+    const char id3v1[] = "TAG";
+    bytes.insert(bytes.end(), id3v1, id3v1 + 3);
+    bytes.insert(bytes.end(), 124, 0xFF);
+    bytes.push_back(0xFB);
+    synthetic::AppendId3(bytes, 2 * (4 + kStereoBody), 0);
+    for (int i = 0; i < 2; ++i) synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 0x33);
+    synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 2);
+    // Not at a frame's place: found by the search after junk, and skipped.
+    synthetic::AppendGarbage(bytes, 50);
+    synthetic::AppendId3(bytes, 4 + kStereoBody, 0);
+    synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 0x33);
+    synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 3);
+    synthetic::AppendGarbage(bytes, 50);
+    synthetic::AppendId3(bytes, 0x0FFFFFFF, 0);
+    synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 4);
+    OpenBytes();
+    for (const uint8_t fill : {1, 1, 2, 3, 4}) {
+        ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead) << int(fill);
+        EXPECT_EQ(reader.FrameData()[4], fill);
+    }
+    EXPECT_EQ(reader.ReadFrame(), FrameReader::kEndOfFile);
+}
+
 TEST_F(FrameReaderTest, FindsTheFirstFrameAfterGarbageWithinTheLimit) {
     synthetic::AppendGarbage(bytes, 100000);
     synthetic::AppendFrame(bytes, kStereoHeader, kStereoBody, 7);

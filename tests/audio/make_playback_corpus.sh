@@ -101,6 +101,40 @@ data[4:size] = bytes(size - 4)
 data[36:36 + 26] = b'VBRI' + struct.pack('>HHHIIHHHH', 1, 0, 75, len(data), frames, 0, 1, 2, 0)
 open(sys.argv[2], 'wb').write(data)
 PY
+# Clips joined end to end, as simple joining tools make them: each half keeps its Info
+# frame and its tags. joined.mp3: the second half tagged by id3v2 (ID3v2 in front, ID3v1 at
+# the end). joined_cover.mp3: the first half tagged too, with an APE tag before its ID3v1,
+# and the second behind an ID3v2 tag with a cover picture larger than the search limit.
+sox -q mono44.wav first.wav trim 0 5
+sox -q mono44.wav second.wav trim 5
+lame --quiet -b 96 -m m -p first.wav first.mp3
+lame --quiet -b 96 -m m -p second.wav second.mp3
+cp second.mp3 second_tagged.mp3
+id3v2 -a "An Artist" -t "Second Half" second_tagged.mp3
+cat first.mp3 second_tagged.mp3 >joined.mp3
+convert -seed 23 -size 640x640 plasma:fractal -quality 92 cover.jpg
+python3 - first.mp3 second.mp3 cover.jpg joined_cover.mp3 <<'PY'
+import struct, sys
+first, second, picture = (open(name, 'rb').read() for name in sys.argv[1:4])
+assert len(picture) > 131072, 'the cover must outgrow the search limit'
+def frame(name, data):
+    return name + struct.pack('>I', len(data)) + b'\x00\x00' + data
+def id3v2(frames):
+    body = b''.join(frames) + bytes(256)
+    n = len(body)
+    return b'ID3\x03\x00\x00' + bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F]) + body
+def ape(items):
+    body = b''.join(struct.pack('<II', len(v), 0) + k + b'\x00' + v for k, v in items)
+    def block(flags):
+        return b'APETAGEX' + struct.pack('<IIII', 2000, len(body) + 32, len(items), flags) + bytes(8)
+    return block(0xA0000000) + body + block(0x80000000)
+id3v1 = b'TAG' + b'First Half'.ljust(30, b'\x00') + bytes(94) + b'\xff'
+out = id3v2([frame(b'TIT2', b'\x00First Half')]) + first + ape([(b'Title', b'First Half')]) + id3v1
+out += id3v2([frame(b'TIT2', b'\x00Second Half'),
+              frame(b'APIC', b'\x00image/jpeg\x00\x03\x00' + picture)]) + second
+open(sys.argv[4], 'wb').write(out)
+PY
+rm -f cover.jpg first.wav second.wav second_tagged.mp3
 # Garbage without a single 0xFF byte, below and above the 131072-byte search limit.
 python3 -c "
 import random, sys
@@ -151,6 +185,16 @@ add bigtag.mp3 ok 1 1
 add garbage_small.mp3 ok 1 1
 add ffprefix.mp3 ok 1 1
 add truncated.mp3 ok 1 0
+# A joined clip lasts as long as its halves together, as ffprobe finds them one by one.
+add_joined() {  # NAME
+  local r c l f1 d1 f2 d2
+  read -r r c l f1 d1 <<<"$(probe first.mp3)"
+  read -r _ _ _ f2 d2 <<<"$(probe second.mp3)"
+  echo "$1 ok $r $c $l $((f1 + f2)) $((d1 + d2)) 1 1" >>manifest.txt
+}
+add_joined joined.mp3
+add_joined joined_cover.mp3
+rm -f first.mp3 second.mp3
 echo "garbage_large.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt
 echo "freeformat.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt
 echo "allff.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt

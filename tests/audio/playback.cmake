@@ -57,7 +57,7 @@ set_tests_properties(player_no_device PROPERTIES
 add_executable(player_probe ${CMAKE_CURRENT_LIST_DIR}/player_probe.cpp)
 target_link_libraries(player_probe PRIVATE audio)
 target_link_options(player_probe PRIVATE -municode)
-foreach(case range to_end to_end_all_bits end_below_start mono rate48)
+foreach(case range to_end to_end_all_bits end_below_start mono rate48 joined)
   add_test(NAME player_sound.${case}
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/player_sound_test.sh $<TARGET_FILE:player_probe>
       ${playback_corpus_dir} ${case})

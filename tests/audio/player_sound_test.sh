@@ -4,7 +4,8 @@
 #   player_sound_test.sh PATH/TO/player_probe.exe CORPUS_DIR CASE
 # CASE: range (3000..6000 sounds the tones of seconds 3 to 5, then stops), to_end,
 # to_end_all_bits, end_below_start (all three play 7000 ms to the end), mono (both channels
-# equal), rate48 (a 48000 Hz clip through the 2:1 reduction). Prints PASS: or FAIL:.
+# equal), rate48 (a 48000 Hz clip through the 2:1 reduction), joined (across the tags
+# between two clips joined end to end). Prints PASS: or FAIL:.
 # Needs wine, pactl, parec and python3, under scripts/testenv.
 set -uo pipefail
 probe=${1:?usage: player_sound_test.sh PROBE CORPUS_DIR CASE}
@@ -22,6 +23,7 @@ case $case in
   end_below_start) clip=recording.mp3; start=7000; end=6500;       want="7 8 9" ;;
   mono)            clip=recording.mp3; start=1000; end=4000;       want="1 2 3" ;;
   rate48)          clip=stereo48.mp3;  start=2000; end=5000;       want="2 3 4" ;;
+  joined)          clip=joined_cover.mp3; start=3000; end=7000;    want="3 4 5 6" ;;
   *) fail "unknown case" ;;
 esac
 

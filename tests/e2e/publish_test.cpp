@@ -6,6 +6,7 @@
 #include <tlhelp32.h>
 #include <cstdint>
 #include <cstdio>
+#include <cwctype>
 #include <map>
 #include <string>
 #include <vector>
@@ -232,7 +233,7 @@ TEST(Publish, OpenedClipWithSpotsThenARecordedClipWithoutThem) {
     EXPECT_EQ(settings.Dword(L"LastPodcastID"), 5u);
 
     // A recording of ours, published without spots to a podcast whose site name is no host
-    // name: the recording is deleted and no web page is offered.
+    // name: the recording is deleted and the user told, but no web page is offered.
     app.ClickControl(IDC_RECORD);
     ASSERT_TRUE(WaitForLine(app, L"Switching interface to the recording mode"));
     Sleep(1500);  // the clip's length
@@ -253,13 +254,67 @@ TEST(Publish, OpenedClipWithSpotsThenARecordedClipWithoutThem) {
     ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Publication completed") == 2; }, 30000));
     Settle(app.MainWindow());
     EXPECT_TRUE(LogHasLineStarting(app, L"!!! Site name \"nine.example/x\""));
-    EXPECT_EQ(WaitForBox(app, L"Done", 0).window, nullptr);
+    const MessageBoxInfo published = WaitForBox(app, L"Done");
+    ASSERT_NE(published.window, nullptr);
+    EXPECT_EQ(published.text, L"Your podcasting has been published successfully.");
+    EXPECT_EQ(GetDlgItem(published.window, IDYES), nullptr);  // nothing to look at
+    ASSERT_TRUE(app.AnswerMessageBox(published, IDOK));
     EXPECT_FALSE(FileExists(recorded));
     EXPECT_TRUE(FileExists(DocumentsFolder() + L"\\My Podcasts\\Nine\\Unpublished\\" + TodayText() + L"-Second.mp3"));
     publications = service.Publications();
     ASSERT_EQ(publications.size(), 2u);
     EXPECT_EQ(publications[1]["raw.9.value"], "");
     EXPECT_EQ(settings.Dword(L"LastPodcastID"), 9u);
+}
+
+// A published copy opened again, under another spelling of its path, and published under
+// the same title on the same day: the copy to make is the clip itself, which must reach the
+// service whole and stay whole.
+TEST(Publish, TheLocalCopyPublishedAgainStaysWhole) {
+    StandIn service;
+    ProgramSettings settings(service.Host());
+    ClipFolder folder;
+    const std::wstring clip = folder.Path(L"again.mp3");
+    ASSERT_TRUE(WriteSilentClip(clip, 3000));
+    const std::string original = ReadBytes(clip);
+    const std::wstring name = TodayText() + L"-Again.mp3";
+    const std::wstring copy = DocumentsFolder() + L"\\My Podcasts\\The Morning Show\\Unpublished\\" + name;
+    DeleteFileW(copy.c_str());
+
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    auto publish = [&](const std::wstring& path) {
+        ASSERT_TRUE(OpenClip(app, path));
+        ASSERT_TRUE(PublishWithoutSpots(app, IDYES));
+        HWND dialog = WaitForSubmitDialog(app);
+        ASSERT_NE(dialog, nullptr);
+        SetField(dialog, IDC_LOGIN_NAME, L"morning");
+        SetField(dialog, IDC_PASSWORD, L"secret-morning-7");
+        ASSERT_TRUE(LogIn(app, dialog));
+        SubmitEpisode(app, dialog, L"Again");
+        const MessageBoxInfo done = WaitForBox(app, L"Done", 30000);
+        ASSERT_NE(done.window, nullptr);
+        ASSERT_TRUE(app.AnswerMessageBox(done, IDNO));
+    };
+    // Byte for byte, without printing a clip's bytes when they differ.
+    auto sameAsOriginal = [&](const std::string& bytes) {
+        return bytes == original ? ::testing::AssertionSuccess()
+                                 : ::testing::AssertionFailure() << bytes.size() << " bytes, not the clip's "
+                                                                 << original.size();
+    };
+    publish(clip);
+    ASSERT_TRUE(sameAsOriginal(ReadBytes(copy)));
+    std::wstring otherSpelling = copy;
+    for (wchar_t& c : otherSpelling) c = static_cast<wchar_t>(towlower(c));
+    publish(otherSpelling);
+
+    EXPECT_TRUE(sameAsOriginal(ReadBytes(copy)));
+    EXPECT_TRUE(sameAsOriginal(service.Upload(name)));
+    auto publications = service.Publications();
+    ASSERT_EQ(publications.size(), 2u);
+    EXPECT_EQ(publications[1]["raw.11.value"], std::to_string(original.size()));
+    EXPECT_TRUE(FileExists(clip));
+    DeleteFileW(copy.c_str());
 }
 
 TEST(Publish, FailuresLeaveTheDialogOpen) {

@@ -18,6 +18,7 @@
 #include "interface_modes.h"
 #include "playback_sequence.h"
 #include "spot_rules.h"
+#include "take_journal_format.h"
 
 class CMainDlg : public CDialogImpl<CMainDlg>, public CMessageFilter {
 public:
@@ -27,6 +28,8 @@ public:
     ~CMainDlg() override;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // Offers back a take an earlier run did not live to end (main_dlg_recovery.cpp).
+    void OfferTakeRecovery();
 
     BEGIN_MSG_MAP(CMainDlg)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
@@ -63,6 +66,7 @@ private:
     void StopRecording();
     void OnRecordingTick();
     bool JoinWithEarlierClip(bool partComplete);
+    void RecoverTake(const TakeJournal& journal);
     // Playback and rewind (main_dlg_play.cpp).
     LRESULT OnPlay(WORD, WORD, HWND, BOOL&);
     LRESULT OnRewindBack(WORD, WORD, HWND, BOOL&);

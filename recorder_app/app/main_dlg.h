@@ -67,6 +67,7 @@ private:
     void OnRecordingTick();
     bool JoinWithEarlierClip(bool partComplete);
     void RecoverTake(const TakeJournal& journal);
+    void JournalSpotsOfTake();
     // Playback and rewind (main_dlg_play.cpp).
     LRESULT OnPlay(WORD, WORD, HWND, BOOL&);
     LRESULT OnRewindBack(WORD, WORD, HWND, BOOL&);

@@ -96,7 +96,7 @@ void CMainDlg::StartRecording() {
     m_clipPath = target;
     g_log.Print(L"Target file to write: %s", m_clipPath.c_str());
     // Before the capture, so that a take the program does not live to end is offered back.
-    BeginTakeJournal({m_clipPath, m_prevPartPath, static_cast<uint32_t>(m_startPos), m_spots});
+    BeginTakeJournal(TakeJournal{m_clipPath, m_prevPartPath, static_cast<uint32_t>(m_startPos), m_spots, false, {}});
 
     StopLevelListener();
     if (SoundRecorder::Start(m_clipPath.c_str(), kChannels, kSampleRate, kBitrateKbps) != 0) {

@@ -1,5 +1,6 @@
 // At start-up: a take that an earlier run did not live to end (killed, crashed, the power
 // lost) is offered back. Restored, it is the current clip, as if its take had just stopped.
+// During a take: its journal follows the spots placed or removed meanwhile.
 #include "log_file.h"
 #include "main_dlg.h"
 #include "take_journal.h"
@@ -33,8 +34,8 @@ void CMainDlg::OfferTakeRecovery() {
 void CMainDlg::RecoverTake(const TakeJournal& journal) {
     g_log.Print(L"Asking user to restore the interrupted recording");
     const int answer = MessageBoxW(m_hWnd,
-        L"The last recording was interrupted before it was stopped.\nRestore it?\n\n"
-        L"Yes finishes it and opens it here, to continue or publish.\nNo leaves its files as they are.",
+        L"The last recording was interrupted.\nRestore it?\n\n"
+        L"Yes finishes it and opens it here.\nNo leaves its files as they are.",
         kCaption, MB_ICONQUESTION | MB_YESNO);
     if (answer != IDYES) {
         g_log.Print(L"User chose to keep the files of the interrupted recording as they are");
@@ -66,4 +67,9 @@ void CMainDlg::RecoverTake(const TakeJournal& journal) {
     m_timeLine.SetPosition(static_cast<int32_t>(duration));
     ShowSpots();
     g_log.Print(L"Restored recording: %s", m_clipPath.c_str());
+}
+
+void CMainDlg::JournalSpotsOfTake() {
+    TakeJournal journal{m_clipPath, m_prevPartPath, static_cast<uint32_t>(m_startPos), m_spotsBeforeTake, true, m_spots};
+    UpdateTakeJournal(journal);
 }

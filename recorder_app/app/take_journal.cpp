@@ -81,6 +81,13 @@ void BeginTakeJournal(const TakeJournal& journal) {
     else g_log.Print(L"!!! Take journal could not be written, the take goes on without it: %s", error.c_str());
 }
 
+void UpdateTakeJournal(const TakeJournal& journal) {
+    if (TakeJournalFolder().empty()) return;
+    std::wstring error;
+    if (WriteTakeJournal(OwnTakeJournalPath(), journal, error)) g_log.Print(L"Take journal updated with the spots");
+    else g_log.Print(L"!!! Take journal could not be updated with the spots: %s", error.c_str());
+}
+
 void EndTakeJournal() {
     if (TakeJournalFolder().empty()) return;
     const std::wstring path = OwnTakeJournalPath();

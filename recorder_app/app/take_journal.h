@@ -25,4 +25,6 @@ bool ReadTakeJournal(const std::wstring& path, TakeJournal& journal, std::wstrin
 // has ended (stopped and joined, or failed to start). A journal that cannot be written does
 // not keep the take from starting.
 void BeginTakeJournal(const TakeJournal& journal);
+// The same journal again, once a spot was placed or removed during the take.
+void UpdateTakeJournal(const TakeJournal& journal);
 void EndTakeJournal();

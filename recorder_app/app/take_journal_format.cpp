@@ -53,6 +53,15 @@ bool IsPlainPath(const std::wstring& path) {
     return true;
 }
 
+std::wstring SpotsText(const SpotSet& spots) {
+    std::wstring text;
+    for (uint32_t spot : spots) {
+        if (!text.empty()) text += L" ";
+        text += std::to_wstring(spot);
+    }
+    return text;
+}
+
 bool Fail(std::wstring& why, const std::wstring& text) {
     why = text;
     return false;
@@ -67,21 +76,17 @@ std::string EncodeTakeJournal(const TakeJournal& journal) {
         text += L"earlier=" + journal.earlier + L"\n";
         text += L"cut=" + std::to_wstring(journal.cutMs) + L"\n";
     }
-    text += L"spots=";
-    bool first = true;
-    for (uint32_t spot : journal.spots) {
-        if (!first) text += L" ";
-        text += std::to_wstring(spot);
-        first = false;
-    }
-    text += L"\nend\n";
+    text += L"spots=" + SpotsText(journal.spots) + L"\n";
+    if (journal.spotsChanged) text += L"take-spots=" + SpotsText(journal.takeSpots) + L"\n";
+    text += L"end\n";
     std::string bytes;
     AppendUtf16(bytes, text);
     return bytes;
 }
 
-bool DecodeTakeJournal(const std::string& bytes, TakeJournal& journal, std::wstring& why) {
-    journal = TakeJournal{};
+bool DecodeTakeJournal(const std::string& bytes, TakeJournal& result, std::wstring& why) {
+    result = TakeJournal{};
+    TakeJournal journal;  // handed out only whole
     if (bytes.size() > kMaxTakeJournalBytes) return Fail(why, L"too large");
     if (bytes.size() % 2 != 0) return Fail(why, L"an odd number of bytes");
     std::wstring text;
@@ -120,6 +125,9 @@ bool DecodeTakeJournal(const std::string& bytes, TakeJournal& journal, std::wstr
         } else if (key == L"spots" && !haveSpots) {
             if (!ParseSpots(value, journal.spots)) return Fail(why, L"bad spots");
             haveSpots = true;
+        } else if (key == L"take-spots" && !journal.spotsChanged) {
+            if (!ParseSpots(value, journal.takeSpots)) return Fail(why, L"bad spots of the take");
+            journal.spotsChanged = true;
         } else {
             return Fail(why, L"an unknown or repeated line");
         }
@@ -127,5 +135,6 @@ bool DecodeTakeJournal(const std::string& bytes, TakeJournal& journal, std::wstr
     if (!havePart || !haveSpots) return Fail(why, L"a line missing");
     if (haveEarlier != haveCut) return Fail(why, L"an earlier clip without its cut, or a cut without its clip");
     why.clear();
+    result = journal;
     return true;
 }

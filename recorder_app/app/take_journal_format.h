@@ -8,6 +8,8 @@
 //     earlier=<the clip the take continues>    only when it continues one,
 //     cut=<the cursor in that clip, ms>         together with earlier=
 //     spots=<ms> <ms> ...                       the spots before the take, ascending
+//     take-spots=<ms> <ms> ...                  the spots as they stand, once one was
+//                                               placed or removed during the take
 //     end
 // The closing "end" tells a whole journal from one cut short.
 #pragma once
@@ -20,10 +22,13 @@ struct TakeJournal {
     std::wstring earlier;  // empty: the take began a fresh clip
     uint32_t cutMs = 0;    // where the take continues `earlier`
     SpotSet spots;         // as they were before the take began
+    bool spotsChanged = false;  // during the take, to these:
+    SpotSet takeSpots;
 
     bool ContinuesClip() const { return !earlier.empty(); }
     bool operator==(const TakeJournal& other) const {
-        return part == other.part && earlier == other.earlier && cutMs == other.cutMs && spots == other.spots;
+        return part == other.part && earlier == other.earlier && cutMs == other.cutMs && spots == other.spots &&
+               spotsChanged == other.spotsChanged && takeSpots == other.takeSpots;
     }
 };
 

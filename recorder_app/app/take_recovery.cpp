@@ -158,7 +158,8 @@ bool RestoreTake(const TakeJournal& journal, RestoredTake& restored, std::wstrin
             return false;
         }
         restored.clip = journal.part;
-        restored.spots.clear();  // a fresh clip begins without spots
+        // A fresh clip begins without spots; those placed while it was recorded are its own.
+        restored.spots = journal.spotsChanged ? journal.takeSpots : SpotSet{};
         return true;
     }
     if (partEnd == 0) {
@@ -180,6 +181,10 @@ bool RestoreTake(const TakeJournal& journal, RestoredTake& restored, std::wstrin
     if (!error.empty()) g_log.Print(L"!!! %s", error.c_str());
     error.clear();
     restored.clip = request.joined;
+    if (journal.spotsChanged) {
+        restored.spots = journal.takeSpots;
+        return true;
+    }
     restored.spots = journal.spots;
     // As the take itself did when it began: only the spots up to the cursor stay.
     if (journal.cutMs != 0) spots::DropSpotsAfter(restored.spots, journal.cutMs);

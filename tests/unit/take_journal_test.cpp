@@ -12,6 +12,8 @@ TakeJournal Continuing() {
     journal.earlier = L"C:\\Users\\me\\Documents\\My Podcasts\\Unpublished\\2026-12-07-17-59-00.mp3";
     journal.cutMs = 3012;
     journal.spots = {0, 1500, 4294967295u};
+    journal.spotsChanged = true;  // one removed, one placed during the take
+    journal.takeSpots = {0, 5000};
     return journal;
 }
 
@@ -71,6 +73,7 @@ TEST(TakeJournal, DamagedOrForeignContentIsRefused) {
     EXPECT_FALSE(Decodes(head + L"part=a.mp3\nearlier=b.mp3\ncut=-1\nspots=\nend\n"));
     for (const wchar_t* spots : {L"2 1", L"1 1", L"1  2", L"1 ", L" 1", L"x", L"1,2", L"01", L"99999999999"})
         EXPECT_FALSE(Decodes(head + L"part=a.mp3\nspots=" + spots + L"\nend\n")) << spots;
+    EXPECT_FALSE(Decodes(head + L"part=a.mp3\nspots=\ntake-spots=1\ntake-spots=2\nend\n"));
     EXPECT_FALSE(Decodes(head + L"part=a.mp3\nspots=\nend\nend\n"));
     EXPECT_FALSE(Decodes(head + L"part=a.mp3\nspots=\nend\nmore"));
 
@@ -82,8 +85,9 @@ TEST(TakeJournal, DamagedOrForeignContentIsRefused) {
     withNull[2 * head.size() + 6] = '\0';
     withNull[2 * head.size() + 7] = '\0';
     EXPECT_FALSE(DecodeTakeJournal(withNull, journal, why));
-    EXPECT_FALSE(DecodeTakeJournal(std::string(kMaxTakeJournalBytes + 2, 'a'), journal, why));
+    EXPECT_FALSE(DecodeTakeJournal(Utf16(head + L"part=a.mp3\nspots=1\ncut=x\nend\n"), journal, why));
     EXPECT_TRUE(journal == TakeJournal{});  // nothing of a refused journal is kept
+    EXPECT_FALSE(DecodeTakeJournal(std::string(kMaxTakeJournalBytes + 2, 'a'), journal, why));
 }
 
 }  // namespace

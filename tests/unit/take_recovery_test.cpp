@@ -96,7 +96,8 @@ TEST_F(TakeRecovery, ATornPartIsCutAtItsLastWholeFrameAndJoinedAtTheCursor) {
 }
 
 TEST_F(TakeRecovery, AFreshTakeIsItsOwnClipAndAPartWithoutAFrameTakesNothingAway) {
-    // A fresh take: the part alone, whole frames only, no spots.
+    // A fresh take: the part alone, whole frames only, with none of the spots before it but
+    // those placed while it was recorded.
     journal.earlier.clear();
     journal.spots = {500};
     Write(journal.part, part.substr(0, part.size() - 7));
@@ -108,6 +109,11 @@ TEST_F(TakeRecovery, AFreshTakeIsItsOwnClipAndAPartWithoutAFrameTakesNothingAway
     EXPECT_TRUE(EndsInWholeFrame(journal.part));
     EXPECT_LT(Bytes(journal.part).size(), part.size());
     EXPECT_GE(Bytes(journal.part).size() + 314, part.size());
+    journal.spotsChanged = true;
+    journal.takeSpots = {1500};
+    ASSERT_TRUE(RestoreTake(journal, restored, error));
+    EXPECT_EQ(restored.spots, journal.takeSpots);
+    journal.spotsChanged = false;
 
     // Killed before the first frame was written: a fresh take has nothing to restore...
     Write(journal.part, part.substr(0, 200));

@@ -301,3 +301,38 @@ TEST_F(Recovery, CrashedTakeIsOfferedAndNoKeepsItsFilesWhileADamagedJournalIsDro
 }
 
 }  // namespace
+
+namespace {
+
+// The journal of a take that another instance is recording now is that instance's own: a
+// second start must neither ask about it nor touch its files.
+TEST_F(Recovery, AStartBesideARunningTakeLeavesItsJournalAlone) {
+    RecorderApp recording;
+    ASSERT_TRUE(recording.Start());
+    TonePlayer tone(kFirstHz, 0.5, 30);
+    DWORD started = 0;
+    const std::wstring part = PressRecord(recording, started);
+    ASSERT_FALSE(part.empty());
+    ASSERT_TRUE(WaitForBytes(part, 1000));
+    const auto journals = Journals();
+    ASSERT_EQ(journals.size(), 1u);
+
+    RecorderApp second;
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(WaitForLine(second, L"Another instance of the program is running: interrupted recordings are not looked for", 1));
+    ASSERT_TRUE(second.WaitUntilIdle());
+    for (HWND window : TopLevelWindowsOf(second.ProcessId()))
+        EXPECT_FALSE(window != second.MainWindow() && IsWindowVisible(window)) << Narrow({WindowText(window)});
+    EXPECT_EQ(Journals(), journals);
+    second.PressKey(VK_ESCAPE);
+    EXPECT_EQ(second.WaitForExit(), 0u);
+
+    // The take goes on and ends as usual (the log is the second start's now: both write it).
+    ASSERT_TRUE(WaitForBytes(part, 2000));
+    recording.WaitUntilIdle();
+    recording.ClickControl(IDC_RECORD);
+    EXPECT_TRUE(WaitFor([] { return Journals().empty(); }, 20000)) << Narrow(Journals());
+    EXPECT_GE(FileSize(part), 2000 * kBytesPerMs);
+}
+
+}  // namespace

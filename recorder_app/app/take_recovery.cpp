@@ -84,6 +84,20 @@ bool CutTornFrame(const std::wstring& part, uint64_t& end, std::wstring& error) 
     return cut;
 }
 
+// Whether the file holds only zero bytes from `from` to its end: what a power cut leaves
+// where the system had grown the file but not yet written its data.
+bool OnlyZerosFrom(HANDLE file, uint64_t from, std::vector<uint8_t>& buffer, bool& read) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(from);
+    if (!(read = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != FALSE)) return false;
+    for (;;) {
+        DWORD got = 0;
+        if (!(read = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != FALSE)) return false;
+        if (got == 0) return true;
+        if (std::any_of(buffer.begin(), buffer.begin() + got, [](uint8_t b) { return b != 0; })) return false;
+    }
+}
+
 }  // namespace
 
 bool IsOnlyRunningInstance() {
@@ -142,10 +156,13 @@ bool WholeFramesEnd(const std::wstring& path, uint64_t& end, uint64_t& size) {
         if (!(read = ReadFile(file, buffer.data(), kChunkBytes, &got, nullptr) != FALSE) || got == 0) break;
         walk.Feed(buffer.data(), got);
     }
+    if (read && size - walk.Cut() >= kMostFrameBytes && !OnlyZerosFrom(file, walk.Cut(), buffer, read)) {
+        end = size;  // damage with more after it: the join keeps it all
+    } else {
+        end = walk.Cut();
+    }
     CloseHandle(file);
-    if (!read) return false;
-    end = size - walk.Cut() < kMostFrameBytes ? walk.Cut() : size;
-    return true;
+    return read;
 }
 
 bool RestoreTake(const TakeJournal& journal, RestoredTake& restored, std::wstring& error) {

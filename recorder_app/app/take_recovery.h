@@ -20,8 +20,9 @@ struct LeftTake {
 // journal that was being written are logged and removed; their recordings stay.
 std::vector<LeftTake> FindLeftTakes(const std::wstring& folder);
 
-// Where the whole frames of an MP3 file end: its size less a torn last frame. Damage
-// farther from the end than one frame is not a torn frame, and the file's size is given then.
+// Where the whole frames of an MP3 file end: its size less a torn last frame, or less the
+// zeros after its last frame. Other damage farther from the end than one frame is not a torn
+// frame, and the file's size is given then.
 bool WholeFramesEnd(const std::wstring& path, uint64_t& end, uint64_t& size);
 
 struct RestoredTake {

@@ -130,7 +130,7 @@ TEST_F(TakeRecovery, AFreshTakeIsItsOwnClipAndAPartWithoutAFrameTakesNothingAway
     EXPECT_EQ(restored.spots, journal.spots);
 }
 
-TEST_F(TakeRecovery, DamageFartherThanAFrameFromTheEndIsNotCut) {
+TEST_F(TakeRecovery, ZerosAfterTheLastFrameAreCutAndDamageBeforeMoreAudioIsNot) {
     std::string damaged = part;
     for (size_t i = 5000; i < 5400; ++i) damaged[i] = '\0';
     Write(journal.part, damaged);
@@ -138,6 +138,11 @@ TEST_F(TakeRecovery, DamageFartherThanAFrameFromTheEndIsNotCut) {
     ASSERT_TRUE(WholeFramesEnd(journal.part, end, size));
     EXPECT_EQ(size, damaged.size());
     EXPECT_EQ(end, size);
+
+    // A power cut: the file had grown, its last data had not been written.
+    Write(journal.part, part + std::string(5000, '\0'));
+    ASSERT_TRUE(WholeFramesEnd(journal.part, end, size));
+    EXPECT_EQ(end, part.size());
 }
 
 TEST_F(TakeRecovery, UnusableJournalsAreRemovedAndTheRecordingsKept) {

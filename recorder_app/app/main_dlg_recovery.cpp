@@ -27,7 +27,8 @@ void CMainDlg::OfferTakeRecovery() {
     for (const LeftTake& take : FindLeftTakes(TakeJournalFolder())) {
         RecoverTake(take.journal);
         if (DeleteFileW(take.journalPath.c_str())) g_log.Print(L"Journal of the interrupted recording removed");
-        else g_log.Print(L"!!! Journal of the interrupted recording could not be removed: %s", take.journalPath.c_str());
+        else
+            g_log.Print(L"!!! Journal of the interrupted recording could not be removed: %s", take.journalPath.c_str());
     }
 }
 
@@ -70,6 +71,7 @@ void CMainDlg::RecoverTake(const TakeJournal& journal) {
 }
 
 void CMainDlg::JournalSpotsOfTake() {
-    TakeJournal journal{m_clipPath, m_prevPartPath, static_cast<uint32_t>(m_startPos), m_spotsBeforeTake, true, m_spots};
+    TakeJournal journal{m_clipPath, m_prevPartPath, static_cast<uint32_t>(m_startPos), m_spotsBeforeTake,
+                        true, m_spots};
     UpdateTakeJournal(journal);
 }

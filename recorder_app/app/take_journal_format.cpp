@@ -92,7 +92,8 @@ bool DecodeTakeJournal(const std::string& bytes, TakeJournal& result, std::wstri
     std::wstring text;
     text.reserve(bytes.size() / 2);
     for (size_t i = 0; i < bytes.size(); i += 2) {
-        const uint32_t unit = static_cast<uint8_t>(bytes[i]) | static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 1])) << 8;
+        const uint32_t unit =
+            static_cast<uint8_t>(bytes[i]) | static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 1])) << 8;
         if (unit == 0) return Fail(why, L"a null character");
         text.push_back(static_cast<wchar_t>(unit));
     }

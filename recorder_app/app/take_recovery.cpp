@@ -49,7 +49,8 @@ std::vector<std::wstring> FilesMatching(const std::wstring& folder, const wchar_
 }
 
 void Discard(const std::wstring& journalPath, const std::wstring& why) {
-    g_log.Print(L"!!! The journal of an interrupted recording %s %s; it is removed", journalPath.c_str(), why.c_str());
+    g_log.Print(L"!!! The journal of an interrupted recording %s %s; it is removed", journalPath.c_str(),
+                why.c_str());
     if (!DeleteFileW(journalPath.c_str()))
         g_log.Print(L"!!! Journal could not be removed: %s", SystemErrorText(GetLastError()).c_str());
 }
@@ -80,7 +81,8 @@ bool CutTornFrame(const std::wstring& part, uint64_t& end, std::wstring& error) 
                      SetEndOfFile(file) && FlushFileBuffers(file);
     if (!cut) error = L"cannot cut the torn last frame off " + part + L": " + SystemErrorText(GetLastError());
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (cut) g_log.Print(L"Cut %u bytes of a torn last frame off %s", static_cast<unsigned>(size - end), part.c_str());
+    if (cut)
+        g_log.Print(L"Cut %u bytes after the last whole frame of %s", static_cast<unsigned>(size - end), part.c_str());
     return cut;
 }
 
@@ -92,7 +94,8 @@ bool OnlyZerosFrom(HANDLE file, uint64_t from, std::vector<uint8_t>& buffer, boo
     if (!(read = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != FALSE)) return false;
     for (;;) {
         DWORD got = 0;
-        if (!(read = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != FALSE)) return false;
+        read = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != FALSE;
+        if (!read) return false;
         if (got == 0) return true;
         if (std::any_of(buffer.begin(), buffer.begin() + got, [](uint8_t b) { return b != 0; })) return false;
     }

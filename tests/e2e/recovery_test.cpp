@@ -319,7 +319,8 @@ TEST_F(Recovery, AStartBesideARunningTakeLeavesItsJournalAlone) {
 
     RecorderApp second;
     ASSERT_TRUE(second.Start());
-    ASSERT_TRUE(WaitForLine(second, L"Another instance of the program is running: interrupted recordings are not looked for", 1));
+    ASSERT_TRUE(WaitForLine(
+        second, L"Another instance of the program is running: interrupted recordings are not looked for", 1));
     ASSERT_TRUE(second.WaitUntilIdle());
     for (HWND window : TopLevelWindowsOf(second.ProcessId()))
         EXPECT_FALSE(window != second.MainWindow() && IsWindowVisible(window)) << Narrow({WindowText(window)});

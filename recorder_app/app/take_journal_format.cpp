@@ -106,35 +106,28 @@ bool DecodeTakeJournal(const std::string& bytes, TakeJournal& result, std::wstri
     if (lines.empty() || lines.front() != kMagic) return Fail(why, L"not a take journal");
     if (lines.size() < 2 || lines.back() != L"end") return Fail(why, L"cut short");
 
-    bool havePart = false, haveEarlier = false, haveCut = false, haveSpots = false;
-    for (size_t i = 1; i + 1 < lines.size(); ++i) {
-        const std::wstring& line = lines[i];
-        const size_t equals = line.find(L'=');
-        if (equals == std::wstring::npos) return Fail(why, L"a line without a value");
-        const std::wstring key = line.substr(0, equals), value = line.substr(equals + 1);
-        if (key == L"part" && !havePart) {
-            if (!IsPlainPath(value)) return Fail(why, L"a bad part path");
-            journal.part = value;
-            havePart = true;
-        } else if (key == L"earlier" && !haveEarlier) {
-            if (!IsPlainPath(value)) return Fail(why, L"a bad earlier clip path");
-            journal.earlier = value;
-            haveEarlier = true;
-        } else if (key == L"cut" && !haveCut) {
-            if (!ParseNumber(value, journal.cutMs)) return Fail(why, L"a bad cut position");
-            haveCut = true;
-        } else if (key == L"spots" && !haveSpots) {
-            if (!ParseSpots(value, journal.spots)) return Fail(why, L"bad spots");
-            haveSpots = true;
-        } else if (key == L"take-spots" && !journal.spotsChanged) {
-            if (!ParseSpots(value, journal.takeSpots)) return Fail(why, L"bad spots of the take");
-            journal.spotsChanged = true;
-        } else {
-            return Fail(why, L"an unknown or repeated line");
-        }
+    // The lines in the order EncodeTakeJournal writes them, the optional ones where they go.
+    size_t next = 1;
+    std::wstring value;
+    auto line = [&](const wchar_t* key) {
+        const std::wstring prefix = std::wstring(key) + L"=";
+        if (next + 1 >= lines.size() || lines[next].compare(0, prefix.size(), prefix) != 0) return false;
+        value = lines[next++].substr(prefix.size());
+        return true;
+    };
+    if (!line(L"part") || !IsPlainPath(value)) return Fail(why, L"no part, or a bad one");
+    journal.part = value;
+    if (line(L"earlier")) {
+        if (!IsPlainPath(value)) return Fail(why, L"a bad earlier clip path");
+        journal.earlier = value;
+        if (!line(L"cut") || !ParseNumber(value, journal.cutMs)) return Fail(why, L"no cut, or a bad one");
     }
-    if (!havePart || !haveSpots) return Fail(why, L"a line missing");
-    if (haveEarlier != haveCut) return Fail(why, L"an earlier clip without its cut, or a cut without its clip");
+    if (!line(L"spots") || !ParseSpots(value, journal.spots)) return Fail(why, L"no spots, or bad ones");
+    if (line(L"take-spots")) {
+        if (!ParseSpots(value, journal.takeSpots)) return Fail(why, L"bad spots of the take");
+        journal.spotsChanged = true;
+    }
+    if (next + 1 != lines.size()) return Fail(why, L"an unknown, repeated or misplaced line");
     why.clear();
     result = journal;
     return true;

@@ -36,6 +36,7 @@ struct TakeJournal {
 constexpr size_t kMaxTakeJournalBytes = 64 * 1024;
 
 std::string EncodeTakeJournal(const TakeJournal& journal);
-// false with `why` set when the bytes are not a whole journal: cut short, an unknown or
-// repeated line, a number out of range, spots out of order, a path with a control character.
+// false with `why` set when the bytes are not a whole journal exactly as EncodeTakeJournal
+// writes one: cut short, a line unknown, repeated or out of place, a number out of range or
+// with a leading zero, spots out of order, a path with a control character.
 bool DecodeTakeJournal(const std::string& bytes, TakeJournal& journal, std::wstring& why);

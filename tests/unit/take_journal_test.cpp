@@ -57,7 +57,8 @@ TEST(TakeJournal, AJournalCutShortAnywhereIsRefused) {
 TEST(TakeJournal, DamagedOrForeignContentIsRefused) {
     const std::wstring head = L"Quillbank recorder take journal 1\n";
     EXPECT_TRUE(Decodes(head + L"part=a.mp3\nspots=\nend\n"));
-    EXPECT_TRUE(Decodes(head + L"spots=1 2\nearlier=b.mp3\npart=a.mp3\ncut=0\nend\n"));  // any order
+    EXPECT_TRUE(Decodes(head + L"part=a.mp3\nearlier=b.mp3\ncut=0\nspots=1 2\ntake-spots=\nend\n"));
+    EXPECT_FALSE(Decodes(head + L"spots=1 2\nearlier=b.mp3\npart=a.mp3\ncut=0\nend\n"));  // out of order
 
     EXPECT_FALSE(Decodes(L"Quillbank recorder take journal 2\npart=a.mp3\nspots=\nend\n"));
     EXPECT_FALSE(Decodes(head + L"spots=\nend\n"));                            // no part

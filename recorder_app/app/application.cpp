@@ -75,6 +75,8 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     // program's start, and nothing needs it before the window is up: it runs once the
     // window is drawn, and the update check, its first user, follows it.
     UpdateWindow(*dialog);
+    // Before the update check, which may close the program to install itself.
+    dialog->OfferTakeRecovery();
     if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {
         MessageBoxW(nullptr, L"Curl library initialization failed. Application will exit now",
                     L"Error", MB_ICONERROR);

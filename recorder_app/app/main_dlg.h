@@ -18,6 +18,7 @@
 #include "interface_modes.h"
 #include "playback_sequence.h"
 #include "spot_rules.h"
+#include "take_journal_format.h"
 
 struct RecorderFault;
 
@@ -29,6 +30,8 @@ public:
     ~CMainDlg() override;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // Offers back a take an earlier run did not live to end (main_dlg_recovery.cpp).
+    void OfferTakeRecovery();
 
     BEGIN_MSG_MAP(CMainDlg)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
@@ -67,6 +70,8 @@ private:
     bool JoinWithEarlierClip(bool partComplete);
     // A take whose file cannot be written or whose device has gone (main_dlg_take_fault.cpp).
     void EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs);
+    void RecoverTake(const TakeJournal& journal);
+    void JournalSpotsOfTake();
     // Playback and rewind (main_dlg_play.cpp).
     LRESULT OnPlay(WORD, WORD, HWND, BOOL&);
     LRESULT OnRewindBack(WORD, WORD, HWND, BOOL&);

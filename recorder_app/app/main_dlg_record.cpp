@@ -12,6 +12,7 @@
 #include "runtime/log_file.h"
 #include "main_dlg.h"
 #include "recording_clock.h"
+#include "take_journal.h"
 #include "main_dlg_timers.h"
 
 namespace {
@@ -105,9 +106,12 @@ void CMainDlg::StartRecording() {
     }
     m_clipPath = target;
     g_log.Print(L"Target file to write: %s", m_clipPath.c_str());
+    // Before the capture, so that a take the program does not live to end is offered back.
+    BeginTakeJournal(TakeJournal{m_clipPath, m_prevPartPath, static_cast<uint32_t>(m_startPos), m_spots, false, {}});
 
     StopLevelListener();
     if (SoundRecorder::Start(m_clipPath.c_str(), kChannels, kSampleRate, kBitrateKbps) != 0) {
+        EndTakeJournal();
         MessageBoxW(m_hWnd, L"Error occured, while recording audio", L"Error", MB_ICONERROR);
         g_log.Print(L"!!! Audio recorder failed while starting record operation");
         m_clipPath = earlierClip;
@@ -177,6 +181,7 @@ void CMainDlg::StopRecording() {
 
     m_blinking.StopBlinking();
     StartLevelListener();
+    EndTakeJournal();
 }
 
 // On success the joined clip becomes the current one. On failure nothing is deleted: the

@@ -71,6 +71,7 @@ LRESULT CMainDlg::OnAdvSpot(WORD, WORD, HWND, BOOL&) {
         ShowSpots();
         ShowSpotFace(true);
     }
+    if (m_mode == 0) JournalSpotsOfTake();  // a take that is cut short keeps them
     m_btnAdvSpot.RedrawNow();
     return 0;
 }

@@ -2,6 +2,7 @@
 #include <shlobj.h>
 #include <cstdio>
 #include "../../recorder_app/app/crash_test_trigger.h"
+#include "sound_check.h"
 
 namespace e2e {
 
@@ -143,6 +144,11 @@ RecorderApp::~RecorderApp() {
     if (IsRunning()) {
         TerminateProcess(m_process.hProcess, 1);
         WaitForSingleObject(m_process.hProcess, 5000);
+        // Ended during a take, it leaves a journal that the next test's recorder would ask about.
+        const std::wstring folder = UnpublishedFolder();
+        for (const std::wstring& name : FilesIn(folder))
+            if (name.rfind(L"take-" + std::to_wstring(m_process.dwProcessId) + L"-", 0) == 0)
+                DeleteFileW(JoinPath(folder, name).c_str());
     }
     if (m_process.hProcess != nullptr) CloseHandle(m_process.hProcess);
     if (m_process.hThread != nullptr) CloseHandle(m_process.hThread);

@@ -1,0 +1,78 @@
+// At start-up: a take that an earlier run did not live to end (killed, crashed, the power
+// lost) is offered back. Restored, it is the current clip, as if its take had just stopped.
+// During a take: its journal follows the spots placed or removed meanwhile.
+#include "runtime/log_file.h"
+#include "main_dlg.h"
+#include "take_journal.h"
+#include "running_mark.h"
+#include "take_recovery.h"
+
+namespace {
+
+const wchar_t kCaption[] = L"Interrupted recording";
+
+std::wstring FilesOf(const TakeJournal& journal) {
+    std::wstring files = L"\n" + journal.part;
+    if (journal.ContinuesClip()) files += L"\n" + journal.earlier;
+    return files;
+}
+
+}  // namespace
+
+void CMainDlg::OfferTakeRecovery() {
+    // Another instance's journal may belong to the take it is recording now.
+    if (!IsOnlyRunningInstance()) {
+        g_log.Print(L"Another instance of the program is running: interrupted recordings are not looked for");
+        return;
+    }
+    for (const LeftTake& take : FindLeftTakes(TakeJournalFolder())) {
+        RecoverTake(take.journal);
+        if (DeleteFileW(take.journalPath.c_str())) g_log.Print(L"Journal of the interrupted recording removed");
+        else
+            g_log.Print(L"!!! Journal of the interrupted recording could not be removed: %s", take.journalPath.c_str());
+    }
+}
+
+void CMainDlg::RecoverTake(const TakeJournal& journal) {
+    g_log.Print(L"Asking user to restore the interrupted recording");
+    const int answer = MessageBoxW(m_hWnd,
+        L"The last recording was interrupted.\nRestore it?\n\n"
+        L"Yes finishes it and opens it here.\nNo leaves its files as they are.",
+        kCaption, MB_ICONQUESTION | MB_YESNO);
+    if (answer != IDYES) {
+        g_log.Print(L"User chose to keep the files of the interrupted recording as they are");
+        const std::wstring text = L"The files of the interrupted recording are kept as they are:" + FilesOf(journal);
+        MessageBoxW(m_hWnd, text.c_str(), kCaption, MB_ICONINFORMATION);
+        return;
+    }
+    g_log.Print(L"User chose to restore the interrupted recording");
+    RestoredTake restored;
+    std::wstring error;
+    if (!RestoreTake(journal, restored, error)) {
+        g_log.Print(L"!!! The interrupted recording could not be restored: %s", error.c_str());
+        const std::wstring text = L"The interrupted recording could not be restored:\n" + error +
+                                  L"\n\nNothing was deleted. Its files are:" + FilesOf(journal);
+        MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
+        return;
+    }
+
+    // The current clip, recorded here, so that Record continues it from the cursor.
+    m_clipPath = restored.clip;
+    m_isImported = FALSE;
+    m_prevPartPath.clear();
+    m_startPos = 0;
+    m_spots = restored.spots;
+    SwitchMode(InterfaceMode::Idle);
+    const uint32_t duration = ClipDuration(m_clipPath);
+    if (duration != ClipPlayer::kNoDuration) m_timeLine.SetLength(duration);
+    // The cursor at the end, as after a stop; no duration is a negative position, taken as 0.
+    m_timeLine.SetPosition(static_cast<int32_t>(duration));
+    ShowSpots();
+    g_log.Print(L"Restored recording: %s", m_clipPath.c_str());
+}
+
+void CMainDlg::JournalSpotsOfTake() {
+    TakeJournal journal{m_clipPath, m_prevPartPath, static_cast<uint32_t>(m_startPos), m_spotsBeforeTake,
+                        true, m_spots};
+    UpdateTakeJournal(journal);
+}

@@ -1,0 +1,204 @@
+#include "take_recovery.h"
+#include <windows.h>
+#include <algorithm>
+#include <ctime>
+#include "clip_join.h"
+#include "clip_names.h"
+#include "audio/frame_cut.h"
+#include "runtime/log_file.h"
+#include "recording_clock.h"
+#include "runtime/system_error.h"
+#include "take_journal.h"
+
+namespace {
+
+// A frame of any MPEG audio stream is at most this long; a tail that is shorter than one
+// is the frame the process was writing when it ended.
+constexpr uint64_t kMostFrameBytes = 4 + kMaxFrameBody;
+constexpr DWORD kChunkBytes = 1 << 20;
+
+bool CanRead(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+std::vector<std::wstring> FilesMatching(const std::wstring& folder, const wchar_t* pattern) {
+    std::vector<std::pair<ULONGLONG, std::wstring>> found;
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(InFolder(folder, pattern).c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            const ULONGLONG written = static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32 |
+                                      data.ftLastWriteTime.dwLowDateTime;
+            found.emplace_back(written, InFolder(folder, data.cFileName));
+        } while (FindNextFileW(search, &data));
+        FindClose(search);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::wstring> paths;
+    for (auto& entry : found) paths.push_back(entry.second);
+    return paths;
+}
+
+void Discard(const std::wstring& journalPath, const std::wstring& why) {
+    g_log.Print(L"!!! The journal of an interrupted recording %s %s; it is removed", journalPath.c_str(),
+                why.c_str());
+    if (!DeleteFileW(journalPath.c_str()))
+        g_log.Print(L"!!! Journal could not be removed: %s", SystemErrorText(GetLastError()).c_str());
+}
+
+// A name for the joined clip that no file has yet.
+std::wstring FreeJoinedPath(const std::wstring& folder) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (const std::tm* converted = std::localtime(&now)) local = *converted;
+    const std::wstring name = JoinedFileName(local);
+    std::wstring path = InFolder(folder, name);
+    for (int n = 1; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+        path = InFolder(folder, name.substr(0, name.size() - 4) + L"-" + std::to_wstring(n) + L".mp3");
+    return path;
+}
+
+bool CutTornFrame(const std::wstring& part, uint64_t& end, std::wstring& error) {
+    uint64_t size = 0;
+    if (!WholeFramesEnd(part, end, size)) {
+        error = L"cannot read " + part + L": " + SystemErrorText(GetLastError());
+        return false;
+    }
+    if (end == size) return true;
+    HANDLE file = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(end);
+    const bool cut = file != INVALID_HANDLE_VALUE && SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+                     SetEndOfFile(file) && FlushFileBuffers(file);
+    if (!cut) error = L"cannot cut the torn last frame off " + part + L": " + SystemErrorText(GetLastError());
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (cut)
+        g_log.Print(L"Cut %u bytes after the last whole frame of %s", static_cast<unsigned>(size - end), part.c_str());
+    return cut;
+}
+
+// Whether the file holds only zero bytes from `from` to its end: what a power cut leaves
+// where the system had grown the file but not yet written its data.
+bool OnlyZerosFrom(HANDLE file, uint64_t from, std::vector<uint8_t>& buffer, bool& read) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(from);
+    if (!(read = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != FALSE)) return false;
+    for (;;) {
+        DWORD got = 0;
+        read = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != FALSE;
+        if (!read) return false;
+        if (got == 0) return true;
+        if (std::any_of(buffer.begin(), buffer.begin() + got, [](uint8_t b) { return b != 0; })) return false;
+    }
+}
+
+}  // namespace
+
+std::vector<LeftTake> FindLeftTakes(const std::wstring& folder) {
+    std::vector<LeftTake> takes;
+    if (folder.empty()) return takes;
+    for (const std::wstring& temp : FilesMatching(folder, L"take-*.journal.tmp")) {
+        // Its rename never came: the take never started, or its journal was renamed already.
+        g_log.Print(L"Removing a journal that was left half-written: %s", temp.c_str());
+        DeleteFileW(temp.c_str());
+    }
+    for (const std::wstring& path : FilesMatching(folder, kTakeJournalPattern)) {
+        g_log.Print(L"Found the journal of an interrupted recording: %s", path.c_str());
+        LeftTake take{path, {}};
+        std::wstring error;
+        if (!ReadTakeJournal(path, take.journal, error)) {
+            Discard(path, L"is unusable (" + error + L")");
+            continue;
+        }
+        if (!CanRead(take.journal.part)) {
+            Discard(path, L"names a recording that cannot be read: " + take.journal.part);
+            continue;
+        }
+        if (take.journal.ContinuesClip() && !CanRead(take.journal.earlier)) {
+            Discard(path, L"names a clip that cannot be read: " + take.journal.earlier);
+            continue;
+        }
+        takes.push_back(take);
+    }
+    return takes;
+}
+
+bool WholeFramesEnd(const std::wstring& path, uint64_t& end, uint64_t& size) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file, &length)) {
+        CloseHandle(file);
+        return false;
+    }
+    size = static_cast<uint64_t>(length.QuadPart);
+    FrameCut walk(size);
+    std::vector<uint8_t> buffer(kChunkBytes);
+    bool read = true;
+    while (!walk.Done()) {
+        DWORD got = 0;
+        if (!(read = ReadFile(file, buffer.data(), kChunkBytes, &got, nullptr) != FALSE) || got == 0) break;
+        walk.Feed(buffer.data(), got);
+    }
+    if (read && size - walk.Cut() >= kMostFrameBytes && !OnlyZerosFrom(file, walk.Cut(), buffer, read)) {
+        end = size;  // damage with more after it: the join keeps it all
+    } else {
+        end = walk.Cut();
+    }
+    CloseHandle(file);
+    return read;
+}
+
+bool RestoreTake(const TakeJournal& journal, RestoredTake& restored, std::wstring& error) {
+    uint64_t partEnd = 0;
+    if (!CutTornFrame(journal.part, partEnd, error)) return false;
+
+    if (!journal.ContinuesClip()) {
+        if (partEnd == 0) {
+            error = L"the recording holds no sound: " + journal.part;
+            return false;
+        }
+        restored.clip = journal.part;
+        // A fresh clip begins without spots; those placed while it was recorded are its own.
+        restored.spots = journal.spotsChanged ? journal.takeSpots : SpotSet{};
+        return true;
+    }
+    if (partEnd == 0) {
+        // Nothing of the take was written: the clip it continued is whole, as before the take.
+        g_log.Print(L"The interrupted recording holds no sound; the clip it continued is kept whole");
+        DeleteFileW(journal.part.c_str());
+        restored.clip = journal.earlier;
+        restored.spots = journal.spots;
+        return true;
+    }
+
+    g_log.Print(L"Joining the interrupted recording with the clip it continued");
+    JoinRequest request;
+    request.earlier = journal.earlier;
+    request.cutAtMostBytes = static_cast<uint64_t>(journal.cutMs) * recording::kBytesPerMs;
+    request.part = journal.part;
+    request.joined = FreeJoinedPath(FolderOf(journal.part));
+    if (!JoinClips(request, error)) return false;
+    if (!error.empty()) g_log.Print(L"!!! %s", error.c_str());
+    error.clear();
+    restored.clip = request.joined;
+    if (journal.spotsChanged) {
+        restored.spots = journal.takeSpots;
+        return true;
+    }
+    restored.spots = journal.spots;
+    // As the take itself did when it began: only the spots up to the cursor stay.
+    if (journal.cutMs != 0) spots::DropSpotsAfter(restored.spots, journal.cutMs);
+    else restored.spots.clear();
+    return true;
+}

@@ -1,0 +1,32 @@
+// Finishing a take that the program did not live to end (killed, crashed, the power lost),
+// from the journal it left: the part cut after its last whole frame, then joined to the
+// clip it continued, as the stop of the take would have done. No window of its own.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "take_journal_format.h"
+
+struct LeftTake {
+    std::wstring journalPath;
+    TakeJournal journal;
+};
+// The journals left in `folder`, oldest first, each naming files that can be read. A
+// damaged journal, one that names a missing or unreadable file, and a temporary file of a
+// journal that was being written are logged and removed; their recordings stay.
+std::vector<LeftTake> FindLeftTakes(const std::wstring& folder);
+
+// Where the whole frames of an MP3 file end: its size less a torn last frame, or less the
+// zeros after its last frame. Other damage farther from the end than one frame is not a torn
+// frame, and the file's size is given then.
+bool WholeFramesEnd(const std::wstring& path, uint64_t& end, uint64_t& size);
+
+struct RestoredTake {
+    std::wstring clip;
+    SpotSet spots;
+};
+// Finishes the take: cuts the torn last frame off the part and, when the take continued a
+// clip, joins that clip up to the cut and the part into a new file in the part's folder
+// (both sources then deleted). A part without a whole frame leaves the earlier clip as it
+// was, with its spots. false with `error`: every file with audio is kept.
+bool RestoreTake(const TakeJournal& journal, RestoredTake& restored, std::wstring& error);

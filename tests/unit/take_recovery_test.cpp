@@ -1,0 +1,178 @@
+// Finishing a take from the journal it left: the torn last frame of the part cut off, the
+// frame-aligned join with the clip it continued, and journals that cannot be used removed
+// without touching a recording. The restored clip is left as restored.mp3 for an
+// independent check.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include "app/take_journal.h"
+#include "app/take_recovery.h"
+
+namespace {
+
+std::wstring ClipsFolder() {
+    const char* unix = std::getenv("QB_JOIN_CLIPS");
+    std::wstring path = L"Z:";
+    for (const char* c = unix ? unix : ""; *c != '\0'; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    return path;
+}
+
+std::string Bytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Write(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool EndsInWholeFrame(const std::wstring& path) {
+    uint64_t end = 0, size = 0;
+    return WholeFramesEnd(path, end, size) && end == size && size > 0;
+}
+
+class TakeRecovery : public ::testing::Test {
+protected:
+    void SetUp() override {
+        work = ClipsFolder() + L"\\recovery-" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(work.c_str(), nullptr);
+        journal.earlier = work + L"\\earlier.mp3";
+        journal.part = work + L"\\part.mp3";
+        earlier = Bytes(ClipsFolder() + L"\\earlier.mp3");
+        part = Bytes(ClipsFolder() + L"\\part.mp3");
+        ASSERT_GT(part.size(), 20000u);
+        Write(journal.earlier, earlier);
+    }
+    void TearDown() override {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((work + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do DeleteFileW((work + L"\\" + found.cFileName).c_str());
+            while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(work.c_str());
+    }
+
+    std::wstring work;
+    TakeJournal journal;
+    std::string earlier, part;
+};
+
+TEST_F(TakeRecovery, ATornPartIsCutAtItsLastWholeFrameAndJoinedAtTheCursor) {
+    const std::string torn = part.substr(0, part.size() - 100);  // the kill came mid-frame
+    Write(journal.part, torn);
+    journal.cutMs = 2000;
+    journal.spots = {1000, 2000, 3000};
+    RestoredTake restored;
+    std::wstring error;
+    ASSERT_TRUE(RestoreTake(journal, restored, error)) << std::string(error.begin(), error.end());
+    EXPECT_EQ(error, L"");
+    EXPECT_FALSE(Exists(journal.earlier));
+    EXPECT_FALSE(Exists(journal.part));
+    EXPECT_EQ(restored.spots, (SpotSet{1000, 2000}));
+    EXPECT_EQ(restored.clip.substr(0, work.size()), work);
+
+    const std::string joined = Bytes(restored.clip);
+    EXPECT_TRUE(EndsInWholeFrame(restored.clip));
+    // Less than a frame (at most 314 bytes here) of the part is gone, and no more of the
+    // earlier clip than the join at the cursor cuts.
+    size_t kept = 0;
+    for (size_t n = torn.size(); n + 314 > torn.size() && kept == 0; --n)
+        if (joined.size() >= n && joined.compare(joined.size() - n, n, torn, 0, n) == 0) kept = n;
+    ASSERT_GT(kept, 0u) << "the joined clip does not end in the part";
+    const size_t earlierBytes = joined.size() - kept;
+    EXPECT_LE(earlierBytes, 24000u);
+    EXPECT_LT(24000u - earlierBytes, 314u);
+    EXPECT_EQ(joined.substr(0, earlierBytes), earlier.substr(0, earlierBytes));
+    CopyFileW(restored.clip.c_str(), (ClipsFolder() + L"\\restored.mp3").c_str(), FALSE);
+}
+
+TEST_F(TakeRecovery, AFreshTakeIsItsOwnClipAndAPartWithoutAFrameTakesNothingAway) {
+    // A fresh take: the part alone, whole frames only, with none of the spots before it but
+    // those placed while it was recorded.
+    journal.earlier.clear();
+    journal.spots = {500};
+    Write(journal.part, part.substr(0, part.size() - 7));
+    RestoredTake restored;
+    std::wstring error;
+    ASSERT_TRUE(RestoreTake(journal, restored, error));
+    EXPECT_EQ(restored.clip, journal.part);
+    EXPECT_TRUE(restored.spots.empty());
+    EXPECT_TRUE(EndsInWholeFrame(journal.part));
+    EXPECT_LT(Bytes(journal.part).size(), part.size());
+    EXPECT_GE(Bytes(journal.part).size() + 314, part.size());
+    journal.spotsChanged = true;
+    journal.takeSpots = {1500};
+    ASSERT_TRUE(RestoreTake(journal, restored, error));
+    EXPECT_EQ(restored.spots, journal.takeSpots);
+    journal.spotsChanged = false;
+
+    // Killed before the first frame was written: a fresh take has nothing to restore...
+    Write(journal.part, part.substr(0, 200));
+    EXPECT_FALSE(RestoreTake(journal, restored, error));
+    EXPECT_FALSE(error.empty());
+    // ...and a continued clip stays whole, with the spots it had.
+    journal.earlier = work + L"\\earlier.mp3";
+    journal.cutMs = 1000;
+    journal.spots = {500, 3000};
+    Write(journal.part, part.substr(0, 200));
+    ASSERT_TRUE(RestoreTake(journal, restored, error));
+    EXPECT_EQ(restored.clip, journal.earlier);
+    EXPECT_EQ(Bytes(journal.earlier), earlier);
+    EXPECT_EQ(restored.spots, journal.spots);
+}
+
+TEST_F(TakeRecovery, ZerosAfterTheLastFrameAreCutAndDamageBeforeMoreAudioIsNot) {
+    std::string damaged = part;
+    for (size_t i = 5000; i < 5400; ++i) damaged[i] = '\0';
+    Write(journal.part, damaged);
+    uint64_t end = 0, size = 0;
+    ASSERT_TRUE(WholeFramesEnd(journal.part, end, size));
+    EXPECT_EQ(size, damaged.size());
+    EXPECT_EQ(end, size);
+
+    // A power cut: the file had grown, its last data had not been written.
+    Write(journal.part, part + std::string(5000, '\0'));
+    ASSERT_TRUE(WholeFramesEnd(journal.part, end, size));
+    EXPECT_EQ(end, part.size());
+}
+
+TEST_F(TakeRecovery, UnusableJournalsAreRemovedAndTheRecordingsKept) {
+    Write(journal.part, part);
+    journal.cutMs = 1000;
+    const std::wstring good = work + L"\\take-1-1.journal";
+    std::wstring error;
+    ASSERT_TRUE(WriteTakeJournal(good, journal, error));
+    EXPECT_FALSE(Exists(TakeJournalTempPath(good)));
+    TakeJournal read;
+    ASSERT_TRUE(ReadTakeJournal(good, read, error));
+    EXPECT_TRUE(read == journal);
+
+    Write(work + L"\\take-2-2.journal", "\x51\x00\x75\x00\x69");  // cut short
+    TakeJournal missingPart = journal, missingClip = journal;
+    missingPart.part = work + L"\\gone.mp3";
+    missingClip.earlier = work + L"\\gone-too.mp3";
+    ASSERT_TRUE(WriteTakeJournal(work + L"\\take-3-3.journal", missingPart, error));
+    ASSERT_TRUE(WriteTakeJournal(work + L"\\take-4-4.journal", missingClip, error));
+    Write(work + L"\\take-5-5.journal.tmp", "half");
+
+    const std::vector<LeftTake> left = FindLeftTakes(work);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].journalPath, good);
+    EXPECT_TRUE(left[0].journal == journal);
+    EXPECT_TRUE(Exists(good));  // the caller removes it once the user has answered
+    for (const wchar_t* name : {L"take-2-2.journal", L"take-3-3.journal", L"take-4-4.journal", L"take-5-5.journal.tmp"})
+        EXPECT_FALSE(Exists(work + L"\\" + name)) << std::string(name, name + wcslen(name));
+    EXPECT_EQ(Bytes(journal.part), part);
+    EXPECT_EQ(Bytes(journal.earlier), earlier);
+}
+
+}  // namespace

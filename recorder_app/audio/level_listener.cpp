@@ -12,8 +12,8 @@ CaptureEngine& Listener() {
 
 }  // namespace
 
-int LevelListener::Start(WORD channels, DWORD sampleRate) {
-    return Listener().Start(channels, sampleRate);
+int LevelListener::Start(WORD channels, DWORD sampleRate, UINT deviceId) {
+    return Listener().Start(channels, sampleRate, deviceId);
 }
 
 int LevelListener::Stop() { return Listener().Stop(); }

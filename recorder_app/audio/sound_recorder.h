@@ -25,8 +25,9 @@ public:
     // 0 recording; -1 device, -2 buffers (see CaptureEngine), -3 already recording,
     // kRecorderEncoderFailed. The encoder library is configured on the first start (and
     // again at a later start while it has not loaded) from channels, rate and bitrate.
-    // A Start that fails leaves no file behind that it created.
-    int Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate, DWORD bitrateKbps);
+    // A Start that fails leaves no file behind that it created. deviceId as in CaptureEngine.
+    int Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate, DWORD bitrateKbps,
+              UINT deviceId = WAVE_MAPPER);
 
 private:
     int OnDeviceOpened() override;
@@ -41,11 +42,12 @@ private:
     EncoderStream* m_stream = nullptr;
 };
 
-// The process's one recorder on the default recording device.
+// The process's one recorder.
 class SoundRecorder {
 public:
+    // deviceId: a wave-input device id, or WAVE_MAPPER for the system's default device.
     static int Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate,
-                     DWORD bitrateKbps);
+                     DWORD bitrateKbps, UINT deviceId = WAVE_MAPPER);
     // 0, or -1 when the device kept its buffers or could not be closed. The file is
     // complete when it returns, unless the buffers never came back.
     static int Stop();

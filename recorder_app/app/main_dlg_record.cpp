@@ -94,9 +94,11 @@ void CMainDlg::StartRecording() {
     }
     m_clipPath = target;
     g_log.Print(L"Target file to write: %s", m_clipPath.c_str());
+    UINT device = WAVE_MAPPER;
+    const bool devicePresent = RecordingDevice(device);
 
     StopLevelListener();
-    if (SoundRecorder::Start(m_clipPath.c_str(), kChannels, kSampleRate, kBitrateKbps) != 0) {
+    if (!devicePresent || SoundRecorder::Start(m_clipPath.c_str(), kChannels, kSampleRate, kBitrateKbps, device) != 0) {
         MessageBoxW(m_hWnd, L"Error occured, while recording audio", L"Error", MB_ICONERROR);
         g_log.Print(L"!!! Audio recorder failed while starting record operation");
         m_clipPath = earlierClip;

@@ -1,0 +1,125 @@
+// The "Microphone" submenu in a real window's system menu: where it goes, what it lists,
+// and which choice each of its commands stands for.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "app/microphone_menu.h"
+
+namespace {
+
+std::wstring ItemText(HMENU menu, int position) {
+    wchar_t text[256] = L"";
+    GetMenuStringW(menu, static_cast<UINT>(position), text, 256, MF_BYPOSITION);
+    return text;
+}
+
+UINT ItemState(HMENU menu, int position) {
+    return GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION);
+}
+
+int PositionOf(HMENU menu, UINT command) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        if (GetMenuItemID(menu, i) == command) return i;
+    return -1;
+}
+
+class MicrophoneMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = CreateWindowExW(0, L"STATIC", L"menu test", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, 0, 200, 100,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+        systemMenu = GetSystemMenu(window, FALSE);
+        ASSERT_NE(systemMenu, nullptr);
+    }
+    void TearDown() override { DestroyWindow(window); }
+
+    HWND window = nullptr;
+    HMENU systemMenu = nullptr;
+};
+
+TEST_F(MicrophoneMenuTest, GoesBelowTheSeparatorAboveCloseAndStaysFirstOfTheItemsThere) {
+    const int closeBefore = PositionOf(systemMenu, SC_CLOSE);
+    ASSERT_GT(closeBefore, 0);
+    ASSERT_TRUE(ItemState(systemMenu, closeBefore - 1) & MF_SEPARATOR);
+    // Another item of the program's, put above "Close" before this one.
+    InsertMenuW(systemMenu, static_cast<UINT>(closeBefore), MF_BYPOSITION | MF_STRING, 0x2000, L"Other...");
+
+    HMENU submenu = AddMicrophoneMenu(systemMenu);
+    ASSERT_NE(submenu, nullptr);
+    const int close = PositionOf(systemMenu, SC_CLOSE);
+    EXPECT_EQ(close, closeBefore + 2);
+    EXPECT_TRUE(ItemState(systemMenu, closeBefore - 1) & MF_SEPARATOR);
+    EXPECT_EQ(GetSubMenu(systemMenu, closeBefore), submenu);
+    EXPECT_EQ(ItemText(systemMenu, closeBefore), L"M&icrophone");
+    EXPECT_EQ(GetMenuItemID(systemMenu, closeBefore + 1), 0x2000u);
+}
+
+TEST_F(MicrophoneMenuTest, WithoutASeparatorAboveCloseItBringsItsOwn) {
+    const int close = PositionOf(systemMenu, SC_CLOSE);
+    ASSERT_GT(close, 0);
+    DeleteMenu(systemMenu, static_cast<UINT>(close - 1), MF_BYPOSITION);
+    ASSERT_FALSE(ItemState(systemMenu, close - 2) & MF_SEPARATOR);
+
+    HMENU submenu = AddMicrophoneMenu(systemMenu);
+    ASSERT_NE(submenu, nullptr);
+    EXPECT_TRUE(ItemState(systemMenu, close - 1) & MF_SEPARATOR);
+    EXPECT_EQ(GetSubMenu(systemMenu, close), submenu);
+    EXPECT_EQ(PositionOf(systemMenu, SC_CLOSE), close + 1);
+}
+
+TEST_F(MicrophoneMenuTest, ListsTheDefaultThenTheDevicesWithTheChoiceChecked) {
+    HMENU submenu = AddMicrophoneMenu(systemMenu);
+    ASSERT_NE(submenu, nullptr);
+    const std::vector<std::wstring> devices{L"Built-in Microphone", L"Tom & Jerry's USB Mic"};
+    FillMicrophoneMenu(submenu, devices, 1, L"");
+    ASSERT_EQ(GetMenuItemCount(submenu), 3);
+    EXPECT_EQ(ItemText(submenu, 0), L"System default");
+    EXPECT_EQ(ItemText(submenu, 1), L"Built-in Microphone");
+    EXPECT_EQ(ItemText(submenu, 2), L"Tom && Jerry's USB Mic");  // shown with its ampersand
+    EXPECT_FALSE(ItemState(submenu, 0) & MF_CHECKED);
+    EXPECT_FALSE(ItemState(submenu, 1) & MF_CHECKED);
+    EXPECT_TRUE(ItemState(submenu, 2) & MF_CHECKED);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(MicrophoneChoiceOf(GetMenuItemID(submenu, i)), i - 1);
+
+    // Filled again when the menu next opens: nothing of the last list stays.
+    FillMicrophoneMenu(submenu, {L"Built-in Microphone"}, kMicrophoneDefault, L"");
+    ASSERT_EQ(GetMenuItemCount(submenu), 2);
+    EXPECT_TRUE(ItemState(submenu, 0) & MF_CHECKED);
+    EXPECT_FALSE(ItemState(submenu, 1) & MF_CHECKED);
+}
+
+TEST_F(MicrophoneMenuTest, AChosenDeviceThatIsGoneIsShownCheckedButCannotBeChosen) {
+    HMENU submenu = AddMicrophoneMenu(systemMenu);
+    ASSERT_NE(submenu, nullptr);
+    FillMicrophoneMenu(submenu, {L"Built-in Microphone"}, kMicrophoneDefault, L"Podcast USB Microphone");
+    ASSERT_EQ(GetMenuItemCount(submenu), 3);
+    EXPECT_FALSE(ItemState(submenu, 0) & MF_CHECKED);
+    EXPECT_EQ(ItemText(submenu, 2), L"Podcast USB Microphone");
+    EXPECT_TRUE(ItemState(submenu, 2) & MF_CHECKED);
+    EXPECT_TRUE(ItemState(submenu, 2) & MF_GRAYED);
+}
+
+TEST_F(MicrophoneMenuTest, GreyedWhileRecordingOrPlaying) {
+    HMENU submenu = AddMicrophoneMenu(systemMenu);
+    ASSERT_NE(submenu, nullptr);
+    const int position = PositionOf(systemMenu, SC_CLOSE) - 1;
+    EnableMicrophoneMenu(systemMenu, submenu, false);
+    EXPECT_TRUE(ItemState(systemMenu, position) & MF_GRAYED);
+    EnableMicrophoneMenu(systemMenu, submenu, true);
+    EXPECT_FALSE(ItemState(systemMenu, position) & MF_GRAYED);
+}
+
+TEST(MicrophoneCommands, OnlyTheSubmenusCommandsAreChoicesWhateverTheLowBits) {
+    EXPECT_EQ(MicrophoneChoiceOf(0x1000), kMicrophoneDefault);
+    EXPECT_EQ(MicrophoneChoiceOf(0x1010), 0);
+    EXPECT_EQ(MicrophoneChoiceOf(0x1013), 0);  // the system's bits in the low four
+    EXPECT_EQ(MicrophoneChoiceOf(0x1FF0), 254);
+    EXPECT_EQ(MicrophoneChoiceOf(0x2000), kNotMicrophoneCommand);
+    EXPECT_EQ(MicrophoneChoiceOf(0x0FF0), kNotMicrophoneCommand);
+    EXPECT_EQ(MicrophoneChoiceOf(SC_CLOSE), kNotMicrophoneCommand);
+    EXPECT_EQ(MicrophoneChoiceOf(SC_KEYMENU), kNotMicrophoneCommand);
+}
+
+}  // namespace

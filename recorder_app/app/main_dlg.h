@@ -48,6 +48,7 @@ public:
         MESSAGE_HANDLER(WM_POSITION_CHANGED, OnPositionChanged)
         MESSAGE_HANDLER(WM_INITMENUPOPUP, OnInitMenuPopup)
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
+        MESSAGE_HANDLER(WM_COMMAND, OnMicrophoneCommand)
         MESSAGE_HANDLER(CrashTestMessage(), OnCrashTest)
         REFLECT_NOTIFICATIONS()
     END_MSG_MAP()
@@ -92,6 +93,8 @@ private:
     // The recording device (main_dlg_microphone.cpp).
     LRESULT OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
     LRESULT OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+    LRESULT OnMicrophoneCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    bool OnMicrophoneChoice(int choice);
     void InitMicrophone();
     void RestoreMicrophone();
     void ChooseMicrophone(const std::wstring& name);
@@ -148,5 +151,5 @@ private:
     unsigned m_warnBeforeMs = 900000;
     std::wstring m_microphone;  // the chosen recording device's name; empty: the system default
     HMENU m_microphoneMenu = nullptr;
-    std::vector<std::wstring> m_menuDevices;  // as listed when the system menu last opened
+    std::vector<std::wstring> m_menuDevices;  // as the submenu listed them when it last opened
 };

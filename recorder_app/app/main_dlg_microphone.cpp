@@ -76,6 +76,7 @@ bool CMainDlg::OpenLevelListener() {
 LRESULT CMainDlg::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     if (!HIWORD(lParam) || !m_microphoneMenu || reinterpret_cast<HMENU>(wParam) == m_microphoneMenu) return 0;
     m_menuDevices = CaptureDeviceNames();
+    SortMicrophoneNames(m_menuDevices);
     const int chosen = m_microphone.empty() ? kMicrophoneDefault : FindCaptureDevice(m_menuDevices, m_microphone);
     FillMicrophoneMenu(m_microphoneMenu, m_menuDevices, chosen, chosen == kDeviceNotFound ? m_microphone : L"");
     EnableMicrophoneMenu(GetSystemMenu(m_hWnd, FALSE), m_microphoneMenu, m_mode == 1);
@@ -83,16 +84,25 @@ LRESULT CMainDlg::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 }
 
 LRESULT CMainDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
-    const int choice = MicrophoneChoiceOf(wParam);
-    if (choice == kNotMicrophoneCommand) {
-        bHandled = FALSE;
-        return 0;
-    }
-    // The submenu is greyed while recording or playing; the listener is not running then.
-    if (m_mode != 1) return 0;
-    if (choice != kMicrophoneDefault && choice >= static_cast<int>(m_menuDevices.size())) return 0;
-    ChooseMicrophone(choice == kMicrophoneDefault ? std::wstring() : m_menuDevices[static_cast<size_t>(choice)]);
+    bHandled = OnMicrophoneChoice(MicrophoneChoiceOf(wParam));
     return 0;
+}
+
+// Wine's menus send the commands of a system menu's submenu as menu commands, not as system
+// commands: both are taken.
+LRESULT CMainDlg::OnMicrophoneCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+    bHandled = lParam == 0 && HIWORD(wParam) == 0 && OnMicrophoneChoice(MicrophoneChoiceOf(LOWORD(wParam)));
+    return 0;
+}
+
+// False for a command that is no choice of a microphone.
+bool CMainDlg::OnMicrophoneChoice(int choice) {
+    if (choice == kNotMicrophoneCommand) return false;
+    // The submenu is greyed while recording or playing; the listener is not running then.
+    if (m_mode != 1) return true;
+    if (choice != kMicrophoneDefault && choice >= static_cast<int>(m_menuDevices.size())) return true;
+    ChooseMicrophone(choice == kMicrophoneDefault ? std::wstring() : m_menuDevices[static_cast<size_t>(choice)]);
+    return true;
 }
 
 // Takes effect at once: the meter shows the new microphone.

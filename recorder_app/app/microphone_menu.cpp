@@ -1,6 +1,7 @@
 // The submenu lives in the window's own copy of the system menu and is refilled each time
 // that menu opens, so that devices plugged in meanwhile are listed.
 #include "microphone_menu.h"
+#include <algorithm>
 
 namespace {
 
@@ -44,6 +45,12 @@ void Append(HMENU menu, UINT command, const std::wstring& text, bool checked, bo
 }
 
 }  // namespace
+
+void SortMicrophoneNames(std::vector<std::wstring>& names) {
+    names.erase(std::remove(names.begin(), names.end(), std::wstring()), names.end());
+    std::stable_sort(names.begin(), names.end(),
+                     [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
+}
 
 // Other items that go above "Close" follow this one, whichever is inserted first: it goes to
 // the top of the group between the separator and "Close".

@@ -17,6 +17,11 @@ constexpr UINT kMicrophoneCommandStep = 0x10;
 constexpr int kMicrophoneDefault = -1;
 constexpr int kNotMicrophoneCommand = -2;
 
+// Puts device names in the order the submenu lists them: alphabetically, whatever order the
+// system numbers the devices in (which can change from one start to the next), and without
+// devices that gave no name.
+void SortMicrophoneNames(std::vector<std::wstring>& names);
+
 // Inserts the empty submenu directly below the separator above "Close", or with a separator
 // of its own above "Close" when there is none, and returns it. Null when the system menu
 // has no "Close".

@@ -83,6 +83,11 @@ TEST_F(MicrophoneMenuTest, ListsTheDefaultThenTheDevicesWithTheChoiceChecked) {
     EXPECT_TRUE(ItemState(submenu, 2) & MF_CHECKED);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(MicrophoneChoiceOf(GetMenuItemID(submenu, i)), i - 1);
 
+    // Listed alphabetically, since the system may number them differently at each start.
+    std::vector<std::wstring> names{L"usb Mic", L"", L"Built-in", L"Line In"};
+    SortMicrophoneNames(names);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Built-in", L"Line In", L"usb Mic"}));
+
     // Filled again when the menu next opens: nothing of the last list stays.
     FillMicrophoneMenu(submenu, {L"Built-in Microphone"}, kMicrophoneDefault, L"");
     ASSERT_EQ(GetMenuItemCount(submenu), 2);

@@ -58,12 +58,12 @@ bool CMainDlg::RecordingDevice(UINT& deviceId) const {
 
 bool CMainDlg::OpenLevelListener() {
     UINT deviceId = WAVE_MAPPER;
-    bool opened = true;
-    if (!FindMicrophone(deviceId) ||
-        (LevelListener::Start(kListenerChannels, kListenerSampleRate, deviceId) != 0 && deviceId != WAVE_MAPPER)) {
+    const bool present = FindMicrophone(deviceId);
+    const int result = present ? LevelListener::Start(kListenerChannels, kListenerSampleRate, deviceId) : 0;
+    const bool opened = present && (result == 0 || deviceId == WAVE_MAPPER);
+    if (!opened) {
         g_log.Print(L"!!! Recording device cannot be opened, the meter follows the system default: %s",
                     m_microphone.c_str());
-        opened = false;
         LevelListener::Start(kListenerChannels, kListenerSampleRate);
     }
     // Without any microphone the default fails too, and the meter simply stays at 0.

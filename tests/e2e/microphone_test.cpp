@@ -1,7 +1,8 @@
 // The microphone of the user's choice, with two recording devices: the test environment's
 // null sink's monitor (the default) and that of a second null sink added here. The choice is
-// made in the system menu with the keyboard, recorded from, remembered at the next start,
-// and given up for the default once the device is gone.
+// made in the system menu with the keyboard, recorded from, and remembered at the next start;
+// once the device is gone a recording is refused rather than taken from another microphone,
+// and the next start uses the default.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdio>
@@ -212,6 +213,12 @@ std::wstring LineAfter(const RecorderApp& app, const std::wstring& prefix) {
     return {};
 }
 
+std::string LogText(const RecorderApp& app) {
+    std::string text;
+    for (const std::wstring& line : app.LogLines()) text += Narrow(line) + "\n";
+    return text;
+}
+
 // Records about 1.5 s while the default sink sounds one tone and the second sink another;
 // returns the tones the clip holds.
 std::vector<ToneRun> RecordBothTones(RecorderApp& app, int secondOutput) {
@@ -287,10 +294,27 @@ TEST(Microphone, TheChosenDeviceIsRecordedRememberedAndGivenUpOnceGone) {
         ASSERT_EQ(runs.size(), 1u) << Describe(runs);
         EXPECT_EQ(runs[0].label, 1) << Describe(runs);
         EXPECT_EQ(LineAfter(app, L"Target file to write: "), deviceLine);
+
+        // Unplugged while the program runs: no recording from another microphone instead.
+        ASSERT_TRUE(sink.Remove());
+        const size_t starts = CountLines(app, L"Switching interface to the recording mode");
+        app.ClickControl(IDC_RECORD);
+        const MessageBoxInfo box = app.WaitForMessageBox(20000);
+        ASSERT_NE(box.window, nullptr) << "no error box";
+        EXPECT_EQ(box.text, L"Error occured, while recording audio");
+        EXPECT_EQ(box.caption, L"Error");
+        EXPECT_EQ(GetWindow(box.window, GW_OWNER), app.MainWindow());
+        ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+        EXPECT_EQ(CountLines(app, L"Switching interface to the recording mode"), starts);
+        EXPECT_TRUE(WaitForLine(app, L"!!! Audio recorder failed while starting record operation"));
+        // The meter follows the default meanwhile.
+        TonePlayer tone(997.0, 0.8, 20);
+        int highest = 0;
+        EXPECT_TRUE(WaitFor([&] { return (highest = std::max(highest, LitMeterRows(app.MainWindow()))) >= 20; }, 15000))
+            << "the meter stands still: highest bar " << highest << " rows\n" << LogText(app);
         app.PressKey(VK_ESCAPE);
         EXPECT_EQ(app.WaitForExit(), 0u);
     }
-    ASSERT_TRUE(sink.Remove());
     {
         RecorderApp app;  // the device is gone: the default, without a question
         ASSERT_TRUE(app.Start());

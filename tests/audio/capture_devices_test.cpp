@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "audio/capture_devices.h"
-#include "audio/capture_engine.h"
 #include "audio/device_match.h"
 #include "fake_wave_in.h"
 
@@ -63,17 +62,6 @@ TEST(CaptureDevices, ANameCutToThirtyOneCharactersFindsTheFullOneAndTheOtherWayR
     // Shorter names are whole names: a common beginning is not enough.
     EXPECT_EQ(FindCaptureDevice({L"Microphone"}, L"Microphone (USB)"), kDeviceNotFound);
     EXPECT_EQ(FindCaptureDevice({full}, full.substr(0, kCapsNameUnits - 1)), kDeviceNotFound);
-}
-
-TEST(CaptureDevices, AnEngineStartedOnADeviceOpensThatDevice) {
-    FakeWaveIn& device = FakeWaveIn::Reset();
-    CaptureEngine engine(FakeWaveIn::Api());
-    ASSERT_EQ(engine.Start(1, 44100, 2), kCaptureOk);
-    EXPECT_EQ(device.openedId, 2u);
-    EXPECT_EQ(engine.Stop(), 0);
-    ASSERT_EQ(engine.Start(1, 44100), kCaptureOk);
-    EXPECT_EQ(device.openedId, static_cast<UINT>(WAVE_MAPPER));
-    EXPECT_EQ(engine.Stop(), 0);
 }
 
 }  // namespace

@@ -87,7 +87,6 @@ void FakeWaveIn::Post(UINT message, WAVEHDR* header) {
 MMRESULT FakeWaveIn::Open(HWAVEIN* device, UINT id, const WAVEFORMATEX* fmt, DWORD_PTR cb,
                           DWORD flags) {
     Log(id == WAVE_MAPPER ? "open" : "open other device");
-    openedId = id;
     format = *fmt;
     callback = cb;
     openFlags = flags;

@@ -52,7 +52,6 @@ public:
     // Milliseconds the engine has waited for the device.
     DWORD WaitedMs();
     WAVEFORMATEX format{};
-    UINT openedId = 0;
     DWORD_PTR callback = 0;
     DWORD openFlags = 0;
     std::vector<WAVEHDR*> prepared;  // in the order of preparing

@@ -5,7 +5,6 @@
 // and the next start uses the default.
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include "../../recorder_app/res/resource.h"
 #include "app_harness.h"
@@ -148,33 +147,6 @@ int OpenMenus(const RecorderApp& app) {
     return open;
 }
 
-// The screen as a 24-bit bitmap file, to look at the menu.
-void SaveScreen(const std::wstring& path) {
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u, size = stride * static_cast<DWORD>(height);
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) + size, 0, 0,
-                          static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
-    if (FILE* out = _wfopen(path.c_str(), L"wb")) {
-        fwrite(&file, sizeof file, 1, out);
-        fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
-        fwrite(bits, 1, size, out);
-        fclose(out);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
 // Alt+Space opens the system menu, I its "Microphone" submenu with the first entry ("System
 // default") selected; the entry `below` lines further down is chosen with Enter.
 bool ChooseInMicrophoneMenu(RecorderApp& app, int below) {
@@ -185,13 +157,6 @@ bool ChooseInMicrophoneMenu(RecorderApp& app, int below) {
     Press('I');
     if (!WaitFor([&] { return OpenMenus(app) == 2; }, 10000)) return false;
     for (int i = 0; i < below; ++i) Press(VK_DOWN);
-    // A look at the menu on request; nothing shows when the keys have been taken, so the
-    // picture waits a moment.
-    wchar_t shot[MAX_PATH] = L"";
-    if (GetEnvironmentVariableW(L"QB_MICROPHONE_MENU_SHOT", shot, MAX_PATH)) {
-        Sleep(1000);
-        SaveScreen(shot);
-    }
     Press(VK_RETURN);
     return WaitFor([&] { return OpenMenus(app) == 0; }, 10000);
 }

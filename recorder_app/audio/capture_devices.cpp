@@ -4,6 +4,8 @@
 
 #include <mmddk.h>
 
+#include "audio/endpoint_name.h"
+
 namespace {
 
 // Endpoint ids are about sixty characters; anything beyond this is not one.
@@ -57,6 +59,12 @@ std::wstring DefaultCaptureDeviceName(const WaveInApi& api) {
     return DeviceName(api, preferred);
 }
 
-std::vector<std::wstring> CaptureDeviceNames() { return CaptureDeviceNames(WinmmWaveIn()); }
+std::vector<std::wstring> CaptureDeviceNames() {
+    const ComScope com;
+    return CaptureDeviceNames(WinmmWaveIn());
+}
 
-std::wstring DefaultCaptureDeviceName() { return DefaultCaptureDeviceName(WinmmWaveIn()); }
+std::wstring DefaultCaptureDeviceName() {
+    const ComScope com;
+    return DefaultCaptureDeviceName(WinmmWaveIn());
+}

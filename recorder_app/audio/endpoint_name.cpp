@@ -44,9 +44,13 @@ bool ReadFriendlyName(const wchar_t* endpointId, wchar_t* name, UINT units) {
 
 bool WINAPI EndpointFriendlyName(const wchar_t* endpointId, wchar_t* name, UINT units) {
     if (!endpointId || !name || units == 0) return false;
-    // A thread that already runs COM in the other model keeps it; the call works in either.
-    const HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const bool found = ReadFriendlyName(endpointId, name, units);
-    if (SUCCEEDED(started)) CoUninitialize();
-    return found;
+    const ComScope com;
+    return ReadFriendlyName(endpointId, name, units);
+}
+
+// A thread that already runs COM in the other model keeps it; the lookup works in either.
+ComScope::ComScope() : m_started(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+
+ComScope::~ComScope() {
+    if (m_started) CoUninitialize();
 }

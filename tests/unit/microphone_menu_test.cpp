@@ -1,5 +1,6 @@
-// The "Microphone" submenu in a real window's system menu: where it goes, what it lists,
-// and which choice each of its commands stands for.
+// The "Microphone" submenu in a menu laid out like a window's system menu: where it goes,
+// what it lists, and which choice each of its commands stands for. (No window is made: the
+// real system menu is the end-to-end test's.)
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
@@ -27,15 +28,16 @@ int PositionOf(HMENU menu, UINT command) {
 class MicrophoneMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window = CreateWindowExW(0, L"STATIC", L"menu test", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, 0, 200, 100,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(window, nullptr);
-        systemMenu = GetSystemMenu(window, FALSE);
+        systemMenu = CreatePopupMenu();
         ASSERT_NE(systemMenu, nullptr);
+        AppendMenuW(systemMenu, MF_STRING, SC_RESTORE, L"&Restore");
+        AppendMenuW(systemMenu, MF_STRING, SC_MOVE, L"&Move");
+        AppendMenuW(systemMenu, MF_STRING, SC_MINIMIZE, L"Mi&nimize");
+        AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(systemMenu, MF_STRING, SC_CLOSE, L"&Close");
     }
-    void TearDown() override { DestroyWindow(window); }
+    void TearDown() override { DestroyMenu(systemMenu); }
 
-    HWND window = nullptr;
     HMENU systemMenu = nullptr;
 };
 

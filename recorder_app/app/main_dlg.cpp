@@ -8,15 +8,6 @@
 #include "runtime/text_format.h"
 #include "version.h"
 
-namespace {
-
-void OpenLevelListener(HWND window) {
-    LevelListener::Start(1, 44100);  // without a microphone the meter simply stays at 0
-    SetTimer(window, kListenerTimer, kListenerTimerMs, nullptr);
-}
-
-}  // namespace
-
 CMainDlg::~CMainDlg() {
     if (m_bigIcon != nullptr) DestroyIcon(m_bigIcon);
     if (m_smallIcon != nullptr) DestroyIcon(m_smallIcon);
@@ -56,6 +47,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     CenterWindow();
     InitControls();
     SetIcons();
+    InitMicrophone();
     m_hAccel = LoadAcceleratorsW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     m_player.SetOwnerWindow(m_hWnd);
     ReleasePlayer();
@@ -98,7 +90,8 @@ LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
     switch (wParam) {
     case kListenerStartTimer:
         KillTimer(m_hWnd, kListenerStartTimer);
-        OpenLevelListener(m_hWnd);
+        RestoreMicrophone();
+        OpenLevelListener();
         return 0;
     case kListenerTimer:
         m_volume.SetLevel(static_cast<int>(MeterValue(LevelListener::Level())));
@@ -128,7 +121,7 @@ void CMainDlg::ReleasePlayer() {
 
 void CMainDlg::StartLevelListener() {
     g_log.Print(L"Starting sound volume indicator listener...");
-    OpenLevelListener(m_hWnd);
+    OpenLevelListener();
 }
 
 void CMainDlg::StopLevelListener() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 #include "../audio/clip_player.h"
 #include "../controls/bitmap_button.h"
 #include "../controls/blinking_image.h"
@@ -50,6 +51,9 @@ public:
         COMMAND_ID_HANDLER(IDC_SAVE, OnSave)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_POSITION_CHANGED, OnPositionChanged)
+        MESSAGE_HANDLER(WM_INITMENUPOPUP, OnInitMenuPopup)
+        MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
+        MESSAGE_HANDLER(WM_COMMAND, OnMicrophoneCommand)
         MESSAGE_HANDLER(CrashTestMessage(), OnCrashTest)
         REFLECT_NOTIFICATIONS()
     END_MSG_MAP()
@@ -95,6 +99,21 @@ private:
     // Publication (main_dlg_publish.cpp).
     LRESULT OnPublish(WORD, WORD, HWND, BOOL&);
     void OnPublished(const std::wstring& siteName);
+    // The recording device (main_dlg_microphone.cpp).
+    LRESULT OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
+    LRESULT OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+    LRESULT OnMicrophoneCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    bool OnMicrophoneChoice(int choice);
+    void InitMicrophone();
+    void RestoreMicrophone();
+    void ChooseMicrophone(const std::wstring& name);
+    // The chosen device's id (WAVE_MAPPER for the default); false when it is not present.
+    bool FindMicrophone(UINT& deviceId) const;
+    // The same for a recording, which the log names.
+    bool RecordingDevice(UINT& deviceId) const;
+    // Starts the listener and its timer; false when the chosen device could not be opened
+    // and the listener follows the system default instead.
+    bool OpenLevelListener();
     // The clip's duration by the player, or ClipPlayer::kNoDuration.
     uint32_t ClipDuration(const std::wstring& path);
 
@@ -139,4 +158,7 @@ private:
     bool m_warned = false;
     unsigned m_maxLengthMs = 7200000;
     unsigned m_warnBeforeMs = 900000;
+    std::wstring m_microphone;  // the chosen recording device's name; empty: the system default
+    HMENU m_microphoneMenu = nullptr;
+    std::vector<std::wstring> m_menuDevices;  // as the submenu listed them when it last opened
 };

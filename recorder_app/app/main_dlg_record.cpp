@@ -106,11 +106,14 @@ void CMainDlg::StartRecording() {
     }
     m_clipPath = target;
     g_log.Print(L"Target file to write: %s", m_clipPath.c_str());
+    UINT device = WAVE_MAPPER;
+    const bool devicePresent = RecordingDevice(device);
+
     // Before the capture, so that a take the program does not live to end is offered back.
     BeginTakeJournal(TakeJournal{m_clipPath, m_prevPartPath, static_cast<uint32_t>(m_startPos), m_spots, false, {}});
 
     StopLevelListener();
-    if (SoundRecorder::Start(m_clipPath.c_str(), kChannels, kSampleRate, kBitrateKbps) != 0) {
+    if (!devicePresent || SoundRecorder::Start(m_clipPath.c_str(), kChannels, kSampleRate, kBitrateKbps, device) != 0) {
         EndTakeJournal();
         MessageBoxW(m_hWnd, L"Error occured, while recording audio", L"Error", MB_ICONERROR);
         g_log.Print(L"!!! Audio recorder failed while starting record operation");

@@ -6,8 +6,11 @@ list(APPEND audio_sources
   ${CMAKE_CURRENT_LIST_DIR}/file_write_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/encoder_stream.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wave_in_api.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/endpoint_name.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/capture_devices.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/device_match.cpp
   ${CMAKE_CURRENT_LIST_DIR}/capture_engine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sound_recorder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/level_listener.cpp)
-# The capture workers run inside the crash guard.
-list(APPEND audio_libraries runtime winmm)
+# The capture workers run inside the crash guard; the devices' full names come through COM.
+list(APPEND audio_libraries runtime winmm ole32)

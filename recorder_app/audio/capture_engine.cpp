@@ -106,7 +106,7 @@ void CaptureEngine::EndWorker() {
     m_workerId = 0;
 }
 
-int CaptureEngine::Start(WORD channels, DWORD sampleRate) {
+int CaptureEngine::Start(WORD channels, DWORD sampleRate, UINT deviceId) {
     if (m_busy.exchange(true)) return kCaptureAlreadyRunning;
     if (!StartWorker()) {
         m_busy = false;
@@ -125,7 +125,7 @@ int CaptureEngine::Start(WORD channels, DWORD sampleRate) {
     m_deviceError = MMSYSERR_NOERROR;
     m_prepared = 0;
     m_queued = 0;
-    if (m_api.open(&m_device, WAVE_MAPPER, &m_format, m_workerId, 0, CALLBACK_THREAD) !=
+    if (m_api.open(&m_device, deviceId, &m_format, m_workerId, 0, CALLBACK_THREAD) !=
         MMSYSERR_NOERROR) {
         m_device = nullptr;
         EndWorker();

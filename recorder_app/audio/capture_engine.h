@@ -1,4 +1,4 @@
-// The design both capture engines share: the default recording device, two 100 ms buffers
+// The design both capture engines share: one recording device, two 100 ms buffers
 // in one VirtualAlloc region, and a worker thread that receives the device's notifications
 // (CALLBACK_THREAD), hands each filled block on and puts the buffer straight back.
 #pragma once
@@ -26,9 +26,10 @@ public:
     CaptureEngine(const CaptureEngine&) = delete;
     CaptureEngine& operator=(const CaptureEngine&) = delete;
 
-    // Opens the default device with 16-bit PCM of the given shape and starts capturing.
-    // On any failure nothing is left running: device closed, buffers freed, worker ended.
-    int Start(WORD channels, DWORD sampleRate);
+    // Opens the device (a wave-input device id, or WAVE_MAPPER for the system's default)
+    // with 16-bit PCM of the given shape and starts capturing. On any failure nothing is
+    // left running: device closed, buffers freed, worker ended.
+    int Start(WORD channels, DWORD sampleRate, UINT deviceId = WAVE_MAPPER);
     // Stops capturing once every captured sample (the partial blocks too) has been handed
     // on. Does nothing and returns 0 when not started. A device that does not hand its
     // buffers back within about ten seconds, or cannot be closed, is left open with the

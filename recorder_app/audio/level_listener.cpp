@@ -5,17 +5,27 @@
 
 namespace {
 
+CaptureEngine* g_engine = nullptr;
+
 CaptureEngine& Listener() {
-    static CaptureEngine engine(WinmmWaveIn());
-    return engine;
+    if (!g_engine) g_engine = new CaptureEngine(WinmmWaveIn());
+    return *g_engine;
 }
 
 }  // namespace
 
-int LevelListener::Start(WORD channels, DWORD sampleRate) {
-    return Listener().Start(channels, sampleRate);
+int LevelListener::Start(WORD channels, DWORD sampleRate, UINT deviceId) {
+    return Listener().Start(channels, sampleRate, deviceId);
 }
 
-int LevelListener::Stop() { return Listener().Stop(); }
+// A device that vanished under the listener (unplugged, its sound server's source removed)
+// keeps its buffers, and so the engine busy, for good. The listener keeps nothing worth
+// waiting for: that engine is left to the device, whose buffers it may still be writing, and
+// the next start gets a new one, so that the meter works again on another device.
+int LevelListener::Stop() {
+    const int result = Listener().Stop();
+    if (result != 0) g_engine = nullptr;
+    return result;
+}
 
 std::int16_t LevelListener::Level() { return Listener().Level(); }

@@ -5,7 +5,7 @@
 #include "audio/encoder_stream.h"
 
 int RecordingEngine::Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate,
-                           DWORD bitrateKbps) {
+                           DWORD bitrateKbps, UINT deviceId) {
     if (IsBusy()) return kCaptureAlreadyRunning;
     m_targetPath = targetPath ? targetPath : L"";
     // Once loaded the library and its configuration stay; a library that was missing is
@@ -17,7 +17,7 @@ int RecordingEngine::Start(const wchar_t* targetPath, WORD channels, DWORD sampl
     }
     m_createdTarget = false;
     m_writeFailure = 0;
-    const int result = CaptureEngine::Start(channels, sampleRate);
+    const int result = CaptureEngine::Start(channels, sampleRate, deviceId);
     // An empty or nearly empty MP3 would pass for a recording. A stream still open was
     // kept by a device that could not be let go of; the worker may still write to it.
     if (result != kCaptureOk && m_createdTarget && !m_stream) DeleteFileW(m_targetPath.c_str());
@@ -64,8 +64,8 @@ RecordingEngine& Recorder() {
 }  // namespace
 
 int SoundRecorder::Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate,
-                         DWORD bitrateKbps) {
-    return Recorder().Start(targetPath, channels, sampleRate, bitrateKbps);
+                         DWORD bitrateKbps, UINT deviceId) {
+    return Recorder().Start(targetPath, channels, sampleRate, bitrateKbps, deviceId);
 }
 
 int SoundRecorder::Stop() { return Recorder().Stop(); }

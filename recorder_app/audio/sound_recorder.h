@@ -41,8 +41,9 @@ public:
     // kRecorderEncoderFailed (also when a file of that name exists: it is never replaced).
     // The encoder library is configured on the first start (and again at a later start
     // while it has not loaded) from channels, rate and bitrate. A Start that fails leaves
-    // no file behind that it created.
-    int Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate, DWORD bitrateKbps);
+    // no file behind that it created. deviceId as in CaptureEngine.
+    int Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate, DWORD bitrateKbps,
+              UINT deviceId = WAVE_MAPPER);
     // Polled while recording; cleared by the next Start.
     RecorderFault Fault() const;
 
@@ -62,11 +63,12 @@ private:
     EncoderStream* m_stream = nullptr;
 };
 
-// The process's one recorder on the default recording device.
+// The process's one recorder.
 class SoundRecorder {
 public:
+    // deviceId: a wave-input device id, or WAVE_MAPPER for the system's default device.
     static int Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate,
-                     DWORD bitrateKbps);
+                     DWORD bitrateKbps, UINT deviceId = WAVE_MAPPER);
     // 0, or -1 when the device kept its buffers or could not be closed. The file is
     // complete when it returns, unless the buffers never came back.
     static int Stop();

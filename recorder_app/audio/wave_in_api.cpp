@@ -1,9 +1,12 @@
 // The table of the real wave-input functions.
 #include "audio/wave_in_api.h"
 
+#include "audio/endpoint_name.h"
+
 const WaveInApi& WinmmWaveIn() {
     static const WaveInApi api = {waveInOpen,      waveInPrepareHeader, waveInUnprepareHeader,
                                   waveInAddBuffer, waveInStart,         waveInReset,
-                                  waveInClose,     Sleep};
+                                  waveInClose,     Sleep,               waveInGetNumDevs,
+                                  waveInGetDevCapsW, waveInMessage,     EndpointFriendlyName};
     return api;
 }

@@ -28,6 +28,7 @@ set_target_properties(fake_lame_enc PROPERTIES
   OUTPUT_NAME lame_enc PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${scripted_dir}
   ARCHIVE_OUTPUT_DIRECTORY ${scripted_dir})
 add_executable(capture_unit_tests
+  capture_devices_test.cpp
   capture_engine_test.cpp
   encoder_config_test.cpp
   encoder_stream_test.cpp

@@ -1,6 +1,8 @@
 // The scripted wave-input device.
 #include "fake_wave_in.h"
 
+#include <mmddk.h>
+
 namespace {
 
 FakeWaveIn* g_device = nullptr;
@@ -18,6 +20,14 @@ MMRESULT WINAPI FakeStart(HWAVEIN) { return g_device->Start(); }
 MMRESULT WINAPI FakeReset(HWAVEIN) { return g_device->ResetDevice(); }
 MMRESULT WINAPI FakeClose(HWAVEIN) { return g_device->Close(); }
 void WINAPI FakeWait(DWORD ms) { g_device->Wait(ms); }
+UINT WINAPI FakeDeviceCount() { return g_device->DeviceCount(); }
+MMRESULT WINAPI FakeDeviceCaps(UINT_PTR id, WAVEINCAPSW* caps, UINT) { return g_device->DeviceCaps(id, caps); }
+MMRESULT WINAPI FakeMessage(HWAVEIN device, UINT message, DWORD_PTR param1, DWORD_PTR param2) {
+    return g_device->Message(static_cast<UINT>(reinterpret_cast<UINT_PTR>(device)), message, param1, param2);
+}
+bool WINAPI FakeEndpointName(const wchar_t* endpointId, wchar_t* name, UINT units) {
+    return g_device->EndpointName(endpointId, name, units);
+}
 
 void Fill(WAVEHDR* header, DWORD bytes, short firstSample) {
     short* samples = reinterpret_cast<short*>(header->lpData);
@@ -35,8 +45,9 @@ FakeWaveIn& FakeWaveIn::Reset(const FakeWaveInScript& script) {
 }
 
 const WaveInApi& FakeWaveIn::Api() {
-    static const WaveInApi api = {FakeOpen,      FakePrepare, FakeUnprepare, FakeAddBuffer,
-                                  FakeStart,     FakeReset,   FakeClose,     FakeWait};
+    static const WaveInApi api = {FakeOpen,        FakePrepare,     FakeUnprepare, FakeAddBuffer,
+                                  FakeStart,       FakeReset,       FakeClose,     FakeWait,
+                                  FakeDeviceCount, FakeDeviceCaps,  FakeMessage,   FakeEndpointName};
     return api;
 }
 
@@ -137,6 +148,46 @@ MMRESULT FakeWaveIn::Close() {
     if (m_script.closeResult != MMSYSERR_NOERROR) return m_script.closeResult;
     Post(MM_WIM_CLOSE, nullptr);
     return MMSYSERR_NOERROR;
+}
+
+MMRESULT FakeWaveIn::DeviceCaps(UINT_PTR id, WAVEINCAPSW* caps) {
+    if (id >= m_script.devices.size() || m_script.devices[id].capsFail) return MMSYSERR_BADDEVICEID;
+    *caps = WAVEINCAPSW{};
+    lstrcpynW(caps->szPname, m_script.devices[id].capsName.c_str(), MAXPNAMELEN);
+    return MMSYSERR_NOERROR;
+}
+
+// The driver queries the device list is named by: the endpoint id and the preferred device.
+MMRESULT FakeWaveIn::Message(UINT id, UINT message, DWORD_PTR param1, DWORD_PTR param2) {
+    if (message == DRVM_MAPPER_PREFERRED_GET && id == WAVE_MAPPER) {
+        if (m_script.preferred < 0) return MMSYSERR_NOTSUPPORTED;
+        *reinterpret_cast<DWORD*>(param1) = static_cast<DWORD>(m_script.preferred);
+        *reinterpret_cast<DWORD*>(param2) = 0;
+        return MMSYSERR_NOERROR;
+    }
+    if (id >= m_script.devices.size() || m_script.devices[id].endpointId.empty()) return MMSYSERR_NOTSUPPORTED;
+    const std::wstring& endpoint = m_script.devices[id].endpointId;
+    const ULONG bytes = static_cast<ULONG>((endpoint.size() + 1) * sizeof(wchar_t));
+    if (message == DRV_QUERYFUNCTIONINSTANCEIDSIZE) {
+        *reinterpret_cast<ULONG*>(param1) = bytes;
+        return MMSYSERR_NOERROR;
+    }
+    if (message == DRV_QUERYFUNCTIONINSTANCEID) {
+        if (param2 < bytes) return MMSYSERR_INVALPARAM;
+        lstrcpyW(reinterpret_cast<wchar_t*>(param1), endpoint.c_str());
+        return MMSYSERR_NOERROR;
+    }
+    return MMSYSERR_NOTSUPPORTED;
+}
+
+bool FakeWaveIn::EndpointName(const wchar_t* endpointId, wchar_t* name, UINT units) {
+    for (const FakeCaptureDevice& device : m_script.devices) {
+        if (device.endpointId == endpointId && !device.fullName.empty()) {
+            lstrcpynW(name, device.fullName.c_str(), static_cast<int>(units));
+            return true;
+        }
+    }
+    return false;
 }
 
 bool FakeWaveIn::PartlyFill(DWORD bytes, short firstSample) {

@@ -12,6 +12,14 @@
 
 #include "audio/wave_in_api.h"
 
+// One recording device of the scripted machine.
+struct FakeCaptureDevice {
+    std::wstring capsName;  // what the capabilities give (cut to 31 characters by the system)
+    std::wstring endpointId;  // empty: the driver gives no endpoint id
+    std::wstring fullName;    // empty: the endpoint's name is not known
+    bool capsFail = false;
+};
+
 struct FakeWaveInScript {
     MMRESULT openResult = MMSYSERR_NOERROR;
     int failPrepareCall = 0;    // 1-based; 0: none
@@ -22,6 +30,8 @@ struct FakeWaveInScript {
     // Unplugged or hung: reset hands nothing back, and the engine's waits for it are only
     // counted, not slept, since nothing can come back anyway.
     bool hung = false;
+    std::vector<FakeCaptureDevice> devices;
+    int preferred = -1;  // the system's default device among them; -1: no answer
 };
 
 class FakeWaveIn {
@@ -59,6 +69,10 @@ public:
     MMRESULT ResetDevice();
     MMRESULT Close();
     void Wait(DWORD ms);
+    UINT DeviceCount() const { return static_cast<UINT>(m_script.devices.size()); }
+    MMRESULT DeviceCaps(UINT_PTR id, WAVEINCAPSW* caps);
+    MMRESULT Message(UINT id, UINT message, DWORD_PTR param1, DWORD_PTR param2);
+    bool EndpointName(const wchar_t* endpointId, wchar_t* name, UINT units);
 
 private:
     void Log(const std::string& call);

@@ -40,3 +40,15 @@ bool ReadRegistryDword(HKEY key, const wchar_t* name, DWORD* value) {
         return false;
     return ReadRegistryRaw32(key, name, value);
 }
+
+bool WriteRegistryString(HKEY key, const wchar_t* name, const std::wstring& value) {
+    if (key == nullptr) return false;
+    const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) == ERROR_SUCCESS;
+}
+
+bool DeleteRegistryValue(HKEY key, const wchar_t* name) {
+    if (key == nullptr) return false;
+    const LONG status = RegDeleteValueW(key, name);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}

@@ -24,3 +24,9 @@ bool ReadRegistryRaw32(HKEY key, const wchar_t* name, DWORD* value);
 
 // Only a value stored as REG_DWORD.
 bool ReadRegistryDword(HKEY key, const wchar_t* name, DWORD* value);
+
+// Writes a REG_SZ value; false when the key is null or the write fails.
+bool WriteRegistryString(HKEY key, const wchar_t* name, const std::wstring& value);
+
+// Removes a value; a value that is not there counts as removed.
+bool DeleteRegistryValue(HKEY key, const wchar_t* name);

@@ -10,6 +10,7 @@ CSettings g_settings;
 namespace {
 
 constexpr wchar_t kInternetSettingsPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr wchar_t kRecordingDeviceValue[] = L"RecordingDevice";
 
 // The system setting is honoured only as an HTTP proxy, the way browsers use "ProxyServer".
 void ResolveSystemProxy(int32_t* type, std::wstring* address) {
@@ -44,6 +45,9 @@ void CSettings::Load() {
     m_serverHost = kDefaultServerHost;
     ReadRegistryString(key, L"ServerHost", &m_serverHost);
 
+    m_recordingDevice.clear();
+    ReadRegistryString(key, kRecordingDeviceValue, &m_recordingDevice);
+
     if (key != nullptr) RegCloseKey(key);
 }
 
@@ -54,6 +58,15 @@ void CSettings::RememberPassword(const std::wstring& password) {
     // takes a new buffer and the wiped one goes back to the heap.
     WipeText(&m_rememberedPassword);
     m_rememberedPassword = password;
+}
+
+bool CSettings::SetRecordingDevice(const std::wstring& name) {
+    m_recordingDevice = name;
+    HKEY key = OpenUserKey(kSettingsKeyPath);
+    const bool written = name.empty() ? DeleteRegistryValue(key, kRecordingDeviceValue)
+                                      : WriteRegistryString(key, kRecordingDeviceValue, name);
+    if (key != nullptr) RegCloseKey(key);
+    return written;
 }
 
 void CSettings::ApplyProxy(CURL* transfer) const {

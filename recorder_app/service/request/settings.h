@@ -1,6 +1,6 @@
 // The service settings: which host the requests go to and through which proxy, read once
 // from the current user's registry before the program starts, plus the password of the last
-// publication, kept in memory only.
+// publication, kept in memory only, and the recording device the user chose.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -36,11 +36,16 @@ public:
     // replaces is wiped first, so it cannot linger in the heap.
     void RememberPassword(const std::wstring& password);
 
+    // Remembers the chosen recording device by name as "RecordingDevice"; an empty name (the
+    // system's default device) removes the value. False when the registry refused.
+    bool SetRecordingDevice(const std::wstring& name);
+
     std::wstring m_rememberedPassword;  // of the last successful publication; set it only
                                         // through RememberPassword
     std::wstring m_serverHost;
     int32_t m_proxyType = PROXY_SYSTEM;
     std::wstring m_proxyAddress;  // handed to libcurl unparsed: host:port, a URL or a list
+    std::wstring m_recordingDevice;  // the chosen device's name; empty: the system's default
 };
 
 extern CSettings g_settings;

@@ -223,4 +223,27 @@ TEST_F(SettingsTest, LastUserFollowsTheStringRules) {
     RegCloseKey(key);
 }
 
+TEST_F(SettingsTest, TheChosenRecordingDeviceIsRememberedByNameAndTheDefaultRemovesIt) {
+    {
+        CSettings settings;
+        EXPECT_EQ(settings.m_recordingDevice, L"");
+        EXPECT_TRUE(settings.SetRecordingDevice(L"Microphone (Podcast USB & Co.)"));
+    }
+    HKEY key = OpenUserKey(kSettingsKeyPath);
+    ASSERT_NE(key, nullptr);
+    DWORD type = REG_NONE;
+    EXPECT_EQ(RegQueryValueExW(key, L"RecordingDevice", nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    {
+        CSettings settings;  // the next start
+        EXPECT_EQ(settings.m_recordingDevice, L"Microphone (Podcast USB & Co.)");
+        EXPECT_TRUE(settings.SetRecordingDevice(L""));
+        EXPECT_EQ(settings.m_recordingDevice, L"");
+        EXPECT_TRUE(settings.SetRecordingDevice(L""));  // nothing left to remove
+    }
+    EXPECT_EQ(RegQueryValueExW(key, L"RecordingDevice", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+    EXPECT_EQ(CSettings().m_recordingDevice, L"");
+}
+
 }  // namespace

@@ -1,0 +1,119 @@
+// The recording device: chosen in the system menu's "Microphone" submenu, remembered by its
+// name (device ids change as devices come and go), and opened by the level listener and by
+// the recorder. The recorder never falls back to another device, since a recording from the
+// wrong microphone is only noticed when listening; the meter does, so that it keeps showing
+// a level.
+#include "../audio/capture_devices.h"
+#include "../audio/device_match.h"
+#include "../audio/level_listener.h"
+#include "service/request/settings.h"
+#include "runtime/log_file.h"
+#include "main_dlg.h"
+#include "main_dlg_timers.h"
+#include "microphone_menu.h"
+
+namespace {
+
+constexpr WORD kListenerChannels = 1;
+constexpr DWORD kListenerSampleRate = 44100;
+constexpr wchar_t kSystemDefault[] = L"System default";
+
+// The default as the log names it: which device the system records from is worth knowing
+// when a take turns out to come from the wrong microphone.
+std::wstring DefaultDeviceDescription() {
+    const std::wstring name = DefaultCaptureDeviceName();
+    return name.empty() ? std::wstring(kSystemDefault) : std::wstring(kSystemDefault) + L" (" + name + L")";
+}
+
+}  // namespace
+
+void CMainDlg::InitMicrophone() {
+    m_microphone = g_settings.m_recordingDevice;
+    m_microphoneMenu = AddMicrophoneMenu(GetSystemMenu(m_hWnd, FALSE));
+}
+
+// At start-up: a remembered device that is gone is not asked about; the session records from
+// the default. The value stays, so the device is used again once it is back at a later start.
+void CMainDlg::RestoreMicrophone() {
+    if (m_microphone.empty() || FindCaptureDevice(CaptureDeviceNames(), m_microphone) != kDeviceNotFound) return;
+    g_log.Print(L"!!! Recording device not present, using the system default: %s", m_microphone.c_str());
+    m_microphone.clear();
+}
+
+bool CMainDlg::FindMicrophone(UINT& deviceId) const {
+    deviceId = WAVE_MAPPER;
+    if (m_microphone.empty()) return true;
+    const int index = FindCaptureDevice(CaptureDeviceNames(), m_microphone);
+    if (index == kDeviceNotFound) return false;
+    deviceId = static_cast<UINT>(index);
+    return true;
+}
+
+bool CMainDlg::RecordingDevice(UINT& deviceId) const {
+    const bool present = FindMicrophone(deviceId);
+    g_log.Print(L"Recording device: %s", m_microphone.empty() ? DefaultDeviceDescription().c_str() : m_microphone.c_str());
+    if (!present) g_log.Print(L"!!! Recording device not present: %s", m_microphone.c_str());
+    return present;
+}
+
+bool CMainDlg::OpenLevelListener() {
+    UINT deviceId = WAVE_MAPPER;
+    const bool present = FindMicrophone(deviceId);
+    const int result = present ? LevelListener::Start(kListenerChannels, kListenerSampleRate, deviceId) : 0;
+    const bool opened = present && (result == 0 || deviceId == WAVE_MAPPER);
+    if (!opened) {
+        g_log.Print(L"!!! Recording device cannot be opened, the meter follows the system default: %s",
+                    m_microphone.c_str());
+        LevelListener::Start(kListenerChannels, kListenerSampleRate);
+    }
+    // Without any microphone the default fails too, and the meter simply stays at 0.
+    SetTimer(m_hWnd, kListenerTimer, kListenerTimerMs, nullptr);
+    return opened;
+}
+
+// The system menu is about to open: the devices are listed as they are now, and the choice
+// is offered only while nothing is recorded or played.
+LRESULT CMainDlg::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    if (!HIWORD(lParam) || !m_microphoneMenu || reinterpret_cast<HMENU>(wParam) == m_microphoneMenu) return 0;
+    m_menuDevices = CaptureDeviceNames();
+    SortMicrophoneNames(m_menuDevices);
+    const int chosen = m_microphone.empty() ? kMicrophoneDefault : FindCaptureDevice(m_menuDevices, m_microphone);
+    FillMicrophoneMenu(m_microphoneMenu, m_menuDevices, chosen, chosen == kDeviceNotFound ? m_microphone : L"");
+    EnableMicrophoneMenu(GetSystemMenu(m_hWnd, FALSE), m_microphoneMenu, m_mode == 1);
+    return 0;
+}
+
+LRESULT CMainDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
+    bHandled = OnMicrophoneChoice(MicrophoneChoiceOf(wParam));
+    return 0;
+}
+
+// Wine's menus send the commands of a system menu's submenu as menu commands, not as system
+// commands: both are taken.
+LRESULT CMainDlg::OnMicrophoneCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+    bHandled = lParam == 0 && HIWORD(wParam) == 0 && OnMicrophoneChoice(MicrophoneChoiceOf(LOWORD(wParam)));
+    return 0;
+}
+
+// False for a command that is no choice of a microphone.
+bool CMainDlg::OnMicrophoneChoice(int choice) {
+    if (choice == kNotMicrophoneCommand) return false;
+    // The submenu is greyed while recording or playing; the listener is not running then.
+    if (m_mode != 1) return true;
+    if (choice != kMicrophoneDefault && choice >= static_cast<int>(m_menuDevices.size())) return true;
+    ChooseMicrophone(choice == kMicrophoneDefault ? std::wstring() : m_menuDevices[static_cast<size_t>(choice)]);
+    return true;
+}
+
+// Takes effect at once: the meter shows the new microphone.
+void CMainDlg::ChooseMicrophone(const std::wstring& name) {
+    g_log.Print(L"Recording device chosen: %s", name.empty() ? kSystemDefault : name.c_str());
+    m_microphone = name;
+    if (!g_settings.SetRecordingDevice(name)) g_log.Print(L"!!! The recording device could not be remembered");
+    StopLevelListener();
+    g_log.Print(L"Starting sound volume indicator listener...");
+    if (!OpenLevelListener()) {
+        MessageBoxW(m_hWnd, L"Error occured, while recording audio", L"Error", MB_ICONERROR);
+        g_log.Print(L"!!! Audio recorder failed while starting record operation");
+    }
+}

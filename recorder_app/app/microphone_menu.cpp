@@ -1,0 +1,102 @@
+// The submenu lives in the window's own copy of the system menu and is refilled each time
+// that menu opens, so that devices plugged in meanwhile are listed.
+#include "microphone_menu.h"
+#include <algorithm>
+
+namespace {
+
+constexpr wchar_t kMenuText[] = L"M&icrophone";
+constexpr wchar_t kDefaultText[] = L"System default";
+constexpr int kMaxDevices =
+    static_cast<int>((kMicrophoneLastCommand - kMicrophoneFirstDeviceCommand) / kMicrophoneCommandStep) + 1;
+
+int PositionOfCommand(HMENU menu, UINT command) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i)
+        if (GetMenuItemID(menu, i) == command) return i;
+    return -1;
+}
+
+int PositionOfSubmenu(HMENU menu, HMENU submenu) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i)
+        if (GetSubMenu(menu, i) == submenu) return i;
+    return -1;
+}
+
+bool IsSeparator(HMENU menu, int position) {
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE;
+    return GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item) && (item.fType & MFT_SEPARATOR);
+}
+
+void Append(HMENU menu, UINT command, const std::wstring& text, bool checked, bool enabled) {
+    UINT flags = MF_STRING;
+    if (checked) flags |= MF_CHECKED;
+    if (!enabled) flags |= MF_GRAYED;
+    // A name with an ampersand is shown as it is, not as a mnemonic.
+    std::wstring shown;
+    for (wchar_t c : text) {
+        if (c == L'&') shown += L'&';
+        shown += c;
+    }
+    AppendMenuW(menu, flags, command, shown.c_str());
+}
+
+}  // namespace
+
+void SortMicrophoneNames(std::vector<std::wstring>& names) {
+    names.erase(std::remove(names.begin(), names.end(), std::wstring()), names.end());
+    std::stable_sort(names.begin(), names.end(),
+                     [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
+}
+
+// Other items that go above "Close" follow this one, whichever is inserted first: it goes to
+// the top of the group between the separator and "Close".
+HMENU AddMicrophoneMenu(HMENU systemMenu) {
+    if (!systemMenu) return nullptr;
+    int close = PositionOfCommand(systemMenu, SC_CLOSE);
+    if (close < 0) return nullptr;
+    int at = close;
+    while (at > 0 && !IsSeparator(systemMenu, at - 1)) --at;
+    if (at == 0) {
+        InsertMenuW(systemMenu, static_cast<UINT>(close), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        at = close + 1;
+    }
+    HMENU submenu = CreatePopupMenu();
+    if (!submenu) return nullptr;
+    if (!InsertMenuW(systemMenu, static_cast<UINT>(at), MF_BYPOSITION | MF_POPUP | MF_STRING,
+                     reinterpret_cast<UINT_PTR>(submenu), kMenuText)) {
+        DestroyMenu(submenu);
+        return nullptr;
+    }
+    return submenu;
+}
+
+void FillMicrophoneMenu(HMENU submenu, const std::vector<std::wstring>& devices, int chosen,
+                        const std::wstring& absent) {
+    while (GetMenuItemCount(submenu) > 0) DeleteMenu(submenu, 0, MF_BYPOSITION);
+    Append(submenu, kMicrophoneDefaultCommand, kDefaultText, absent.empty() && chosen == kMicrophoneDefault, true);
+    const int listed = static_cast<int>(devices.size()) < kMaxDevices ? static_cast<int>(devices.size()) : kMaxDevices;
+    for (int i = 0; i < listed; ++i)
+        Append(submenu, kMicrophoneFirstDeviceCommand + static_cast<UINT>(i) * kMicrophoneCommandStep, devices[i],
+               absent.empty() && chosen == i, true);
+    // Greyed, it cannot be chosen; its command is beyond the devices listed.
+    if (!absent.empty() && listed < kMaxDevices)
+        Append(submenu, kMicrophoneFirstDeviceCommand + static_cast<UINT>(listed) * kMicrophoneCommandStep, absent,
+               true, false);
+}
+
+void EnableMicrophoneMenu(HMENU systemMenu, HMENU submenu, bool enabled) {
+    const int position = PositionOfSubmenu(systemMenu, submenu);
+    if (position >= 0)
+        EnableMenuItem(systemMenu, static_cast<UINT>(position), MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+int MicrophoneChoiceOf(WPARAM command) {
+    const UINT id = static_cast<UINT>(command) & 0xFFF0;
+    if (id == kMicrophoneDefaultCommand) return kMicrophoneDefault;
+    if (id < kMicrophoneFirstDeviceCommand || id > kMicrophoneLastCommand) return kNotMicrophoneCommand;
+    return static_cast<int>((id - kMicrophoneFirstDeviceCommand) / kMicrophoneCommandStep);
+}

@@ -1,0 +1,20 @@
+#include "audio/device_match.h"
+
+namespace {
+
+bool SameWhenCut(const std::wstring& a, const std::wstring& b) {
+    const std::wstring& shorter = a.size() <= b.size() ? a : b;
+    const std::wstring& longer = a.size() <= b.size() ? b : a;
+    return shorter.size() == kCapsNameUnits && longer.compare(0, kCapsNameUnits, shorter) == 0;
+}
+
+}  // namespace
+
+int FindCaptureDevice(const std::vector<std::wstring>& present, const std::wstring& wanted) {
+    if (wanted.empty()) return kDeviceNotFound;
+    for (std::size_t i = 0; i < present.size(); ++i)
+        if (present[i] == wanted) return static_cast<int>(i);
+    for (std::size_t i = 0; i < present.size(); ++i)
+        if (SameWhenCut(present[i], wanted)) return static_cast<int>(i);
+    return kDeviceNotFound;
+}

@@ -1,0 +1,67 @@
+// The recording devices by name on a scripted machine, and finding a remembered one again
+// after devices came and went.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "audio/capture_devices.h"
+#include "audio/device_match.h"
+#include "fake_wave_in.h"
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+const FakeCaptureDevice kBuiltIn{L"Microphone (Realtek High Defini", L"{0.0.1.00000000}.{a}",
+                                 L"Microphone (Realtek High Definition Audio)"};
+const FakeCaptureDevice kUsb{L"Podcast USB Microphone", L"{0.0.1.00000000}.{b}", L"Podcast USB Microphone"};
+// An old driver gives no endpoint id: only the capabilities' name is known.
+const FakeCaptureDevice kHeadset{L"Headset Microphone (Wireless St", L"", L""};
+
+TEST(CaptureDevices, ListsTheEndpointsFullNamesAndTheCapabilitiesNameWhereThereIsNone) {
+    FakeWaveInScript script;
+    script.devices = {kBuiltIn, kHeadset, kUsb};
+    script.devices.push_back({L"Gone", L"{0.0.1.00000000}.{c}", L"", true});
+    FakeWaveIn::Reset(script);
+    EXPECT_EQ(CaptureDeviceNames(FakeWaveIn::Api()),
+              (Names{L"Microphone (Realtek High Definition Audio)", L"Headset Microphone (Wireless St",
+                     L"Podcast USB Microphone", L""}));
+}
+
+TEST(CaptureDevices, TheDefaultIsNamedByTheSystemsPreferredDevice) {
+    FakeWaveInScript script;
+    script.devices = {kUsb, kBuiltIn};
+    script.preferred = 1;
+    FakeWaveIn::Reset(script);
+    EXPECT_EQ(DefaultCaptureDeviceName(FakeWaveIn::Api()), L"Microphone (Realtek High Definition Audio)");
+    script.preferred = -1;
+    FakeWaveIn::Reset(script);
+    EXPECT_EQ(DefaultCaptureDeviceName(FakeWaveIn::Api()), L"");
+}
+
+TEST(CaptureDevices, ARememberedDeviceIsFoundByNameWhereverItIsNow) {
+    const std::wstring usb = L"Podcast USB Microphone";
+    EXPECT_EQ(FindCaptureDevice({usb, L"Microphone (Realtek High Definition Audio)"}, usb), 0);
+    EXPECT_EQ(FindCaptureDevice({L"Microphone (Realtek High Definition Audio)", L"Line In", usb}, usb), 2);
+    EXPECT_EQ(FindCaptureDevice({L"Microphone (Realtek High Definition Audio)"}, usb), kDeviceNotFound);
+    EXPECT_EQ(FindCaptureDevice({}, usb), kDeviceNotFound);
+    // The system default is no device of the list.
+    EXPECT_EQ(FindCaptureDevice({L""}, L""), kDeviceNotFound);
+    // Two of the same model: the first.
+    EXPECT_EQ(FindCaptureDevice({L"Line In", usb, usb}, usb), 1);
+}
+
+TEST(CaptureDevices, ANameCutToThirtyOneCharactersFindsTheFullOneAndTheOtherWayRound) {
+    const std::wstring full = L"Microphone (Realtek High Definition Audio)";
+    const std::wstring cut = full.substr(0, kCapsNameUnits);
+    EXPECT_EQ(FindCaptureDevice({L"Line In", full}, cut), 1);
+    EXPECT_EQ(FindCaptureDevice({L"Line In", cut}, full), 1);
+    // An exact name wins over a cut one that comes first.
+    EXPECT_EQ(FindCaptureDevice({cut + L" 2", cut}, cut), 1);
+    // Shorter names are whole names: a common beginning is not enough.
+    EXPECT_EQ(FindCaptureDevice({L"Microphone"}, L"Microphone (USB)"), kDeviceNotFound);
+    EXPECT_EQ(FindCaptureDevice({full}, full.substr(0, kCapsNameUnits - 1)), kDeviceNotFound);
+}
+
+}  // namespace

@@ -65,8 +65,8 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     m_startPos = 0;
     m_mode = 1;
     m_warned = false;
-    m_maxLengthMs = 7200000;
-    m_warnBeforeMs = 900000;
+    m_maxLengthMs = recording::kMaxLengthMs;
+    m_warnBeforeMs = recording::kWarnBeforeMs;
 
     m_volume.SetLevel(0);
     g_log.Print(L"Starting sound volume indicator listener...");

@@ -18,6 +18,7 @@
 #include "crash_test_trigger.h"
 #include "interface_modes.h"
 #include "playback_sequence.h"
+#include "recording_clock.h"
 #include "spot_rules.h"
 #include "take_journal_format.h"
 
@@ -156,8 +157,8 @@ private:
     int m_startPos = 0;
     unsigned m_recordStartTick = 0;
     bool m_warned = false;
-    unsigned m_maxLengthMs = 7200000;
-    unsigned m_warnBeforeMs = 900000;
+    unsigned m_maxLengthMs = recording::kMaxLengthMs;
+    unsigned m_warnBeforeMs = recording::kWarnBeforeMs;
     std::wstring m_microphone;  // the chosen recording device's name; empty: the system default
     HMENU m_microphoneMenu = nullptr;
     std::vector<std::wstring> m_menuDevices;  // as the submenu listed them when it last opened

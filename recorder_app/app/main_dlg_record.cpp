@@ -149,13 +149,16 @@ void CMainDlg::OnRecordingTick() {
     m_volume.SetLevel(static_cast<int>(MeterValue(SoundRecorder::Level())));
 
     switch (recording::ClockStep(elapsed, m_maxLengthMs, m_warnBeforeMs, m_warned)) {
-    case recording::ClockAction::Warn:
+    case recording::ClockAction::Warn: {
         // Set before the box: its modal loop keeps this timer running.
         m_warned = true;
-        g_log.Print(L"Emitting warning about that user has 15 minutes left for current clip");
-        MessageBoxW(m_hWnd, L"Your episode is limited to two hours length, you have 15 minutes left.", L"Warning",
-                    MB_ICONWARNING);
+        const unsigned minutesLeft = m_warnBeforeMs / 60000;
+        g_log.Print(L"Emitting warning about that user has %u minutes left for current clip", minutesLeft);
+        const std::wstring text = L"Your episode is limited to two hours length, you have " +
+                                  std::to_wstring(minutesLeft) + L" minutes left.";
+        MessageBoxW(m_hWnd, text.c_str(), L"Warning", MB_ICONWARNING);
         break;
+    }
     case recording::ClockAction::Stop:
         g_log.Print(L"Emitting message about that clip size limit is encountered");
         StopRecording();

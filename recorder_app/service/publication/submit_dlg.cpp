@@ -11,7 +11,6 @@
 #include "file_name_cleaning.h"
 #include "service/request/form_values.h"
 #include "publish_dlg.h"
-#include "service/request/registry_values.h"
 #include "service/request/server_request.h"
 #include "service/request/service_site.h"
 #include "service/request/settings.h"
@@ -27,8 +26,6 @@ constexpr int kEpisodeTextChars = 8191;
 constexpr int kForgotLoginChars = 1023;
 constexpr size_t kLocalPathChars = 4096;  // terminator included
 
-constexpr wchar_t kLastUserValue[] = L"LastUser";
-constexpr wchar_t kLastPodcastValue[] = L"LastPodcastID";
 
 std::wstring ControlText(HWND control, int maxChars) {
     std::wstring text(static_cast<size_t>(maxChars) + 1, L'\0');
@@ -85,17 +82,10 @@ LRESULT CSubmitDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 void CSubmitDlg::LoadLastLogin() {
-    HKEY key = OpenUserKey(kSettingsKeyPath);
-    std::wstring lastUser;
-    m_podcastId = 0;
-    if (key != nullptr) {
-        ReadRegistryString(key, kLastUserValue, &lastUser);
-        DWORD podcastId = 0;
-        if (ReadRegistryDword(key, kLastPodcastValue, &podcastId)) m_podcastId = static_cast<int32_t>(podcastId);
-    }
-    ::SetWindowTextW(m_loginEdit, lastUser.c_str());
+    const CSettings::LastLogin last = CSettings::ReadLastLogin();
+    m_podcastId = last.podcastId;
+    ::SetWindowTextW(m_loginEdit, last.user.c_str());
     ::SetWindowTextW(m_passwordEdit, g_settings.m_rememberedPassword.c_str());
-    if (key != nullptr) RegCloseKey(key);
 }
 
 LRESULT CSubmitDlg::OnCtlColorStatic(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
@@ -255,17 +245,8 @@ std::wstring CSubmitDlg::GetPodcastFolder() {
 }
 
 void CSubmitDlg::SaveLastLogin() {
-    HKEY key = OpenUserKey(kSettingsKeyPath);
     std::wstring password = ControlText(m_passwordEdit, kCredentialChars);
-    if (key != nullptr) {
-        const std::wstring login = ControlText(m_loginEdit, kCredentialChars);
-        RegSetValueExW(key, kLastUserValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(login.c_str()),
-                       static_cast<DWORD>((login.size() + 1) * sizeof(wchar_t)));
-        const DWORD podcastId = static_cast<DWORD>(m_podcastId);
-        RegSetValueExW(key, kLastPodcastValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&podcastId),
-                       sizeof podcastId);
-    }
+    CSettings::SaveLastLogin(ControlText(m_loginEdit, kCredentialChars), m_podcastId);
     g_settings.RememberPassword(password);
     WipeText(&password);
-    if (key != nullptr) RegCloseKey(key);
 }

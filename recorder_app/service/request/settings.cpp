@@ -11,6 +11,9 @@ namespace {
 
 constexpr wchar_t kInternetSettingsPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr wchar_t kRecordingDeviceValue[] = L"RecordingDevice";
+constexpr wchar_t kLastUserValue[] = L"LastUser";
+constexpr wchar_t kLastPodcastValue[] = L"LastPodcastID";
+constexpr wchar_t kCrashReportUrlValue[] = L"CrashReportUrl";
 
 // The system setting is honoured only as an HTTP proxy, the way browsers use "ProxyServer".
 void ResolveSystemProxy(int32_t* type, std::wstring* address) {
@@ -67,6 +70,35 @@ bool CSettings::SetRecordingDevice(const std::wstring& name) {
                                       : WriteRegistryString(key, kRecordingDeviceValue, name);
     if (key != nullptr) RegCloseKey(key);
     return written;
+}
+
+CSettings::LastLogin CSettings::ReadLastLogin() {
+    LastLogin last;
+    if (HKEY key = OpenUserKey(kSettingsKeyPath)) {
+        ReadRegistryString(key, kLastUserValue, &last.user);
+        DWORD podcastId = 0;
+        if (ReadRegistryDword(key, kLastPodcastValue, &podcastId)) last.podcastId = static_cast<int32_t>(podcastId);
+        RegCloseKey(key);
+    }
+    return last;
+}
+
+void CSettings::SaveLastLogin(const std::wstring& user, int32_t podcastId) {
+    HKEY key = OpenUserKey(kSettingsKeyPath);
+    if (key == nullptr) return;
+    WriteRegistryString(key, kLastUserValue, user);
+    const DWORD id = static_cast<DWORD>(podcastId);
+    RegSetValueExW(key, kLastPodcastValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&id), sizeof id);
+    RegCloseKey(key);
+}
+
+std::wstring CSettings::ReadCrashReportUrl() {
+    std::wstring address;
+    if (HKEY key = OpenUserKey(kSettingsKeyPath)) {
+        ReadRegistryString(key, kCrashReportUrlValue, &address);
+        RegCloseKey(key);
+    }
+    return address;
 }
 
 void CSettings::ApplyProxy(CURL* transfer) const {

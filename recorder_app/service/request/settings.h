@@ -1,6 +1,8 @@
-// The service settings: which host the requests go to and through which proxy, read once
-// from the current user's registry before the program starts, plus the password of the last
-// publication, kept in memory only, and the recording device the user chose.
+// The program's settings, the one place that reads and writes its registry values: which
+// host the requests go to and through which proxy, read once from the current user's
+// registry before the program starts, the recording device the user chose, the login and
+// podcast of the last publication and the crash reporter's collector (both read afresh when
+// used), plus the password of the last publication, kept in memory only.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -39,6 +41,20 @@ public:
     // Remembers the chosen recording device by name as "RecordingDevice"; an empty name (the
     // system's default device) removes the value. False when the registry refused.
     bool SetRecordingDevice(const std::wstring& name);
+
+    // "LastUser" and "LastPodcastID", as the last successful publication left them: read
+    // afresh each time, since another instance may have published meanwhile. Missing values
+    // give an empty name and podcast 0.
+    struct LastLogin {
+        std::wstring user;
+        int32_t podcastId = 0;
+    };
+    static LastLogin ReadLastLogin();
+    static void SaveLastLogin(const std::wstring& user, int32_t podcastId);
+
+    // "CrashReportUrl": where the crash reporter sends a dump instead of the service; empty
+    // when not set.
+    static std::wstring ReadCrashReportUrl();
 
     std::wstring m_rememberedPassword;  // of the last successful publication; set it only
                                         // through RememberPassword

@@ -18,13 +18,8 @@
 namespace {
 
 void OpenLog() {
-    std::wstring podcasts = PodcastsFolder();
-    if (podcasts.empty()) return;  // no documents folder: the program runs without a log
-    CreateDirectoryW(podcasts.c_str(), nullptr);
-    wchar_t path[MAX_PATH];
-    lstrcpynW(path, podcasts.c_str(), MAX_PATH);
-    PathAppendW(path, L"recorder.log");
-    g_log.Open(path);
+    const std::wstring path = LogPath(L"recorder.log");
+    if (!path.empty()) g_log.Open(path);
 }
 
 void PrintHeader() {

@@ -23,9 +23,8 @@ constexpr DWORD kBitrateKbps = 96;
 
 // "My Podcasts\Unpublished", created if missing (failures show later, when the file is).
 std::wstring UnpublishedFolder() {
-    const std::wstring podcasts = PodcastsFolder();
-    CreateDirectoryW(podcasts.c_str(), nullptr);
-    const std::wstring folder = InFolder(podcasts, L"Unpublished");
+    CreateDirectoryW(PodcastsFolder().c_str(), nullptr);
+    const std::wstring folder = RecordingsFolder();
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }

@@ -14,8 +14,7 @@ std::wstring WithReason(const std::wstring& what) {
 }  // namespace
 
 std::wstring TakeJournalFolder() {
-    const std::wstring podcasts = PodcastsFolder();
-    return podcasts.empty() ? podcasts : InFolder(podcasts, L"Unpublished");
+    return RecordingsFolder();
 }
 
 std::wstring OwnTakeJournalPath() {

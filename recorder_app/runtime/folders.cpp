@@ -26,6 +26,18 @@ std::wstring PodcastsFolder() {
     return path;
 }
 
+std::wstring RecordingsFolder() {
+    const std::wstring podcasts = PodcastsFolder();
+    return podcasts.empty() ? podcasts : podcasts + L"\\Unpublished";
+}
+
+std::wstring LogPath(const wchar_t* fileName) {
+    const std::wstring podcasts = PodcastsFolder();
+    if (podcasts.empty()) return podcasts;
+    CreateDirectoryW(podcasts.c_str(), nullptr);  // an existing folder is fine
+    return podcasts + L"\\" + fileName;
+}
+
 std::wstring LocalAppDataFolder() {
     return KnownFolder(CSIDL_LOCAL_APPDATA);
 }

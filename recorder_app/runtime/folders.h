@@ -6,6 +6,12 @@
 std::wstring DocumentsFolder();
 // Documents + "My Podcasts"; empty if there is no documents folder.
 std::wstring PodcastsFolder();
+// "My Podcasts\Unpublished", where recordings, joined clips and take journals go; empty if
+// there is no documents folder. Not created here.
+std::wstring RecordingsFolder();
+// The path of a log in "My Podcasts" (the recorder's and the updater's), with "My Podcasts"
+// created if missing; empty if there is no documents folder (the program then runs without).
+std::wstring LogPath(const wchar_t* fileName);
 // The local application-data folder, where crash dumps go.
 std::wstring LocalAppDataFolder();
 // The folder of the program file, full path, with its trailing backslash.

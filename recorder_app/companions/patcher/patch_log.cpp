@@ -5,10 +5,8 @@
 #include "app/version.h"
 
 void OpenPatcherLog(CLogFile* log) {
-    const std::wstring podcasts = PodcastsFolder();
-    if (podcasts.empty()) return;
-    CreateDirectoryW(podcasts.c_str(), nullptr);
-    if (!log->Open(podcasts + L"\\patcher.log")) return;
+    const std::wstring path = LogPath(L"patcher.log");
+    if (path.empty() || !log->Open(path)) return;
     wchar_t now[128] = L"";
     const time_t seconds = time(nullptr);
     if (const tm* local = localtime(&seconds)) wcsftime(now, 128, L"%Y-%m-%d %H-%M-%S", local);

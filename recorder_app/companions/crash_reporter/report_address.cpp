@@ -6,5 +6,5 @@ std::wstring CrashReportAddress() {
     const std::wstring address = CSettings::ReadCrashReportUrl();
     // An empty value names no collector.
     if (!address.empty()) return address;
-    return L"http://" + g_settings.m_serverHost + L"/crash-report.php";
+    return g_settings.ServiceAddress(L"/crash-report.php");
 }

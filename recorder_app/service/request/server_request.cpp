@@ -109,7 +109,7 @@ bool CServerRequest::Perform() {
     // libcurl is C: nothing may be thrown through it, and nothing is thrown to the caller.
     try {
         const bool publish = m_type == REQUEST_PUBLISH;
-        const std::string url = "http://" + ToAnsi(g_settings.m_serverHost) + "/publish.php";
+        const std::string url = ToAnsi(g_settings.ServiceAddress(L"/publish.php"));
         const std::string userAgent = UserAgent();
         RequestFormInput input;
         input.type = m_type;

@@ -31,6 +31,10 @@ public:
     // fails and logs nothing (it runs before the log exists).
     void Load();
 
+    // The address of one of the service's programs on the configured host: "http://" + host +
+    // path ("/publish.php", "/recorder-update.php", "/crash-report.php").
+    std::wstring ServiceAddress(const wchar_t* path) const { return L"http://" + m_serverHost + path; }
+
     // Every HTTP transfer of the program calls this on its handle before performing it.
     void ApplyProxy(CURL* transfer) const;
 

@@ -39,7 +39,7 @@ DWORD RunUpdateCheck(void* argument) {
     const HWND mainWnd = static_cast<HWND>(argument);
     try {
         wchar_t address[512];
-        FormatTruncated(address, 512, L"http://%s/recorder-update.php?ver=%d.%d", g_settings.m_serverHost.c_str(),
+        FormatTruncated(address, 512, L"%s?ver=%d.%d", g_settings.ServiceAddress(L"/recorder-update.php").c_str(),
                         kVersionMajor, kVersionMinor);
         CUpdateInfo info;
         if (!Check(address, &info)) return 0;

@@ -4,6 +4,7 @@
 #include "folders.h"
 #include "level_meter.h"
 #include "log_file.h"
+#include "loudness_menu.h"
 #include "main_dlg_timers.h"
 #include "text_format.h"
 #include "version.h"
@@ -55,6 +56,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     FitClientToBackground();
     CenterWindow();
     InitControls();
+    AddLoudnessMenuItem(m_hWnd);
     SetIcons();
     m_hAccel = LoadAcceleratorsW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     m_player.SetOwnerWindow(m_hWnd);

@@ -45,6 +45,7 @@ public:
         COMMAND_ID_HANDLER(IDC_SAVE, OnSave)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_POSITION_CHANGED, OnPositionChanged)
+        MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
         MESSAGE_HANDLER(CrashTestMessage(), OnCrashTest)
         REFLECT_NOTIFICATIONS()
     END_MSG_MAP()
@@ -86,6 +87,9 @@ private:
     // Publication (main_dlg_publish.cpp).
     LRESULT OnPublish(WORD, WORD, HWND, BOOL&);
     void OnPublished(const std::wstring& siteName);
+    // Loudness (main_dlg_loudness.cpp).
+    LRESULT OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+    void ShowLoudness();
     // The clip's duration by the player, or ClipPlayer::kNoDuration.
     uint32_t ClipDuration(const std::wstring& path);
 

@@ -65,7 +65,6 @@ public:
                     return Failed(kEvenOutGainRange);
             }
             m_copied = offset + length;
-            if (!m_raw.Seek(m_copied)) return Failed(kEvenOutReadFailed);
             if (m_output.size() >= kOutputChunk && !Flush()) return Failed(kEvenOutWriteFailed);
             if (watch && size) watch->permille.store(static_cast<uint32_t>(m_copied * 1000 / size));
         }
@@ -90,6 +89,9 @@ public:
 private:
     // Appends the source's bytes from what was copied so far up to `end`: 0, or the failure.
     int CopyRaw(uint64_t end) {
+        // The plain view moves only when there is something between frames to copy: a seek
+        // per frame would cost a system call each.
+        if (m_copied < end && m_raw.Position() != m_copied && !m_raw.Seek(m_copied)) return kEvenOutReadFailed;
         while (m_copied < end) {
             const size_t want = static_cast<size_t>(std::min<uint64_t>(end - m_copied, 64 * 1024));
             const size_t at = m_output.size();

@@ -1,6 +1,7 @@
 // Measures or evens out one clip, for the checks with ffmpeg and for scripts/bench loudness:
 //   loudness_probe measure CLIP        prints "integrated range peak milliseconds"
-//   loudness_probe even CLIP TARGET    prints "steps milliseconds"
+//   loudness_probe even CLIP TARGET    prints "steps milliseconds" (of the writing)
+//   loudness_probe write CLIP TARGET STEPS   writes only, prints "milliseconds"
 #include "audio/even_out_plan.h"
 #include "audio/even_out_writer.h"
 #include "audio/loudness_meter.h"
@@ -8,10 +9,22 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
+    if (std::wcscmp(argv[1], L"write") == 0 && argc == 5) {
+        const DWORD start = GetTickCount();
+        DWORD error = 0;
+        const int written = WriteEvenedClip(argv[2], argv[3], _wtoi(argv[4]), nullptr, error);
+        if (written != kEvenOutWritten) {
+            std::printf("write failed: %d (system error %lu)\n", written, error);
+            return 1;
+        }
+        std::printf("%lu\n", GetTickCount() - start);
+        return 0;
+    }
     const bool even = std::wcscmp(argv[1], L"even") == 0;
     if (even && argc < 4) return 2;
     const DWORD start = GetTickCount();

@@ -94,17 +94,23 @@ bool ShiftGains(uint8_t* frame, size_t size, const FrameHeader& header, int step
 }
 
 uint16_t Layer3Crc(const uint8_t* frame, const GainLayout& layout) {
-    uint32_t crc = 0xFFFF;
-    auto feed = [&crc](uint8_t byte) {
-        for (int i = 7; i >= 0; --i) {
-            const bool bit = (((byte >> i) & 1u) ^ ((crc >> 15) & 1u)) != 0;
-            crc = (crc << 1) & 0xFFFF;
-            if (bit) crc ^= 0x8005;
+    // A byte at a time through a table: every frame of a two-hour clip passes here.
+    static const auto table = [] {
+        struct Table { uint16_t entry[256]; } t{};
+        for (uint32_t byte = 0; byte < 256; ++byte) {
+            uint32_t crc = byte << 8;
+            for (int i = 0; i < 8; ++i) crc = (crc & 0x8000) ? ((crc << 1) ^ 0x8005) : (crc << 1);
+            t.entry[byte] = static_cast<uint16_t>(crc);
         }
+        return t;
+    }();
+    uint16_t crc = 0xFFFF;
+    auto feed = [&crc](uint8_t byte) {
+        crc = static_cast<uint16_t>((crc << 8) ^ table.entry[((crc >> 8) ^ byte) & 0xFF]);
     };
     feed(frame[2]);
     feed(frame[3]);
     // The stored CRC itself (bytes 4 and 5) is not covered.
     for (int i = 6; i < layout.protectedBytes; ++i) feed(frame[i]);
-    return static_cast<uint16_t>(crc);
+    return crc;
 }

@@ -6,12 +6,13 @@
 #include <curl/curl.h>
 #include "../framework/app_module.h"
 #include "../framework/message_loop.h"
-#include "app_globals.h"
-#include "crash_guard.h"
-#include "folders.h"
-#include "log_file.h"
+#include "runtime/app_globals.h"
+#include "runtime/crash_guard.h"
+#include "crash_handler.h"
+#include "runtime/folders.h"
+#include "runtime/log_file.h"
 #include "main_dlg.h"
-#include "../service/update_check.h"
+#include "service/update/update_check.h"
 #include "version.h"
 
 namespace {
@@ -47,7 +48,7 @@ void SetApplicationDirectory() {
 }  // namespace
 
 int RunApplication(HINSTANCE instance, int showCommand) {
-    InstallCrashBackstop();
+    InstallCrashBackstop(&HandleCrash);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     OpenLog();

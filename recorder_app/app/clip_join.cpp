@@ -2,7 +2,7 @@
 #include <memory>
 #include <vector>
 #include "join_cut.h"
-#include "system_error.h"
+#include "runtime/system_error.h"
 
 namespace {
 

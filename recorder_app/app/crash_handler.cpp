@@ -1,8 +1,8 @@
 #include "crash_handler.h"
 #include <atomic>
-#include "app_globals.h"
-#include "folders.h"
-#include "text_format.h"
+#include "runtime/app_globals.h"
+#include "runtime/folders.h"
+#include "runtime/text_format.h"
 #include "version.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "crash_test_trigger.h"
 #include <stdexcept>
-#include "crash_guard.h"
+#include "runtime/crash_guard.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cmath>
 
 #include "audio/even_out_writer.h"
-#include "crash_guard.h"
-#include "log_file.h"
-#include "system_error.h"
-#include "text_format.h"
+#include "runtime/crash_guard.h"
+#include "runtime/log_file.h"
+#include "runtime/system_error.h"
+#include "runtime/text_format.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "main_dlg.h"
 #include "../audio/level_listener.h"
 #include "../framework/app_module.h"
-#include "folders.h"
+#include "runtime/folders.h"
 #include "level_meter.h"
-#include "log_file.h"
+#include "runtime/log_file.h"
 #include "loudness_menu.h"
 #include "main_dlg_timers.h"
-#include "text_format.h"
+#include "runtime/text_format.h"
 #include "version.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include "../framework/app_module.h"
 #include "../res/bitmap_ids.h"
-#include "log_file.h"
+#include "runtime/log_file.h"
 #include "loudness_menu.h"
 
 namespace {

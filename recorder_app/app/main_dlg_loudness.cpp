@@ -5,12 +5,12 @@
 #include <ctime>
 
 #include "clip_names.h"
-#include "folders.h"
-#include "log_file.h"
+#include "runtime/folders.h"
+#include "runtime/log_file.h"
 #include "loudness_dlg.h"
 #include "loudness_menu.h"
 #include "main_dlg.h"
-#include "system_error.h"
+#include "runtime/system_error.h"
 
 namespace {
 

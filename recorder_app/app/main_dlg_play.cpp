@@ -1,9 +1,9 @@
 // The Play command and the rewinds: the clip from the cursor, the jingle at every spot ahead,
 // the time line following the sound, and one-second steps of the cursor.
 #include "../audio/level_listener.h"
-#include "app_globals.h"
+#include "runtime/app_globals.h"
 #include "level_meter.h"
-#include "log_file.h"
+#include "runtime/log_file.h"
 #include "main_dlg.h"
 #include "main_dlg_timers.h"
 

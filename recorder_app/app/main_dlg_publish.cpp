@@ -3,11 +3,11 @@
 // the podcast's web page.
 #include <windows.h>
 #include <shellapi.h>
-#include "../service/file_name_cleaning.h"
-#include "../service/settings.h"
-#include "../service/submit_dlg.h"
-#include "../service/web_address.h"
-#include "log_file.h"
+#include "service/publication/file_name_cleaning.h"
+#include "service/request/settings.h"
+#include "service/publication/submit_dlg.h"
+#include "service/publication/web_address.h"
+#include "runtime/log_file.h"
 #include "main_dlg.h"
 
 LRESULT CMainDlg::OnPublish(WORD, WORD, HWND, BOOL&) {

@@ -9,4 +9,4 @@ list(APPEND audio_sources
   ${CMAKE_CURRENT_LIST_DIR}/sound_recorder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/level_listener.cpp)
 # The capture workers run inside the crash guard.
-list(APPEND audio_libraries app_runtime winmm)
+list(APPEND audio_libraries runtime winmm)

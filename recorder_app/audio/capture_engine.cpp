@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "app/crash_guard.h"
+#include "runtime/crash_guard.h"
 
 namespace {
 

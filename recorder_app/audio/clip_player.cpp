@@ -1,7 +1,7 @@
 // The player's operations on the user-interface thread; the worker is in clip_player_worker.cpp.
 #include "audio/clip_player.h"
 
-#include "app/crash_guard.h"
+#include "runtime/crash_guard.h"
 
 namespace {
 

@@ -18,5 +18,5 @@ if(NOT TARGET deps_mpg123)
   target_include_directories(deps_mpg123 SYSTEM INTERFACE ${QB_DEPS_PREFIX}/include)
   target_link_libraries(deps_mpg123 INTERFACE ${QB_DEPS_PREFIX}/lib/libmpg123.a shlwapi)
 endif()
-# The player's worker runs inside the crash guard (app_runtime).
-list(APPEND audio_libraries deps_mpg123 app_runtime)
+# The player's worker runs inside the crash guard (runtime).
+list(APPEND audio_libraries deps_mpg123 runtime)

@@ -10,12 +10,12 @@ standin_start
 work=$(mktemp -d)
 trap 'standin_stop; rm -rf "$work"' EXIT
 
-python3 "$top/tests/update/make_archives.py" "$work" --large 50
+python3 "$top/tests/service/update/make_archives.py" "$work" --large 50
 archive=$work/large.zip
 cp "$archive" "$QB_STANDIN_DIR/files/large.zip"
 size_mb=$(awk -v b="$(stat -c %s "$archive")" 'BEGIN { printf "%.1f", b / 1048576 }')
 winpath() { echo "Z:${1//\//\\}"; }
-bench=$build/tests/update/update_bench.exe
+bench=$build/tests/service/update/update_bench.exe
 
 best() { awk -v a="${1:-$2}" -v b="$2" 'BEGIN { print (b < a ? b : a) }'; }
 unzip_best= ours_best=

@@ -29,7 +29,7 @@ native_upload() {
 }
 
 program_upload() {  # prints seconds and peak growth
-  wine "$build/tests/service/upload_bench.exe" "$QB_STANDIN_HOST" "$windows_episode" | tr -d '\r' >"$QB_STANDIN_DIR/ours"
+  wine "$build/tests/service/request/upload_bench.exe" "$QB_STANDIN_HOST" "$windows_episode" | tr -d '\r' >"$QB_STANDIN_DIR/ours"
   echo "$(sed -n 's/^seconds=//p' "$QB_STANDIN_DIR/ours") $(sed -n 's/^peak_growth_mb=//p' "$QB_STANDIN_DIR/ours")"
 }
 

@@ -1,12 +1,12 @@
 // The crash report as it reaches a collector, where it goes, and the reporter's arguments.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include "../service/standin_client.h"
-#include "../service/test_registry.h"
+#include "standin_client.h"
+#include "test_registry.h"
 #include "companions/crash_reporter/crash_upload.h"
 #include "companions/crash_reporter/report_address.h"
 #include "companions/crash_reporter/reporter_args.h"
-#include "service/settings.h"
+#include "service/request/settings.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // moves the update into place and starts the recorder again.
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include "../service/standin_client.h"
+#include "standin_client.h"
 #include "companion_e2e_support.h"
 
 using namespace e2e;

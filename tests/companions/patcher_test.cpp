@@ -3,7 +3,7 @@
 #include <windows.h>
 #include "companions/patcher/update_files.h"
 #include "companions/patcher/update_install.h"
-#include "../service/standin_client.h"
+#include "standin_client.h"
 
 namespace {
 

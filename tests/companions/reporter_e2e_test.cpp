@@ -4,7 +4,7 @@
 #include <shlobj.h>
 #include "../../recorder_app/app/crash_test_trigger.h"
 #include "../../recorder_app/companions/crash_reporter/reporter_resource.h"
-#include "../service/standin_client.h"
+#include "standin_client.h"
 #include "companion_e2e_support.h"
 
 using namespace e2e;

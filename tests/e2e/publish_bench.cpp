@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 #include "../../recorder_app/res/resource.h"
-#include "../../recorder_app/service/clip_copy.h"
+#include "service/publication/clip_copy.h"
 #include "app_harness.h"
 #include "publish_driver.h"
 

@@ -159,11 +159,14 @@ bool OpenClip(RecorderApp& app, const std::wstring& clip) {
 }
 
 bool PublishWithoutSpots(RecorderApp& app, int answer) {
+    // Open logs the chosen file before it enables Publish: a click before the command has
+    // returned lands on a disabled button and is lost.
+    if (!app.WaitUntilIdle()) return false;
     app.ClickControl(IDC_PUBLISH);
     const MessageBoxInfo question = WaitForBox(app, L"Question");
     return question.window != nullptr &&
            question.text.rfind(L"You have not set an advertising spots in your clip.", 0) == 0 &&
-           app.AnswerMessageBox(question, answer);
+           app.WaitUntilIdle() && app.AnswerMessageBox(question, answer);
 }
 
 bool LogIn(RecorderApp& app, HWND dialog, std::wstring* failure, DWORD timeoutMs) {

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "app/crash_guard.h"
+#include "runtime/crash_guard.h"
 #include "app/crash_handler.h"
 
 namespace {

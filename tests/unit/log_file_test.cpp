@@ -3,7 +3,7 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include "app/log_file.h"
+#include "runtime/log_file.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 #include "crash_upload.h"
 #include <cstdio>
 #include "app/version.h"
-#include "service/mime_form.h"
-#include "service/service_messages.h"
-#include "service/settings.h"
-#include "service/text_encoding.h"
-#include "service/transfer_loop.h"
-#include "service/upload_file.h"
+#include "service/request/mime_form.h"
+#include "service/request/service_messages.h"
+#include "service/request/settings.h"
+#include "service/request/text_encoding.h"
+#include "service/request/transfer_loop.h"
+#include "service/request/upload_file.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <string>
-#include "service/progress_pacer.h"
+#include "service/request/progress_pacer.h"
 
 struct CrashReport {
     std::wstring address;   // the collector's URL

@@ -1,7 +1,7 @@
 #include "report_address.h"
 #include <windows.h>
-#include "service/registry_values.h"
-#include "service/settings.h"
+#include "service/request/registry_values.h"
+#include "service/request/settings.h"
 
 std::wstring CrashReportAddress() {
     std::wstring address;

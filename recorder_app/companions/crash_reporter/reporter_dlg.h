@@ -8,7 +8,7 @@
 #include "crash_upload.h"
 #include "framework/dialog_impl.h"
 #include "reporter_resource.h"
-#include "service/service_messages.h"
+#include "service/request/service_messages.h"
 
 class CReporterDlg : public CDialogImpl<CReporterDlg> {
 public:

@@ -1,7 +1,7 @@
 // patcher.exe, started by the recorder from its folder with no arguments once it has unpacked
 // an update into "updates" and while it is closing.
 #include <windows.h>
-#include "app/folders.h"
+#include "runtime/folders.h"
 #include "patch_log.h"
 #include "patch_run.h"
 

@@ -1,7 +1,7 @@
 #include "patch_log.h"
 #include <windows.h>
 #include <ctime>
-#include "app/folders.h"
+#include "runtime/folders.h"
 #include "app/version.h"
 
 void OpenPatcherLog(CLogFile* log) {

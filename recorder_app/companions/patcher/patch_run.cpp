@@ -1,5 +1,5 @@
 #include "patch_run.h"
-#include "app/system_error.h"
+#include "runtime/system_error.h"
 #include "program_wait.h"
 #include "update_files.h"
 #include "update_install.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include "app/log_file.h"
+#include "runtime/log_file.h"
 
 // How long the recorder gets to close after it started the updater.
 constexpr DWORD kRecorderExitTimeoutMs = 60000;

@@ -1,6 +1,6 @@
 #include "update_install.h"
 #include "update_files.h"
-#include "app/system_error.h"
+#include "runtime/system_error.h"
 
 UpdateInstaller::UpdateInstaller(const std::wstring& programFolder, CLogFile* log)
     : m_programFolder(programFolder), m_updatesFolder(JoinPath(programFolder, kUpdatesFolderName)), m_log(log) {}

@@ -8,7 +8,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "app/log_file.h"
+#include "runtime/log_file.h"
 
 // Inside the program's folder; holds the originals while the update is being put in place.
 constexpr wchar_t kBackupFolderName[] = L"update_backup";

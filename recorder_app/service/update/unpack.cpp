@@ -1,0 +1,169 @@
+#include "unpack.h"
+#include <windows.h>
+#include <minizip/unzip.h>
+#include <minizip/iowin32.h>  // after unzip.h, which brings what it needs
+#include <vector>
+#include "runtime/log_file.h"
+#include "service/request/log_escape.h"
+#include "service/request/text_encoding.h"
+#include "zip_entry_meta.h"
+#include "zip_names.h"
+
+namespace {
+
+constexpr size_t kPieceBytes = 16384;
+constexpr size_t kLongestName = 259;
+
+FILETIME AsFileTime(uint64_t value) {
+    return FILETIME{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::wstring();
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) return std::wstring();
+    full.resize(length);
+    return full;
+}
+
+bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// The last word on where a name leads: the path as Windows itself resolves it must lie
+// strictly inside the base folder.
+bool ResolvesInside(const std::wstring& fullBase, const std::wstring& target) {
+    const std::wstring full = FullPath(target);
+    if (full.size() <= fullBase.size() + 1) return false;
+    return SameTextIgnoringCase(full.substr(0, fullBase.size()), fullBase) && full[fullBase.size()] == L'\\';
+}
+
+// Every folder along relative (its components joined by "\"), below base.
+void CreateFolders(const std::wstring& base, const std::wstring& relative) {
+    for (size_t pos = relative.find(L'\\'); pos != std::wstring::npos; pos = relative.find(L'\\', pos + 1))
+        CreateDirectoryW((base + L"\\" + relative.substr(0, pos)).c_str(), nullptr);
+    CreateDirectoryW((base + L"\\" + relative).c_str(), nullptr);
+}
+
+void CreateParentFolders(const std::wstring& base, const std::wstring& relative) {
+    const size_t last = relative.rfind(L'\\');
+    if (last != std::wstring::npos) CreateFolders(base, relative.substr(0, last));
+}
+
+struct EntryTimes {
+    FILETIME created, accessed, modified;
+};
+
+EntryTimes TimesOf(const unz_file_info64& info, const std::vector<uint8_t>& localExtra) {
+    FILETIME local{}, utc{};
+    DosDateTimeToFileTime(HIWORD(info.dosDate), LOWORD(info.dosDate), &local);
+    LocalFileTimeToFileTime(&local, &utc);
+    EntryTimes times{utc, utc, utc};
+    ExtendedTimes extended;
+    if (FindExtendedTimes(localExtra.data(), localExtra.size(), &extended)) {
+        if (extended.hasModified) times.modified = AsFileTime(UnixToFileTime(extended.modified));
+        if (extended.hasAccessed) times.accessed = AsFileTime(UnixToFileTime(extended.accessed));
+        if (extended.hasCreated) times.created = AsFileTime(UnixToFileTime(extended.created));
+    }
+    return times;
+}
+
+// Writes the open entry's data to target; true when all of it was read and written.
+bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wstring& target) {
+    uint32_t attributes = EntryAttributes(info.version, info.external_fa) & ~kAttrFolder;
+    if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+    // A read-only, hidden or system file already there would refuse to be replaced.
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::vector<uint8_t> localExtra(0xFFFF);
+    const int extraSize = unzGetLocalExtrafield(archive, localExtra.data(), static_cast<unsigned>(localExtra.size()));
+    localExtra.resize(extraSize > 0 ? static_cast<size_t>(extraSize) : 0);
+
+    std::vector<char> piece(kPieceBytes);
+    bool complete = true;
+    for (;;) {
+        const int read = unzReadCurrentFile(archive, piece.data(), static_cast<unsigned>(piece.size()));
+        if (read == 0) break;
+        DWORD written = 0;
+        if (read < 0 || !WriteFile(file, piece.data(), static_cast<DWORD>(read), &written, nullptr) ||
+            written != static_cast<DWORD>(read)) {
+            complete = false;
+            break;
+        }
+    }
+    if (complete) {
+        const EntryTimes times = TimesOf(info, localExtra);
+        SetFileTime(file, &times.created, &times.accessed, &times.modified);
+    }
+    CloseHandle(file);
+    return complete;
+}
+
+enum class EntryOutcome { Written, Refused, Failed };
+
+EntryOutcome UnpackCurrentEntry(unzFile archive, const std::wstring& base, const std::wstring& fullBase) {
+    unz_file_info64 info{};
+    char rawName[kLongestName + 1] = "";
+    if (unzGetCurrentFileInfo64(archive, &info, rawName, sizeof rawName, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return EntryOutcome::Failed;
+    rawName[kLongestName] = '\0';
+    const std::string name = rawName;
+    const std::wstring wideName = FromUtf8(CleanEntryName(name));
+    std::wstring relative;
+    const char* reason = nullptr;
+    const bool inside = EntryPathInsideBase(wideName, &relative, &reason);
+    if (!inside || (!relative.empty() && !ResolvesInside(fullBase, base + L"\\" + relative))) {
+        g_log.Print(L"!!! Update archive entry refused (%s): %s",
+                    FromAnsi(reason != nullptr ? reason : "outside the folder").c_str(),
+                    EscapeForLog(FromUtf8(name)).c_str());
+        return EntryOutcome::Refused;
+    }
+    const bool folder = (!name.empty() && (name.back() == '/' || name.back() == '\\')) ||
+                        ((EntryAttributes(info.version, info.external_fa) & kAttrFolder) != 0 &&
+                         info.uncompressed_size == 0);
+    if (relative.empty()) return EntryOutcome::Written;  // the base folder itself
+    if (folder) {
+        CreateFolders(base, relative);
+        return EntryOutcome::Written;
+    }
+    CreateParentFolders(base, relative);
+    if (unzOpenCurrentFile(archive) != UNZ_OK) return EntryOutcome::Failed;
+    const bool written = WriteEntryFile(archive, info, base + L"\\" + relative);
+    // A checksum that does not match is reported here; the data stays as written.
+    unzCloseCurrentFile(archive);
+    return written ? EntryOutcome::Written : EntryOutcome::Failed;
+}
+
+}  // namespace
+
+UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring& baseFolder) {
+    UnpackSummary summary;
+    std::wstring base = baseFolder;
+    while (!base.empty() && (base.back() == L'\\' || base.back() == L'/')) base.pop_back();
+    std::wstring fullBase = FullPath(base);
+    while (!fullBase.empty() && fullBase.back() == L'\\') fullBase.pop_back();
+    if (fullBase.empty()) return summary;
+
+    zlib_filefunc64_def files;
+    fill_win32_filefunc64W(&files);
+    unzFile archive = unzOpen2_64(archivePath.c_str(), &files);
+    if (archive == nullptr) return summary;
+    unz_global_info64 global{};
+    if (unzGetGlobalInfo64(archive, &global) == UNZ_OK) {
+        summary.entries = static_cast<int>(global.number_entry);
+        for (ZPOS64_T index = 0; index < global.number_entry; ++index) {
+            if ((index == 0 ? unzGoToFirstFile(archive) : unzGoToNextFile(archive)) != UNZ_OK) break;
+            switch (UnpackCurrentEntry(archive, base, fullBase)) {
+                case EntryOutcome::Written: ++summary.written; break;
+                case EntryOutcome::Refused: ++summary.refused; break;
+                case EntryOutcome::Failed: ++summary.failed; break;
+            }
+        }
+    }
+    unzClose(archive);
+    return summary;
+}

@@ -1,0 +1,72 @@
+#include "update_check.h"
+#include <exception>
+#include "runtime/app_globals.h"
+#include "runtime/crash_guard.h"
+#include "runtime/text_format.h"
+#include "app/version.h"
+#include "service/request/settings.h"
+#include "service/request/text_encoding.h"
+#include "update_dlg.h"
+#include "update_download.h"
+#include "update_reply.h"
+#include "update_transfer.h"
+
+void StartUpdateCheck(HWND mainWnd) {
+    HANDLE thread = CreateThread(nullptr, 0, GuardedThread<&RunUpdateCheck>, mainWnd, 0, nullptr);
+    if (thread != nullptr) CloseHandle(thread);
+}
+
+bool Check(const std::wstring& address, CUpdateInfo* info) {
+    try {
+        TransferWatch quiet;  // no progress window: the query shows nothing
+        std::string body;
+        HttpGet(address, &body, kMaxQueryReplyBytes, &quiet);
+        const UpdateReply reply = ParseUpdateReply(FromAnsi(body));
+        if (!reply.error.empty()) return false;
+        info->m_major = reply.major;
+        info->m_minor = reply.minor;
+        info->m_fileLocation = reply.fileLocation;
+        info->m_fileSize = reply.fileSize;
+        info->m_mustUpdate = reply.mustUpdate ? 1 : 0;
+        return IsNewerVersion(reply.major, reply.minor, kVersionMajor, kVersionMinor);
+    } catch (...) {
+        return false;
+    }
+}
+
+DWORD RunUpdateCheck(void* argument) {
+    const HWND mainWnd = static_cast<HWND>(argument);
+    try {
+        wchar_t address[512];
+        FormatTruncated(address, 512, L"http://%s/recorder-update.php?ver=%d.%d", g_settings.m_serverHost.c_str(),
+                        kVersionMajor, kVersionMinor);
+        CUpdateInfo info;
+        if (!Check(address, &info)) return 0;
+        if (info.m_mustUpdate) {
+            if (MessageBoxW(mainWnd,
+                            L"An update for this software is available. Do you want to upgrade it now?\n"
+                            L"Note: this is a required update, the program will exit if you decline the update "
+                            L"process.",
+                            L"Question", MB_ICONQUESTION | MB_YESNO) != IDYES) {
+                PostMessageW(mainWnd, WM_CLOSE, 0, 0);
+                return 0;
+            }
+        } else if (MessageBoxW(mainWnd, L"An update for this software available. Do you want to upgrade it now?",
+                               L"Question", MB_ICONQUESTION | MB_YESNO) != IDYES) {
+            return 0;
+        }
+        CUpdateDlg dialog(&info);
+        if (dialog.Run(mainWnd) != 1) return 0;
+        MessageBoxW(mainWnd, L"The application will restart now, in order to complete the update process.",
+                    L"Information", MB_ICONINFORMATION);
+        StartPatcher(g_appDir);
+        // The main window closes as it does for the user: a recording is stopped and kept.
+        PostMessageW(mainWnd, WM_CLOSE, 0, 0);
+    } catch (const std::exception& error) {
+        const std::wstring text = L"Error occured, while checking for update:" + FromAnsi(error.what());
+        MessageBoxW(mainWnd, text.c_str(), L"Update error", MB_ICONWARNING);
+    } catch (...) {
+        MessageBoxW(mainWnd, L"Error occured, while checking for update", L"Update error", MB_ICONWARNING);
+    }
+    return 0;
+}

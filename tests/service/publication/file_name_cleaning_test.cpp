@@ -1,0 +1,32 @@
+// The local copy's names: whatever the title or the podcast is called, the copy stays a
+// plain file inside the podcast's folder.
+#include <gtest/gtest.h>
+#include "service/publication/file_name_cleaning.h"
+
+TEST(FileNameCleaning, TitleKeepsItsOwnReplacements) {
+    EXPECT_EQ(CleanFileTitle(L"My show: part 1?"), L"My_show__part_1_");
+    EXPECT_EQ(CleanFileTitle(L"*x*"), L"_x_");
+}
+
+TEST(FileNameCleaning, TitleCannotLeaveTheFolderOrBreakTheName) {
+    EXPECT_EQ(CleanFileTitle(L"a\\..\\..\\x"), L"a_.._.._x");
+    EXPECT_EQ(CleanFileTitle(L"a/b"), L"a_b");
+    EXPECT_EQ(CleanFileTitle(L"<draft> \"1\" | 2"), L"_draft___1____2");
+    EXPECT_EQ(CleanFileTitle(L"tab\there\x01\x1f"), L"tab_here__");
+    EXPECT_EQ(CleanFileTitle(L"Zoë – Łódź"), L"Zoë_–_Łódź");
+}
+
+TEST(FileNameCleaning, FolderIsTrimmedAndLosesItsDots) {
+    EXPECT_EQ(CleanFolderName(L"  Mr. Sound \t"), L"Mr_ Sound");
+    EXPECT_EQ(CleanFolderName(L".."), L"__");
+    EXPECT_EQ(CleanFolderName(L"..\\..\\Windows"), L"______Windows");
+    EXPECT_EQ(CleanFolderName(L"a/b:c|d<e>\"f\"?*"), L"a_b_c_d_e__f___");
+}
+
+TEST(FileNameCleaning, FolderIsNeverBlankNorADevice) {
+    EXPECT_EQ(CleanFolderName(L"   "), L"_");
+    EXPECT_EQ(CleanFolderName(L"con"), L"con_");
+    EXPECT_EQ(CleanFolderName(L" LPT1 "), L"LPT1_");
+    EXPECT_EQ(CleanFolderName(L"Nul.fm"), L"Nul_fm");
+    EXPECT_EQ(CleanFolderName(L"Console"), L"Console");
+}

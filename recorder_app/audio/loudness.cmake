@@ -1,6 +1,7 @@
 # Loudness measurement and the lossless change of level: appended to the `audio` library.
 list(APPEND audio_sources
   ${CMAKE_CURRENT_LIST_DIR}/global_gain.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/true_peak.cpp
   ${CMAKE_CURRENT_LIST_DIR}/loudness_meter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/even_out_plan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/even_out_writer.cpp)

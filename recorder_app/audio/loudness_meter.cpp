@@ -5,9 +5,11 @@
 
 #include "audio/mp3_decoder.h"
 #include "audio/pcm_accumulator.h"
+#include "audio/true_peak.h"
 
 #include <ebur128.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -29,12 +31,14 @@ using MeterPtr = std::unique_ptr<ebur128_state, MeterDeleter>;
 // channels, of which the meter takes one.
 class MeterInput : public BlockWriter {
 public:
-    MeterInput(ebur128_state* meter, int channels) : m_meter(meter), m_channels(channels) {}
+    MeterInput(ebur128_state* meter, int channels, int sampleRate)
+        : m_meter(meter), m_channels(channels), m_peaks(static_cast<size_t>(channels), TruePeak(sampleRate)) {}
 
     bool WriteBlock(const uint8_t* pcm, uint32_t length) override {
         const size_t frames = length / kStereoFrameBytes;
-        const int16_t* samples = reinterpret_cast<const int16_t*>(pcm);
         m_frames += frames;
+        const int16_t* samples = reinterpret_cast<const int16_t*>(pcm);
+        for (int c = 0; c < m_channels; ++c) m_peaks[static_cast<size_t>(c)].Add(samples + c, frames, 2);
         if (m_channels == 2) return ebur128_add_frames_short(m_meter, samples, frames) == EBUR128_SUCCESS;
         m_mono.resize(frames);
         for (size_t i = 0; i < frames; ++i) m_mono[i] = samples[2 * i];
@@ -42,12 +46,18 @@ public:
     }
 
     uint64_t Frames() const { return m_frames; }
+    double Peak() const {
+        double peak = 0;
+        for (const TruePeak& channel : m_peaks) peak = std::max(peak, channel.Peak());
+        return peak;
+    }
 
 private:
     ebur128_state* m_meter;
-    uint64_t m_frames = 0;
     int m_channels;
+    std::vector<TruePeak> m_peaks;
     std::vector<int16_t> m_mono;
+    uint64_t m_frames = 0;
 };
 
 uint32_t HeaderOf(const uint8_t* frame) {
@@ -63,19 +73,14 @@ double Decibels(double linear) {
     return linear > 0 ? 20.0 * std::log10(linear) : -std::numeric_limits<double>::infinity();
 }
 
-bool ReadFigures(ebur128_state* meter, int channels, LoudnessFigures& figures) {
-    double integrated = 0, range = 0, peak = 0;
+bool ReadFigures(ebur128_state* meter, const MeterInput& input, LoudnessFigures& figures) {
+    double integrated = 0, range = 0;
     if (ebur128_loudness_global(meter, &integrated) != EBUR128_SUCCESS ||
         ebur128_loudness_range(meter, &range) != EBUR128_SUCCESS)
         return false;
-    for (int c = 0; c < channels; ++c) {
-        double channelPeak = 0;
-        if (ebur128_true_peak(meter, static_cast<unsigned>(c), &channelPeak) != EBUR128_SUCCESS) return false;
-        if (channelPeak > peak) peak = channelPeak;
-    }
     figures.integratedLufs = std::isfinite(integrated) ? integrated + kHeadroomDb : integrated;
     figures.rangeLu = range;
-    figures.truePeakDbtp = Decibels(peak) + kHeadroomDb;
+    figures.truePeakDbtp = Decibels(input.Peak()) + kHeadroomDb;
     return true;
 }
 
@@ -94,12 +99,12 @@ int MeasureClip(FrameReader& reader, ClipLoudness& result, MeasureWatch* watch) 
     result.rewrite = first.layer == 3 ? GainRewrite::Possible : GainRewrite::NotLayer3;
 
     MeterPtr meter(ebur128_init(static_cast<unsigned>(result.channels), static_cast<unsigned long>(result.sampleRate),
-                                EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK));
+                                EBUR128_MODE_I | EBUR128_MODE_LRA));
     Mp3Decoder decoder;
     PcmAccumulator pcm;
     if (!meter || !decoder.Setup(kHalfScale, false) || !pcm.Allocate(kBlockBytes, Mp3Decoder::StepBytes(false)))
         return kLoudnessMeterFailed;
-    MeterInput input(meter.get(), result.channels);
+    MeterInput input(meter.get(), result.channels, result.sampleRate);
     const uint64_t fileSize = reader.FileSize();
 
     for (;;) {
@@ -129,7 +134,7 @@ int MeasureClip(FrameReader& reader, ClipLoudness& result, MeasureWatch* watch) 
     }
     if (!pcm.Flush(input)) return kLoudnessMeterFailed;
     if (input.Frames() == 0) return kLoudnessNoAudio;
-    if (!ReadFigures(meter.get(), result.channels, result.figures)) return kLoudnessMeterFailed;
+    if (!ReadFigures(meter.get(), input, result.figures)) return kLoudnessMeterFailed;
     if (watch) watch->permille.store(1000);
     return kLoudnessMeasured;
 }

@@ -1,5 +1,6 @@
-// Measures a clip's loudness to ITU-R BS.1770-4 / EBU R128 with libebur128: integrated
-// loudness, loudness range and maximum true peak of the clip as our own decoder renders it.
+// Measures a clip's loudness to ITU-R BS.1770-4 / EBU R128: integrated loudness and loudness
+// range with libebur128, maximum true peak with true_peak.h, of the clip as our own decoder
+// renders it.
 // While it walks the frames it also surveys what a lossless change of level (global_gain.h)
 // would meet: the kind of every frame and the span of the granules' gains.
 //

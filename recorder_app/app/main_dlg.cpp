@@ -4,6 +4,7 @@
 #include "runtime/folders.h"
 #include "level_meter.h"
 #include "runtime/log_file.h"
+#include "loudness_menu.h"
 #include "main_dlg_timers.h"
 #include "runtime/text_format.h"
 #include "version.h"
@@ -48,6 +49,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitControls();
     SetIcons();
     InitMicrophone();
+    AddLoudnessMenuItem(m_hWnd);
     m_hAccel = LoadAcceleratorsW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     m_player.SetOwnerWindow(m_hWnd);
     ReleasePlayer();

@@ -53,7 +53,8 @@ public:
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_POSITION_CHANGED, OnPositionChanged)
         MESSAGE_HANDLER(WM_INITMENUPOPUP, OnInitMenuPopup)
-        MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
+        MESSAGE_HANDLER(WM_SYSCOMMAND, OnMicrophoneSysCommand)
+        MESSAGE_HANDLER(WM_SYSCOMMAND, OnLoudnessSysCommand)
         MESSAGE_HANDLER(WM_COMMAND, OnMicrophoneCommand)
         MESSAGE_HANDLER(CrashTestMessage(), OnCrashTest)
         REFLECT_NOTIFICATIONS()
@@ -102,7 +103,7 @@ private:
     void OnPublished(const std::wstring& siteName);
     // The recording device (main_dlg_microphone.cpp).
     LRESULT OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
-    LRESULT OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+    LRESULT OnMicrophoneSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
     LRESULT OnMicrophoneCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     bool OnMicrophoneChoice(int choice);
     void InitMicrophone();
@@ -115,6 +116,9 @@ private:
     // Starts the listener and its timer; false when the chosen device could not be opened
     // and the listener follows the system default instead.
     bool OpenLevelListener();
+    // Loudness (main_dlg_loudness.cpp).
+    LRESULT OnLoudnessSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+    void ShowLoudness();
     // The clip's duration by the player, or ClipPlayer::kNoDuration.
     uint32_t ClipDuration(const std::wstring& path);
 

@@ -4,6 +4,7 @@
 #include "../framework/app_module.h"
 #include "../res/bitmap_ids.h"
 #include "runtime/log_file.h"
+#include "loudness_menu.h"
 
 namespace {
 
@@ -111,6 +112,7 @@ void CMainDlg::SwitchMode(InterfaceMode mode) {
         }
     }
     if (layout.timeLine != Enable::Keep) m_timeLine.EnableWindow(layout.timeLine == Enable::On);
+    EnableLoudnessMenuItem(m_hWnd, mode == InterfaceMode::Idle && !m_clipPath.empty());
 }
 
 CBitmapButton& CMainDlg::Button(int id) {

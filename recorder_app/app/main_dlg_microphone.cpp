@@ -83,7 +83,7 @@ LRESULT CMainDlg::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     return 0;
 }
 
-LRESULT CMainDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
+LRESULT CMainDlg::OnMicrophoneSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
     bHandled = OnMicrophoneChoice(MicrophoneChoiceOf(wParam));
     return 0;
 }

@@ -181,6 +181,7 @@ int FrameReader::ReadFrame() {
     const int next = 1 - m_current;
     uint8_t* frame = m_frames[next].get();
     const size_t body = static_cast<size_t>(m_header.bodyLength);
+    const uint64_t offset = m_source->Position() - kHeaderBytes;
     const long n = m_source->Read(frame + kHeaderBytes, body);
     if (n < 0) return kReadFailed;
     if (n == 0) return kEndOfFile;
@@ -189,6 +190,7 @@ int FrameReader::ReadFrame() {
     PutBigEndian32(m_window, frame);
     m_current = next;
     m_frameSizes[m_current] = kHeaderBytes + body;
+    m_frameOffset = offset;
     if (first) {
         const InfoCounts info = ReadInfoFrame(frame, kHeaderBytes + body, m_header);
         m_infoFrames = info.frames;

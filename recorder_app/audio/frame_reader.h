@@ -40,6 +40,8 @@ public:
     // The current frame: its 4 header bytes followed by its body.
     const uint8_t* FrameData() const { return m_frames[m_current].get(); }
     size_t FrameSize() const { return m_frameSizes[m_current]; }
+    // Where the current frame's header lies in the file (its body may run past the end).
+    uint64_t FrameOffset() const { return m_frameOffset; }
     // The frame read before the current one since the last rewind, or size 0.
     const uint8_t* PreviousFrameData() const { return m_frames[1 - m_current].get(); }
     size_t PreviousFrameSize() const { return m_frameSizes[1 - m_current]; }
@@ -79,4 +81,5 @@ private:
     std::unique_ptr<uint8_t[]> m_frames[2];
     size_t m_frameSizes[2] = {0, 0};
     int m_current = 0;
+    uint64_t m_frameOffset = 0;
 };

@@ -32,3 +32,12 @@
 #define IDC_EPISODE_TITLE       1022
 #define IDC_DESCRIPTION         1023
 #define IDC_TERMS               1025
+
+// The loudness dialog.
+#define IDD_LOUDNESS            191
+#define IDC_LOUD_INTEGRATED     1040
+#define IDC_LOUD_RANGE          1041
+#define IDC_LOUD_PEAK           1042
+#define IDC_LOUD_PROGRESS       1043
+#define IDC_LOUD_NOTE           1044
+#define IDC_EVEN_OUT            1045

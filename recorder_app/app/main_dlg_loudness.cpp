@@ -1,0 +1,60 @@
+// The "Loudness..." command of the system menu: the loudness dialog on the current clip and,
+// when it evened the clip out, the new clip in its place, with the same spots (its frames
+// stand where they stood). As after a join, a clip recorded here is then deleted; a file the
+// user opened is never touched.
+#include <ctime>
+
+#include "clip_names.h"
+#include "runtime/folders.h"
+#include "runtime/log_file.h"
+#include "loudness_dlg.h"
+#include "loudness_menu.h"
+#include "main_dlg.h"
+#include "runtime/system_error.h"
+
+namespace {
+
+// "2026-12-07-10-11-12-even.mp3" in the unpublished folder, under a name no file has yet.
+std::wstring EvenedClipPath() {
+    const std::wstring podcasts = PodcastsFolder();
+    CreateDirectoryW(podcasts.c_str(), nullptr);
+    const std::wstring folder = InFolder(podcasts, L"Unpublished");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (const std::tm* converted = std::localtime(&now)) local = *converted;
+    wchar_t stamp[64];
+    std::wcsftime(stamp, 64, L"%Y-%m-%d-%H-%M-%S-even", &local);
+    std::wstring path = InFolder(folder, std::wstring(stamp) + L".mp3");
+    for (int n = 1; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+        path = InFolder(folder, std::wstring(stamp) + L"-" + std::to_wstring(n) + L".mp3");
+    return path;
+}
+
+}  // namespace
+
+LRESULT CMainDlg::OnLoudnessSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
+    if ((wParam & 0xFFF0) != kLoudnessCommand) {
+        bHandled = FALSE;
+        return 0;
+    }
+    // A window disabled by a modal box or dialog of its own is not idle.
+    if (m_mode == 1 && !m_clipPath.empty() && ::IsWindowEnabled(m_hWnd)) ShowLoudness();
+    return 0;
+}
+
+void CMainDlg::ShowLoudness() {
+    g_log.Print(L"Loudness requested");
+    // The player keeps the clip open; a recorded clip is deleted once it has been replaced.
+    ReleasePlayer();
+    CLoudnessDlg dialog(m_clipPath, EvenedClipPath());
+    if (dialog.Run(m_hWnd) != IDOK) return;
+
+    const std::wstring earlier = m_clipPath;
+    m_clipPath = dialog.EvenedPath();
+    g_log.Print(L"Evened-out clip is: %s (%+d steps)", m_clipPath.c_str(), dialog.Plan().steps);
+    if (!m_isImported && !DeleteFileW(earlier.c_str()))
+        g_log.Print(L"!!! cannot delete %s: %s", earlier.c_str(), SystemErrorText(GetLastError()).c_str());
+    // Same frames, same length: the time line, its cursor and the spots stay as they are.
+    ShowSpots();
+}

@@ -1,6 +1,6 @@
 #include "update_list.h"
 #include <windows.h>
-#include <climits>
+#include "service/request/text_encoding.h"
 
 namespace {
 
@@ -17,26 +17,6 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
            CSTR_EQUAL;
 }
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty() || text.size() > INT_MAX / 4) return std::string();
-    const int length = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return std::string();
-    std::string narrow(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &narrow[0], bytes, nullptr, nullptr);
-    return narrow;
-}
-
-std::wstring Wide(const std::string& text) {
-    if (text.empty() || text.size() > INT_MAX) return std::wstring();
-    const int length = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    if (units <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, &wide[0], units);
-    return wide;
-}
-
 bool WriteAll(HANDLE file, const std::string& bytes) {
     DWORD written = 0;
     return bytes.size() <= MAXDWORD &&
@@ -50,7 +30,7 @@ bool WriteUpdateList(const std::wstring& updatesFolder, const std::vector<std::w
     DiscardUpdateList(updatesFolder);
     std::string text;
     for (const std::wstring& file : files) {
-        const std::string line = Utf8(file);
+        const std::string line = ToUtf8(file);
         if (line.empty() || SameName(file, kUpdateListName) || SameName(file, kTemporaryName)) return false;
         text += line + "\r\n";
     }
@@ -88,7 +68,7 @@ bool ReadUpdateList(const std::wstring& updatesFolder, std::vector<std::wstring>
     while (start < text.size()) {
         size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = text.size();
-        if (end > start) files->push_back(Wide(text.substr(start, end - start)));
+        if (end > start) files->push_back(FromUtf8(text.substr(start, end - start)));
         start = end + 1;
     }
     return true;

@@ -190,8 +190,8 @@ TEST_F(UpdateFlow, ADamagedOrEmptyArchiveIsAFailedDownload) {
         // What an earlier attempt left: its list must not outlive this one.
         CreateDirectoryW((g_appDir + L"updates").c_str(), nullptr);
         WriteFileBytes(g_appDir + L"updates\\update.lst", "data\\new_version.txt\r\n");
-        CUpdateInfo info;
-        info.m_fileLocation = Serve(body.second, L"update.zip");
+        // Signed as offered, so that what refuses it is the unpacking, not the signature.
+        CUpdateInfo info = Offered(body.second, L"update.zip");
         info.m_fileSize = static_cast<int32_t>(archive.size());
         std::atomic<bool> seen{false};
         EXPECT_EQ(2, RunDialog(&info, [&] { AnswerError(&seen); })) << what;
@@ -205,8 +205,7 @@ TEST_F(UpdateFlow, ADamagedOrEmptyArchiveIsAFailedDownload) {
 
 TEST_F(UpdateFlow, TheBarEndsFullAndCancelStopsTheUnpackingBetweenEntries) {
     const std::string archive = ReadFileBytes(ArchivePath(L"many.zip"));
-    CUpdateInfo info;
-    info.m_fileLocation = Serve(archive, L"many.zip");
+    CUpdateInfo info = Offered(archive, L"many.zip");
     info.m_fileSize = static_cast<int32_t>(archive.size()) * 2;  // announced wrongly
     bool full = false;
     const INT_PTR result = RunDialog(&info, [&] {
@@ -312,7 +311,11 @@ TEST_F(UpdateFlow, AnArchiveWithoutTheServiceSignatureIsAFailedDownloadThatWrite
         std::atomic<bool> seen{false};
         EXPECT_EQ(2, RunDialog(&info, [&] { AnswerError(&seen); })) << refused.what;
         EXPECT_TRUE(seen.load()) << refused.what;
-        EXPECT_EQ(std::vector<std::wstring>({refused.logged}), log.Lines()) << refused.what;
+        // The check names the reason; the worker then logs the failed download as any other.
+        EXPECT_EQ(std::vector<std::wstring>(
+                      {refused.logged, L"!!! Update download failed: the update archive is not signed by the service"}),
+                  log.Lines())
+            << refused.what;
         EXPECT_FALSE(Exists(g_appDir + L"updates")) << refused.what;
         EXPECT_FALSE(Exists(g_appDir + L"patcher.exe")) << refused.what;
     }

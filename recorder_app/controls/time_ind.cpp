@@ -45,8 +45,11 @@ LRESULT CTimeInd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CTimeInd::OnPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
-    m_time = static_cast<uint32_t>(lParam);
-    RedrawNow();
+    const uint32_t time = static_cast<uint32_t>(lParam);
+    // The read-out shows hundredths: a change within one of them shows nothing new.
+    const bool shownChanges = time / 10 != m_time / 10;
+    m_time = time;
+    if (shownChanges) ::InvalidateRect(m_hWnd, nullptr, FALSE);
     return 0;
 }
 

@@ -35,9 +35,11 @@ public:
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = ::BeginPaint(hWnd, &ps);
-            RECT client;
+            // Only the invalid part is drawn and copied: the controls invalidate what changed.
+            RECT client, area;
             ::GetClientRect(hWnd, &client);
-            framework::PaintOffscreen(dc, client, [this](HDC mem) { static_cast<T*>(this)->DoPaint(mem); });
+            if (::IntersectRect(&area, &client, &ps.rcPaint))
+                framework::PaintOffscreen(dc, area, [this](HDC mem) { static_cast<T*>(this)->DoPaint(mem); });
             ::EndPaint(hWnd, &ps);
             lResult = 0;
             return TRUE;

@@ -1,4 +1,5 @@
 #include "custom_scroll_bar.h"
+#include <algorithm>
 #include "control_messages.h"
 #include "gdi_resources.h"
 #include "res/bitmap_ids.h"
@@ -52,11 +53,12 @@ void CCustomScrollBar::InvalidateThumbChange(const scroll::Thumb& before) {
     const scroll::Thumb after = ShownThumb();
     if (after.width >= 0) m_thumbLeft = after.left;  // what the paint will find
     if (!IsWindow() || (after.left == before.left && after.width == before.width)) return;
-    // A thumb of no width still draws its right edge, one column left of it: a column more
-    // on either side covers every case.
+    // The columns the thumb's image covers; one of no width still draws its right edge, one
+    // column left of it.
     auto columns = [](const scroll::Thumb& thumb) {
         return thumb.width < 0 ? RECT{0, 0, 0, 0}
-                               : RECT{thumb.left - 1, 0, thumb.left + thumb.width + 1, scroll::kBarHeight};
+                               : RECT{thumb.left + std::min(0, thumb.width - 1), 0,
+                                      thumb.left + std::max(1, thumb.width), scroll::kBarHeight};
     };
     const RECT a = columns(before), b = columns(after);
     RECT both;
@@ -74,7 +76,7 @@ void CCustomScrollBar::CreateArrow(CBitmapButton& arrow, const RECT& rect, UINT 
 void CCustomScrollBar::DoPaint(HDC dc) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    HDC source = ::CreateCompatibleDC(dc);
+    HDC source = SourceDc(dc);
     if (m_track != nullptr) {
         ScopedSelect tile(source, m_track);
         for (int x = 0; x < client.right; x += kTrackTileWidth)
@@ -85,7 +87,6 @@ void CCustomScrollBar::DoPaint(HDC dc) {
         m_thumbLeft = thumb.left;
         DrawThumb(dc, source, thumb);
     }
-    ::DeleteDC(source);
 }
 
 void CCustomScrollBar::DrawThumb(HDC dc, HDC source, const scroll::Thumb& thumb) {

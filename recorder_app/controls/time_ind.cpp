@@ -21,11 +21,10 @@ void CTimeInd::DoPaint(HDC dc) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     if (m_face != nullptr) {
-        HDC source = ::CreateCompatibleDC(dc);
+        HDC source = SourceDc(dc);
         HGDIOBJ old = ::SelectObject(source, m_face);
         ::BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
         ::SelectObject(source, old);
-        ::DeleteDC(source);
     } else {
         ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
     }

@@ -85,7 +85,7 @@ void CTimeLineCtrl::DoPaint(HDC dc) {
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(0, 0, 0));
 
-    HDC source = ::CreateCompatibleDC(dc);
+    HDC source = SourceDc(dc);
     DrawRuler(dc, source, width, y0);
     const int fillRight = timeline::ClipFillRight(m_length, m_viewStart, m_pixelsPerSecond, width);
     if (fillRight > 0) {
@@ -101,7 +101,6 @@ void CTimeLineCtrl::DoPaint(HDC dc) {
         ::LineTo(dc, cursor, y0);
     }
     DrawMarkers(dc, source, width, y0);
-    ::DeleteDC(source);
 }
 
 void CTimeLineCtrl::DrawRuler(HDC dc, HDC source, int width, int y0) {

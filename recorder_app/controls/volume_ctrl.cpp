@@ -30,12 +30,11 @@ void CVolumeCtrl::DoPaint(HDC dc) {
     ::DeleteObject(background);
     const int h = controls::LevelBarHeight(m_level);
     if (h == 0 || m_meter == nullptr) return;
-    HDC source = ::CreateCompatibleDC(dc);
+    HDC source = SourceDc(dc);
     HGDIOBJ old = ::SelectObject(source, m_meter);
     const int top = controls::kMeterHeight - h;
     ::BitBlt(dc, 0, top, controls::kMeterWidth, h, source, 0, top, SRCCOPY);
     ::SelectObject(source, old);
-    ::DeleteDC(source);
 }
 
 LRESULT CVolumeCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {

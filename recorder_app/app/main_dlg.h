@@ -91,7 +91,7 @@ private:
     LRESULT OnAdvSpot(WORD, WORD, HWND, BOOL&);
     LRESULT OnPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&);
     bool FindSpotAt(uint32_t position, uint32_t& spot) const;
-    void ShowSpotFace(bool onSpot);
+    bool ShowSpotFace(bool onSpot);  // true when the face changed
     void ShowSpots();
     void WriteSideFile(const std::wstring& clipPath);
     void ReadSideFile(const std::wstring& clipPath);

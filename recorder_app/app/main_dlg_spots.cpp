@@ -18,14 +18,13 @@ bool CMainDlg::FindSpotAt(uint32_t position, uint32_t& spot) const {
     return spots::SpotAt(m_spots, position, spots::HitTolerance(m_timeLine.GetPixelsPerSecond()), spot);
 }
 
-void CMainDlg::ShowSpotFace(bool onSpot) {
+bool CMainDlg::ShowSpotFace(bool onSpot) {
     if (onSpot) {
-        m_btnAdvSpot.SetImages(4, 6, 5, 7);
         m_btnAdvSpot.SetToolTipText(L"Remove advertising spot");
-    } else {
-        m_btnAdvSpot.SetImages(0, 2, 1, 3);
-        m_btnAdvSpot.SetToolTipText(L"Place advertising spot");
+        return m_btnAdvSpot.SetImages(4, 6, 5, 7);
     }
+    m_btnAdvSpot.SetToolTipText(L"Place advertising spot");
+    return m_btnAdvSpot.SetImages(0, 2, 1, 3);
 }
 
 void CMainDlg::ShowSpots() {
@@ -78,8 +77,9 @@ LRESULT CMainDlg::OnAdvSpot(WORD, WORD, HWND, BOOL&) {
 
 LRESULT CMainDlg::OnPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
     uint32_t spot = 0;
-    ShowSpotFace(FindSpotAt(static_cast<uint32_t>(lParam), spot));
-    m_btnAdvSpot.RedrawNow();
+    // Every tick of a recording or playback posts the position: the face is redrawn only
+    // when it changes.
+    if (ShowSpotFace(FindSpotAt(static_cast<uint32_t>(lParam), spot))) m_btnAdvSpot.RedrawNow();
     return 0;
 }
 

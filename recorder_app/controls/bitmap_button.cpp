@@ -100,14 +100,19 @@ void CBitmapButton::SetImageList(HIMAGELIST list) {
     m_images = list;
 }
 
-void CBitmapButton::SetImages(int normal, int pushed, int hover, int disabled) {
-    m_index[kNormal] = normal;
-    m_index[kPushed] = pushed;
-    m_index[kHover] = hover;
-    m_index[kDisabled] = disabled;
+bool CBitmapButton::SetImages(int normal, int pushed, int hover, int disabled) {
+    const int index[kImageSlots] = {normal, pushed, hover, disabled};
+    bool changed = false;
+    for (int slot = 0; slot < kImageSlots; ++slot) {
+        changed = changed || m_index[slot] != index[slot];
+        m_index[slot] = index[slot];
+    }
+    return changed;
 }
 
 bool CBitmapButton::SetToolTipText(LPCWSTR text) {
+    const bool registered = m_tip == nullptr || m_toolRegistered;
+    if (text != nullptr && m_hasTipText && m_tipText == text && registered) return true;
     m_hasTipText = text != nullptr;
     m_tipText = text != nullptr ? text : L"";
     if (m_tip == nullptr) return true;

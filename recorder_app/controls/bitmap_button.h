@@ -28,8 +28,10 @@ public:
     // The button owns the list from now on; a list it held before is destroyed.
     void SetImageList(HIMAGELIST list);
     HIMAGELIST GetImageList() const { return m_images; }
-    void SetImages(int normal, int pushed = -1, int hover = -1, int disabled = -1);
-    // A copy of the text is kept; null deactivates the tooltip.
+    // True when an index changed, that is when the owner's repaint would show anything new.
+    bool SetImages(int normal, int pushed = -1, int hover = -1, int disabled = -1);
+    // A copy of the text is kept; null deactivates the tooltip. The same text again leaves
+    // the tooltip alone.
     bool SetToolTipText(LPCWSTR text);
     // The tooltip window is made when first needed (the pointer over the button, or this
     // call): eight of them made up front took a fifth of the program's start-up.

@@ -38,11 +38,10 @@ void CBlinkingImage::DoPaint(HDC dc) {
         ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
         return;
     }
-    HDC source = ::CreateCompatibleDC(dc);
+    HDC source = SourceDc(dc);
     HGDIOBJ old = ::SelectObject(source, image);
     ::BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
     ::SelectObject(source, old);
-    ::DeleteDC(source);
 }
 
 LRESULT CBlinkingImage::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {

@@ -1,4 +1,5 @@
 #include "custom_scroll_bar.h"
+#include <algorithm>
 #include "control_messages.h"
 #include "gdi_resources.h"
 #include "res/bitmap_ids.h"
@@ -19,9 +20,10 @@ CCustomScrollBar::~CCustomScrollBar() {
 }
 
 void CCustomScrollBar::SetRange(uint32_t range) {
+    const scroll::Thumb before = ShownThumb();
     m_range = range;
     if (range != 0) m_thumbWidth = scroll::TrackPixels(m_trackWidth, m_range, m_page);
-    if (IsWindow()) RedrawNow();
+    InvalidateThumbChange(before);
 }
 
 void CCustomScrollBar::SetPage(uint32_t page) {
@@ -30,16 +32,38 @@ void CCustomScrollBar::SetPage(uint32_t page) {
 }
 
 void CCustomScrollBar::SetPos(uint32_t pos) {
+    const scroll::Thumb before = ShownThumb();
     m_pos = scroll::ClampPos(pos, m_range, m_page);
     // Without a window: no desktop repaint, and no post that would reach this thread instead
     // of a parent.
     if (!IsWindow()) return;
-    RedrawNow();
+    InvalidateThumbChange(before);
     ::PostMessageW(::GetParent(m_hWnd), WM_SCROLL_POSITION_CHANGED, 0, static_cast<LPARAM>(m_pos));
 }
 
 scroll::Thumb CCustomScrollBar::CurrentThumb() const {
     return scroll::ThumbAt(m_pos, m_range, m_thumbWidth, m_trackWidth);
+}
+
+scroll::Thumb CCustomScrollBar::ShownThumb() const {
+    return scroll::CanScroll(m_range, m_page) ? CurrentThumb() : scroll::Thumb{0, -1};
+}
+
+void CCustomScrollBar::InvalidateThumbChange(const scroll::Thumb& before) {
+    const scroll::Thumb after = ShownThumb();
+    if (after.width >= 0) m_thumbLeft = after.left;  // what the paint will find
+    if (!IsWindow() || (after.left == before.left && after.width == before.width)) return;
+    // The columns the thumb's image covers; one of no width still draws its right edge, one
+    // column left of it.
+    auto columns = [](const scroll::Thumb& thumb) {
+        return thumb.width < 0 ? RECT{0, 0, 0, 0}
+                               : RECT{thumb.left + std::min(0, thumb.width - 1), 0,
+                                      thumb.left + std::max(1, thumb.width), scroll::kBarHeight};
+    };
+    const RECT a = columns(before), b = columns(after);
+    RECT both;
+    ::UnionRect(&both, &a, &b);
+    ::InvalidateRect(m_hWnd, &both, FALSE);
 }
 
 void CCustomScrollBar::CreateArrow(CBitmapButton& arrow, const RECT& rect, UINT bitmapId) {
@@ -52,7 +76,7 @@ void CCustomScrollBar::CreateArrow(CBitmapButton& arrow, const RECT& rect, UINT 
 void CCustomScrollBar::DoPaint(HDC dc) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    HDC source = ::CreateCompatibleDC(dc);
+    HDC source = SourceDc(dc);
     if (m_track != nullptr) {
         ScopedSelect tile(source, m_track);
         for (int x = 0; x < client.right; x += kTrackTileWidth)
@@ -63,7 +87,6 @@ void CCustomScrollBar::DoPaint(HDC dc) {
         m_thumbLeft = thumb.left;
         DrawThumb(dc, source, thumb);
     }
-    ::DeleteDC(source);
 }
 
 void CCustomScrollBar::DrawThumb(HDC dc, HDC source, const scroll::Thumb& thumb) {

@@ -42,6 +42,11 @@ public:
 
 private:
     scroll::Thumb CurrentThumb() const;
+    // The thumb as it is drawn, or none (width -1) when there is nothing to scroll.
+    scroll::Thumb ShownThumb() const;
+    // Invalidates the old and the new thumb when they differ; the paint follows when the
+    // window has handled what is pending.
+    void InvalidateThumbChange(const scroll::Thumb& before);
     void CreateArrow(CBitmapButton& arrow, const RECT& rect, UINT bitmapId);
     void DrawThumb(HDC dc, HDC source, const scroll::Thumb& thumb);
 

@@ -21,11 +21,10 @@ void CTimeInd::DoPaint(HDC dc) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     if (m_face != nullptr) {
-        HDC source = ::CreateCompatibleDC(dc);
+        HDC source = SourceDc(dc);
         HGDIOBJ old = ::SelectObject(source, m_face);
         ::BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
         ::SelectObject(source, old);
-        ::DeleteDC(source);
     } else {
         ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
     }
@@ -45,8 +44,11 @@ LRESULT CTimeInd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CTimeInd::OnPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
-    m_time = static_cast<uint32_t>(lParam);
-    RedrawNow();
+    const uint32_t time = static_cast<uint32_t>(lParam);
+    // The read-out shows hundredths: a change within one of them shows nothing new.
+    const bool shownChanges = time / 10 != m_time / 10;
+    m_time = time;
+    if (shownChanges) ::InvalidateRect(m_hWnd, nullptr, FALSE);
     return 0;
 }
 

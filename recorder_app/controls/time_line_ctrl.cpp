@@ -26,18 +26,21 @@ CTimeLineCtrl::~CTimeLineCtrl() {
 }
 
 void CTimeLineCtrl::SetLength(uint32_t length) {
+    const timeline::View before = CurrentView();
     m_length = length;
     m_position = timeline::ClampPosition(static_cast<int32_t>(m_position), length);
+    InvalidateChange(before);
     if (m_scrollBar.IsWindow()) m_scrollBar.SetRange(length);
 }
 
 void CTimeLineCtrl::SetPosition(int32_t position) {
+    const timeline::View before = CurrentView();
     const uint32_t viewStartOnEntry = m_viewStart;
     m_position = timeline::ClampPosition(position, m_length);
     // Without a window the repaint would go to the desktop and the post, with no parent to
     // receive it, would become a message to this thread.
     if (!IsWindow()) return;
-    RedrawNow();
+    InvalidateChange(before);
     if (m_linked != nullptr) ::PostMessageW(m_linked, WM_POSITION_CHANGED, 0, static_cast<LPARAM>(m_position));
     ::PostMessageW(::GetParent(m_hWnd), WM_POSITION_CHANGED, 0, static_cast<LPARAM>(m_position));
     if (!m_scrollBar.IsWindow()) return;
@@ -46,6 +49,28 @@ void CTimeLineCtrl::SetPosition(int32_t position) {
         timeline::KeepInView(m_position, viewStartOnEntry, m_scrollBar.GetPage());
     if (scroll.toCursor) m_scrollBar.SetPos(scroll.cursorLeft);
     if (scroll.toRightEdge) m_scrollBar.SetPos(scroll.rightEdgeStart);
+}
+
+void CTimeLineCtrl::SetSpots(const std::set<uint32_t>& spots) {
+    if (spots == m_spots) return;
+    m_spots = spots;
+    // The owner repaints after a change of spots; this only keeps a later partial repaint
+    // from leaving old markers on screen should it not.
+    if (IsWindow()) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void CTimeLineCtrl::InvalidateChange(const timeline::View& before) {
+    if (!IsWindow()) return;
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const timeline::Change change =
+        timeline::ChangedPart(before, CurrentView(), m_spots, m_pixelsPerSecond, client.right);
+    if (change.everything) {
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    } else if (change.first < change.last) {
+        const RECT clipArea{change.first, 0, change.last, client.bottom - timeline::kRulerHeight};
+        ::InvalidateRect(m_hWnd, &clipArea, FALSE);
+    }
 }
 
 void CTimeLineCtrl::DoPaint(HDC dc) {
@@ -60,7 +85,7 @@ void CTimeLineCtrl::DoPaint(HDC dc) {
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(0, 0, 0));
 
-    HDC source = ::CreateCompatibleDC(dc);
+    HDC source = SourceDc(dc);
     DrawRuler(dc, source, width, y0);
     const int fillRight = timeline::ClipFillRight(m_length, m_viewStart, m_pixelsPerSecond, width);
     if (fillRight > 0) {
@@ -76,7 +101,6 @@ void CTimeLineCtrl::DoPaint(HDC dc) {
         ::LineTo(dc, cursor, y0);
     }
     DrawMarkers(dc, source, width, y0);
-    ::DeleteDC(source);
 }
 
 void CTimeLineCtrl::DrawRuler(HDC dc, HDC source, int width, int y0) {
@@ -177,8 +201,9 @@ LRESULT CTimeLineCtrl::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT CTimeLineCtrl::OnScrollPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
     const uint32_t viewStart = static_cast<uint32_t>(lParam);
     if (viewStart != m_viewStart) {
+        const timeline::View before = CurrentView();
         m_viewStart = viewStart;
-        RedrawNow();
+        InvalidateChange(before);
     }
     return 0;
 }

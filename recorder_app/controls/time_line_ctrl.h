@@ -19,7 +19,7 @@ public:
 
     void SetLength(uint32_t length);
     void SetPosition(int32_t position);
-    void SetSpots(const std::set<uint32_t>& spots) { m_spots = spots; }
+    void SetSpots(const std::set<uint32_t>& spots);
     void SetLinkedWindow(HWND linked) { m_linked = linked; }
     uint32_t GetPosition() const { return m_position; }
     uint32_t GetLength() const { return m_length; }
@@ -46,6 +46,11 @@ private:
     static constexpr UINT_PTR kRepaintTimer = 1;
     static constexpr UINT kRepaintMs = 500;
 
+    timeline::View CurrentView() const { return {m_viewStart, m_position, m_length}; }
+    // Invalidates what looks different from `before`; the paint follows when the window has
+    // handled what is pending, so a tick that moves the length, the cursor and the view
+    // repaints once.
+    void InvalidateChange(const timeline::View& before);
     void DrawRuler(HDC dc, HDC source, int width, int y0);
     void DrawLabel(HDC dc, uint32_t ms, int x, int y);
     void DrawGrid(HDC dc, int width, int y0, int fillRight);

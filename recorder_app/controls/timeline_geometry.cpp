@@ -1,4 +1,5 @@
 #include "timeline_geometry.h"
+#include <algorithm>
 
 namespace timeline {
 
@@ -55,6 +56,51 @@ ScrollRequests KeepInView(uint32_t position, uint32_t viewStart, uint32_t page) 
         r.rightEdgeStart = position - page + 1;
     }
     return r;
+}
+
+int MarkerColumn(uint32_t spot, const View& view, int pixelsPerSecond, int width) {
+    if (spot >= view.length) return -1;
+    return ColumnOf(spot, view.viewStart, pixelsPerSecond, width);
+}
+
+Change ChangedPart(const View& before, const View& after, const std::set<uint32_t>& spots,
+                   int pixelsPerSecond, int width) {
+    if (AlignedViewStart(before.viewStart, pixelsPerSecond) != AlignedViewStart(after.viewStart, pixelsPerSecond))
+        return {true, 0, width};
+    Change change{false, 0, 0};
+    auto add = [&](int first, int last) {
+        first = std::max(first, 0);
+        last = std::min(last, width);
+        if (first >= last) return;
+        const bool none = change.first >= change.last;
+        change.first = none ? first : std::min(change.first, first);
+        change.last = none ? last : std::max(change.last, last);
+    };
+    const int fillBefore = ClipFillRight(before.length, before.viewStart, pixelsPerSecond, width);
+    const int fillAfter = ClipFillRight(after.length, after.viewStart, pixelsPerSecond, width);
+    if (fillBefore != fillAfter) add(std::min(fillBefore, fillAfter), std::max(fillBefore, fillAfter));
+
+    const int cursorBefore = ColumnOf(before.position, before.viewStart, pixelsPerSecond, width);
+    const int cursorAfter = ColumnOf(after.position, after.viewStart, pixelsPerSecond, width);
+    if (cursorBefore != cursorAfter) {
+        if (cursorBefore >= 0) add(cursorBefore, cursorBefore + 1);
+        if (cursorAfter >= 0) add(cursorAfter, cursorAfter + 1);
+    }
+
+    if (before.viewStart != after.viewStart || before.length != after.length) {
+        // Only spots within one of the two views can be drawn in either.
+        const uint32_t from = std::min(before.viewStart, after.viewStart);
+        const uint64_t to = uint64_t{std::max(before.viewStart, after.viewStart)} + VisibleSpanMs(width, pixelsPerSecond);
+        const int half = kMarkerWidth / 2;
+        for (auto it = spots.lower_bound(from); it != spots.end() && *it < to; ++it) {
+            const int xBefore = MarkerColumn(*it, before, pixelsPerSecond, width);
+            const int xAfter = MarkerColumn(*it, after, pixelsPerSecond, width);
+            if (xBefore == xAfter) continue;
+            if (xBefore >= 0) add(xBefore - half, xBefore + half + 1);
+            if (xAfter >= 0) add(xAfter - half, xAfter + half + 1);
+        }
+    }
+    return change;
 }
 
 }  // namespace timeline

@@ -2,6 +2,7 @@
 // a position is clamped and kept in view. Plain arithmetic, no window needed.
 #pragma once
 #include <cstdint>
+#include <set>
 
 namespace timeline {
 
@@ -62,5 +63,27 @@ struct ScrollRequests {
     uint32_t rightEdgeStart;
 };
 ScrollRequests KeepInView(uint32_t position, uint32_t viewStart, uint32_t page);
+
+// What the picture depends on besides the spots and the size.
+struct View {
+    uint32_t viewStart;
+    uint32_t position;
+    uint32_t length;
+};
+
+// Column of the centre of a spot's marker, or -1 when the marker is not drawn.
+int MarkerColumn(uint32_t spot, const View& view, int pixelsPerSecond, int width);
+
+// The part of the picture that may differ between two views with the same spots, so that
+// a change repaints only that. The ruler, its labels and the grid's places follow the
+// aligned view start: when it moves, everything does. Otherwise only columns of the clip
+// area change: those between the two clip-fill edges (fill and grid colour), the two cursor
+// columns and the markers that move, appear or go, gathered in one span [first, last).
+struct Change {
+    bool everything;
+    int first, last;  // clip-area columns; none when first >= last
+};
+Change ChangedPart(const View& before, const View& after, const std::set<uint32_t>& spots,
+                   int pixelsPerSecond, int width);
 
 }  // namespace timeline

@@ -1,4 +1,5 @@
 #include "volume_ctrl.h"
+#include <algorithm>
 #include "gdi_resources.h"
 #include "level_bar.h"
 #include "res/bitmap_ids.h"
@@ -11,9 +12,14 @@ CVolumeCtrl::~CVolumeCtrl() {
 }
 
 void CVolumeCtrl::SetLevel(int level) {
+    const int before = controls::LevelBarHeight(m_level), after = controls::LevelBarHeight(level);
     m_level = level;
-    // Without a window a repaint would go to the desktop.
-    if (IsWindow()) RedrawNow();
+    // Without a window a repaint would go to the desktop. Only the rows between the two
+    // tops of the bar change; the paint follows when the window has handled what is pending.
+    if (!IsWindow() || before == after) return;
+    const RECT rows{0, controls::kMeterHeight - std::max(before, after), controls::kMeterWidth,
+                    controls::kMeterHeight - std::min(before, after)};
+    ::InvalidateRect(m_hWnd, &rows, FALSE);
 }
 
 void CVolumeCtrl::DoPaint(HDC dc) {
@@ -24,12 +30,11 @@ void CVolumeCtrl::DoPaint(HDC dc) {
     ::DeleteObject(background);
     const int h = controls::LevelBarHeight(m_level);
     if (h == 0 || m_meter == nullptr) return;
-    HDC source = ::CreateCompatibleDC(dc);
+    HDC source = SourceDc(dc);
     HGDIOBJ old = ::SelectObject(source, m_meter);
     const int top = controls::kMeterHeight - h;
     ::BitBlt(dc, 0, top, controls::kMeterWidth, h, source, 0, top, SRCCOPY);
     ::SelectObject(source, old);
-    ::DeleteDC(source);
 }
 
 LRESULT CVolumeCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {

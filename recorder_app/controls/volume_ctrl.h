@@ -10,7 +10,7 @@ public:
     CVolumeCtrl() = default;
     ~CVolumeCtrl() override;
 
-    // 0 is silence, 65535 full scale; repaints at once.
+    // 0 is silence, 65535 full scale; repaints what changes once the window is idle.
     void SetLevel(int level);
     int GetLevel() const { return m_level; }
 

@@ -22,10 +22,28 @@ void PaintOffscreen(HDC target, const RECT& area, Draw&& draw) {
 }  // namespace framework
 
 // Mixin for a CWindowImpl: chain its map with CHAIN_MSG_MAP(COffscreenDraw<T>) and give
-// T a `void DoPaint(HDC)`.
+// T a `void DoPaint(HDC)`. The frame a paint draws into and the context the control selects
+// its bitmaps into are kept for the control's life: under Wine every new memory context
+// costs a request to its server and a graphics context on the X server, which at ten
+// repaints a second cost more than the drawing.
 template <class T>
 class COffscreenDraw {
 public:
+    COffscreenDraw() = default;
+    COffscreenDraw(const COffscreenDraw&) = delete;
+    COffscreenDraw& operator=(const COffscreenDraw&) = delete;
+    ~COffscreenDraw() {
+        ReleaseFrame();
+        if (m_sourceDc != nullptr) ::DeleteDC(m_sourceDc);
+    }
+
+    // A memory context for the control's bitmaps while it draws; each bitmap selected into
+    // it is selected out again before DoPaint returns.
+    HDC SourceDc(HDC compatible) {
+        if (m_sourceDc == nullptr) m_sourceDc = ::CreateCompatibleDC(compatible);
+        return m_sourceDc;
+    }
+
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lResult,
                               DWORD = 0) {
         switch (uMsg) {
@@ -35,9 +53,10 @@ public:
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = ::BeginPaint(hWnd, &ps);
-            RECT client;
+            // Only the invalid part is drawn and copied: the controls invalidate what changed.
+            RECT client, area;
             ::GetClientRect(hWnd, &client);
-            framework::PaintOffscreen(dc, client, [this](HDC mem) { static_cast<T*>(this)->DoPaint(mem); });
+            if (::IntersectRect(&area, &client, &ps.rcPaint)) PaintFrame(dc, client, area);
             ::EndPaint(hWnd, &ps);
             lResult = 0;
             return TRUE;
@@ -54,4 +73,48 @@ public:
             return FALSE;
         }
     }
+
+private:
+    // Draws `area` of the client into the kept frame, clipped to it, and copies it out.
+    void PaintFrame(HDC target, const RECT& client, const RECT& area) {
+        if (m_frameDc == nullptr || m_frameWidth != client.right || m_frameHeight != client.bottom) {
+            ReleaseFrame();
+            m_frameDc = ::CreateCompatibleDC(target);
+            m_frame = ::CreateCompatibleBitmap(target, client.right, client.bottom);
+            if (m_frameDc == nullptr || m_frame == nullptr) {
+                ReleaseFrame();
+                framework::PaintOffscreen(target, area, [this](HDC mem) { static_cast<T*>(this)->DoPaint(mem); });
+                return;
+            }
+            m_frameOld = ::SelectObject(m_frameDc, m_frame);
+            m_frameWidth = client.right;
+            m_frameHeight = client.bottom;
+            SourceDc(target);  // made with the frame, whatever the first picture needs
+        }
+        // The control draws as on a fresh context: what it selects or sets is undone after.
+        const int saved = ::SaveDC(m_frameDc);
+        ::IntersectClipRect(m_frameDc, area.left, area.top, area.right, area.bottom);
+        static_cast<T*>(this)->DoPaint(m_frameDc);
+        ::RestoreDC(m_frameDc, saved);
+        ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, m_frameDc, area.left,
+                 area.top, SRCCOPY);
+    }
+
+    void ReleaseFrame() {
+        if (m_frameDc != nullptr) {
+            if (m_frameOld != nullptr) ::SelectObject(m_frameDc, m_frameOld);
+            ::DeleteDC(m_frameDc);
+        }
+        if (m_frame != nullptr) ::DeleteObject(m_frame);
+        m_frameDc = nullptr;
+        m_frame = nullptr;
+        m_frameOld = nullptr;
+        m_frameWidth = m_frameHeight = 0;
+    }
+
+    HDC m_frameDc = nullptr;
+    HBITMAP m_frame = nullptr;
+    HGDIOBJ m_frameOld = nullptr;
+    int m_frameWidth = 0, m_frameHeight = 0;
+    HDC m_sourceDc = nullptr;
 };

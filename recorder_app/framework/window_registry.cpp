@@ -1,20 +1,39 @@
+#include <unordered_map>
 #include "window_impl.h"
 
 namespace framework {
 namespace {
-const wchar_t kObjectProperty[] = L"Quillbank.WindowObject";
+
+// The object of each of our windows, kept in the process rather than as a window property:
+// under Wine every property lookup is a request to its server, and one is made for every
+// message a window receives.
+SRWLOCK g_lock = SRWLOCK_INIT;
+
+std::unordered_map<HWND, void*>& Objects() {
+    static std::unordered_map<HWND, void*> objects;
+    return objects;
 }
 
+}  // namespace
+
 void AttachObject(HWND hWnd, void* object) {
-    ::SetPropW(hWnd, kObjectProperty, object);
+    ::AcquireSRWLockExclusive(&g_lock);
+    Objects()[hWnd] = object;
+    ::ReleaseSRWLockExclusive(&g_lock);
 }
 
 void* AttachedObject(HWND hWnd) {
-    return ::GetPropW(hWnd, kObjectProperty);
+    ::AcquireSRWLockShared(&g_lock);
+    const auto found = Objects().find(hWnd);
+    void* object = found != Objects().end() ? found->second : nullptr;
+    ::ReleaseSRWLockShared(&g_lock);
+    return object;
 }
 
 void DetachObject(HWND hWnd) {
-    ::RemovePropW(hWnd, kObjectProperty);
+    ::AcquireSRWLockExclusive(&g_lock);
+    Objects().erase(hWnd);
+    ::ReleaseSRWLockExclusive(&g_lock);
 }
 
 }  // namespace framework

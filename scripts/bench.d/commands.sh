@@ -7,7 +7,13 @@
 #     play_mode_switch is the part of it until the window is in the playback mode.
 #   open: the real program, from the Open box handing back the path to the Open command
 #     having returned with the two-hour clip's length on the time line.
-# The latency and open figures are the median of 5 rounds in one program run.
+#   recording_cpu_over_listening: the real program with a tone sounding into the sink, the
+#     whole process's CPU time over the wall time while recording less the same while
+#     listening (the level meter alone), in % of one core: what recording adds, the
+#     encoder's share and the window following the take. Rounds of 20 s listening and 20 s
+#     recording alternate, after a first take long enough for the time line to scroll.
+# The latency and open figures are the median of 5 rounds in one program run; the CPU
+# figures the median of 5 rounds.
 set -euo pipefail
 build=$1
 bench=$build/tests/e2e/commands_bench.exe
@@ -74,7 +80,48 @@ open_ms=$(wine "$bench" open "$(win "$work/two_hours.mp3")" 5 | tr -d '\r' | awk
 wine "$bench" play "$(win "$work/tone.mp3")" 5 | tr -d '\r' >play.txt
 play_ms=$(awk '$1 == "play_latency_ms" { print $2 }' play.txt | median)
 switch_ms=$(awk '$1 == "play_mode_switch_ms" { print $2 }' play.txt | median)
-[ -n "$open_ms" ] && [ -n "$play_ms" ] || { echo "the program runs failed" >&2; exit 1; }
+# ticks PID: CPU ticks (user + system) of the whole process, threads that ended included,
+# and of its main thread, which runs the window.
+ticks() {
+  local stat
+  local -a p t
+  stat=$(cat "/proc/$1/stat") || return 1
+  read -r -a p <<<"${stat##*) }"
+  stat=$(cat "/proc/$1/task/$1/stat") || return 1
+  read -r -a t <<<"${stat##*) }"
+  echo "$((p[11] + p[12])) $((t[11] + t[12]))"
+}
+# Reads the driver's lines; prints "MODE PROCESS_PERCENT WINDOW_PERCENT" for each span.
+cpu_spans() {
+  local line pid= mode= dir start_ticks start_time
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    case $line in
+    "app "*)
+      for dir in /proc/[0-9]*; do
+        if grep -qaF "${line#app }\\recorder.exe" "$dir/cmdline" 2>/dev/null; then
+          pid=${dir#/proc/}
+          break
+        fi
+      done
+      [ -n "$pid" ] || { echo "the program's process was not found" >&2; return 1; } ;;
+    "span end")
+      awk -v m="$mode" -v a="$start_ticks" -v b="$(ticks "$pid")" -v s="${start_time/,/.}" -v e="${EPOCHREALTIME/,/.}" \
+        -v hz="$(getconf CLK_TCK)" 'BEGIN { split(a, x, " "); split(b, y, " "); w = (e - s) * hz / 100
+          printf "%s %.2f %.2f\n", m, (y[1] - x[1]) / w, (y[2] - x[2]) / w }' ;;
+    "span "*)
+      mode=${line#span }
+      start_time=$EPOCHREALTIME
+      start_ticks=$(ticks "$pid") ;;
+    esac
+  done
+}
+wine "$bench" cpu 20 5 | cpu_spans >cpu.txt
+listening_cpu=$(awk '$1 == "listening" { print $2 }' cpu.txt | median)
+recording_cpu=$(awk '$1 == "recording" { print $2 }' cpu.txt | median)
+# Each round's difference, so that a change in the machine's load between rounds cancels.
+over_cpu=$(awk '$1 == "listening" { l = $2 } $1 == "recording" { printf "%.2f\n", $2 - l }' cpu.txt | median)
+[ -n "$open_ms" ] && [ -n "$play_ms" ] && [ -n "$over_cpu" ] || { echo "the program runs failed" >&2; exit 1; }
 
 echo "commands.join_ms: $ours_best ms"
 echo "commands.join_native_ms: $native_best ms"
@@ -82,3 +129,6 @@ awk -v o="$ours_best" -v n="$native_best" 'BEGIN { printf "commands.join_vs_nati
 echo "commands.play_latency_ms: $play_ms ms"
 echo "commands.play_mode_switch_ms: $switch_ms ms"
 echo "commands.open_ms: $open_ms ms"
+echo "commands.listening_cpu: $listening_cpu %"
+echo "commands.recording_cpu: $recording_cpu %"
+echo "commands.recording_cpu_over_listening: $over_cpu %"

@@ -14,6 +14,13 @@
 //       last sample was taken, so the loud sample's time is the arrival less the samples
 //       after it; the sound server's own capture latency stays in the figure. Also
 //       "play_mode_switch_ms": from the click until the window is in the playback mode.
+//   commands_bench cpu SECONDS ROUNDS
+//       the real program with a tone sounding into the sink: first a take long enough for
+//       the time line to scroll, then ROUNDS times SECONDS listening and SECONDS recording
+//       (continuing that take). Prints "app FOLDER", the name of the program's own folder,
+//       by which the caller finds its process, then "span listening" or "span recording"
+//       where a span begins and "span end" where it ends; the caller reads the process's
+//       CPU time there, from /proc.
 // Exit code 0 when every round succeeded.
 #include <windows.h>
 #include <mmsystem.h>
@@ -25,6 +32,7 @@
 #include "../../recorder_app/app/clip_join.h"
 #include "../../recorder_app/res/resource.h"
 #include "app_harness.h"
+#include "tone_player.h"
 
 using namespace e2e;
 
@@ -231,6 +239,57 @@ int Play(const std::wstring& clip, int rounds) {
     return 0;
 }
 
+// The pointer is parked off the window, so that no hover or tooltip differs between spans.
+void ParkPointer() {
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &move, sizeof move);
+}
+
+bool ClickRecord(RecorderApp& app, const wchar_t* modeLine) {
+    const int before = CountLines(app, modeLine);
+    if (!app.WaitUntilIdle()) return false;
+    app.ClickControl(IDC_RECORD);
+    const bool switched = WaitFor([&] { return CountLines(app, modeLine) == before + 1; }, 20000);
+    ParkPointer();
+    return switched;
+}
+
+// Announces a span of `seconds` in one mode, from 1 s after the switch, when the mode has
+// settled; the caller reads the process's CPU time at the two lines.
+void Span(const char* mode, int seconds) {
+    Sleep(1000);
+    std::printf("span %s\n", mode);
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    std::printf("span end\n");
+    std::fflush(stdout);
+}
+
+int Cpu(int seconds, int rounds) {
+    constexpr int kWarmUpSeconds = 56;  // past one page of the time line, which then scrolls
+    RecorderApp app;
+    if (!app.Start()) return Fail("the program did not start");
+    const std::wstring& folder = app.AppDir();
+    std::printf("app %ls\n", folder.substr(folder.find_last_of(L'\\') + 1).c_str());
+    std::fflush(stdout);
+    TonePlayer tone(997.0, 0.5, kWarmUpSeconds + rounds * (2 * seconds + 6) + 10);
+    if (!tone.IsPlaying()) return Fail("cannot play the tone");
+    const wchar_t* recordingLine = L"Switching interface to the recording mode";
+    const wchar_t* idleLine = L"Switching interface to the idle mode";
+    if (!ClickRecord(app, recordingLine)) return Fail("no recording");
+    Sleep(kWarmUpSeconds * 1000);
+    if (!ClickRecord(app, idleLine)) return Fail("the recording did not stop");
+    for (int round = 0; round < rounds; ++round) {
+        Span("listening", seconds);
+        if (!ClickRecord(app, recordingLine)) return Fail("no recording");
+        Span("recording", seconds);
+        if (!ClickRecord(app, idleLine)) return Fail("the recording did not stop");
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -238,6 +297,9 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"join" && argc == 6) return Join(argv[2], argv[3], argv[4], static_cast<unsigned>(_wtoi(argv[5])));
     if (mode == L"open" && argc == 4) return Open(argv[2], _wtoi(argv[3]));
     if (mode == L"play" && argc == 4) return Play(argv[2], _wtoi(argv[3]));
-    std::fprintf(stderr, "usage: commands_bench join EARLIER PART JOINED CUT_MS | open CLIP ROUNDS | play CLIP ROUNDS\n");
+    if (mode == L"cpu" && argc == 4) return Cpu(_wtoi(argv[2]), _wtoi(argv[3]));
+    std::fprintf(stderr,
+                 "usage: commands_bench join EARLIER PART JOINED CUT_MS | open CLIP ROUNDS | play CLIP ROUNDS"
+                 " | cpu SECONDS ROUNDS\n");
     return 2;
 }

@@ -250,8 +250,16 @@ MessageBoxInfo RecorderApp::WaitForMessageBox(DWORD timeoutMs) {
 bool RecorderApp::AnswerMessageBox(const MessageBoxInfo& box, int buttonId) {
     HWND button = GetDlgItem(box.window, buttonId);
     if (button == nullptr) return false;
-    ClickWindow(button);
-    return WaitFor([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, 10000);
+    const auto gone = [&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); };
+    // A click made before the X server has mapped a box just shown is lost: the program is
+    // let settle first, and while the box stays, untouched, the click is made again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        WaitUntilIdle();
+        if (gone()) return true;
+        ClickWindow(button);
+        if (WaitFor(gone, 5000)) return true;
+    }
+    return WaitFor(gone, 10000);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // The start steps, the worker and the stop of a capture engine, against a scripted device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -44,6 +45,11 @@ private:
     std::mutex m_mutex;
     std::vector<std::string> m_events;
 };
+
+// An engine left busy keeps its worker, which may still handle a message the device posted
+// earlier; like the program's engines it lives until the process ends, not on a stack frame
+// that the next code reuses.
+LoggingEngine& EngineLeftBusy() { return *new LoggingEngine; }
 
 const Calls kStartCalls = {"open", "prepare", "prepare", "add", "add", "start"};
 
@@ -156,11 +162,20 @@ namespace {
 
 // Start fails at some step after the device opened: everything is undone in order and a
 // later Start works.
+// The engine resets the device before every poll until its buffers are back; how many polls
+// that takes depends on how soon the worker gets to run, so repeated resets count as one.
+Calls WithoutRepeatedResets(Calls calls) {
+    calls.erase(std::unique(calls.begin(), calls.end(),
+                            [](const std::string& a, const std::string& b) { return a == "reset" && b == "reset"; }),
+                calls.end());
+    return calls;
+}
+
 void ExpectCleanFailure(const FakeWaveInScript& script, int expectedResult, const Calls& expectedCalls) {
     FakeWaveIn* device = &FakeWaveIn::Reset(script);
     LoggingEngine engine;
     EXPECT_EQ(engine.Start(1, 44100), expectedResult);
-    EXPECT_EQ(device->Calls(), expectedCalls);
+    EXPECT_EQ(WithoutRepeatedResets(device->Calls()), expectedCalls);
     EXPECT_FALSE(ThreadIsRunning(static_cast<DWORD>(device->callback)));
     if (!device->prepared.empty()) {
         EXPECT_TRUE(MemoryIsFree(device->prepared[0]->lpData));
@@ -226,7 +241,7 @@ TEST(CaptureEngine, AFailedCloseLeavesTheEngineBusy) {
     FakeWaveInScript script;
     script.closeResult = MMSYSERR_ERROR;
     FakeWaveIn& device = FakeWaveIn::Reset(script);
-    LoggingEngine engine;
+    LoggingEngine& engine = EngineLeftBusy();
     ASSERT_EQ(engine.Start(1, 44100), kCaptureOk);
     EXPECT_EQ(engine.Stop(), kCaptureStopFailed);
     EXPECT_TRUE(engine.IsBusy());
@@ -240,7 +255,7 @@ TEST(CaptureEngine, ADeviceThatKeepsItsBuffersFailsStopAfterTenSeconds) {
     FakeWaveInScript script;
     script.hung = true;
     FakeWaveIn& device = FakeWaveIn::Reset(script);
-    LoggingEngine engine;
+    LoggingEngine& engine = EngineLeftBusy();
     ASSERT_EQ(engine.Start(1, 44100), kCaptureOk);
     EXPECT_EQ(engine.Stop(), kCaptureStopFailed);
     EXPECT_EQ(device.WaitedMs(), 10000u);
@@ -256,7 +271,7 @@ TEST(CaptureEngine, AFailedResetFailsStopAtOnce) {
     FakeWaveInScript script;
     script.resetResult = MMSYSERR_NODRIVER;
     FakeWaveIn& device = FakeWaveIn::Reset(script);
-    LoggingEngine engine;
+    LoggingEngine& engine = EngineLeftBusy();
     ASSERT_EQ(engine.Start(1, 44100), kCaptureOk);
     EXPECT_EQ(engine.Stop(), kCaptureStopFailed);
     EXPECT_EQ(device.WaitedMs(), 0u);
@@ -271,7 +286,7 @@ TEST(CaptureEngine, AFailedCloseDuringAnUndoneStartLeavesTheEngineBusy) {
     script.startResult = MMSYSERR_ERROR;
     script.closeResult = MMSYSERR_ERROR;
     FakeWaveIn& device = FakeWaveIn::Reset(script);
-    LoggingEngine engine;
+    LoggingEngine& engine = EngineLeftBusy();
     EXPECT_EQ(engine.Start(1, 44100), kCaptureBuffersFailed);
     EXPECT_EQ(device.Calls().back(), "close");
     EXPECT_EQ(engine.stoppedCalls, 1);  // every buffer came back before the close

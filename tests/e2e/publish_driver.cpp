@@ -162,8 +162,15 @@ bool PublishWithoutSpots(RecorderApp& app, int answer) {
     // Open logs the chosen file before it enables Publish: a click before the command has
     // returned lands on a disabled button and is lost.
     if (!app.WaitUntilIdle()) return false;
-    app.ClickControl(IDC_PUBLISH);
-    const MessageBoxInfo question = WaitForBox(app, L"Question");
+    // On a loaded machine a click can be lost before the X server has caught up: no box
+    // comes, and the click is made again. A second click that does arrive finds the window
+    // disabled by the box the first one opened.
+    MessageBoxInfo question;
+    for (int attempt = 0; attempt < 3 && question.window == nullptr; ++attempt) {
+        app.ClickControl(IDC_PUBLISH);
+        question = WaitForBox(app, L"Question", 5000);
+    }
+    if (question.window == nullptr) question = WaitForBox(app, L"Question");
     return question.window != nullptr &&
            question.text.rfind(L"You have not set an advertising spots in your clip.", 0) == 0 &&
            app.WaitUntilIdle() && app.AnswerMessageBox(question, answer);

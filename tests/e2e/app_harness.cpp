@@ -1,5 +1,6 @@
 #include "app_harness.h"
 #include <shlobj.h>
+#include <algorithm>
 #include <cstdio>
 #include "../../recorder_app/app/crash_test_trigger.h"
 #include "sound_check.h"
@@ -321,6 +322,22 @@ std::wstring RecorderApp::LogPath() const {
     wchar_t documents[MAX_PATH] = L"";
     SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
     return JoinPath(JoinPath(documents, L"My Podcasts"), L"recorder.log");
+}
+
+size_t RecorderApp::CountLogLines(const std::wstring& line) const {
+    const auto lines = LogLines();
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+bool RecorderApp::WaitForLogLine(const std::wstring& line, size_t count, DWORD timeoutMs) const {
+    return WaitFor([&] { return CountLogLines(line) >= count; }, timeoutMs);
+}
+
+std::wstring RecorderApp::LastLogValue(const std::wstring& prefix) const {
+    const auto lines = LogLines();
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+        if (it->rfind(prefix, 0) == 0) return it->substr(prefix.size());
+    return {};
 }
 
 }  // namespace e2e

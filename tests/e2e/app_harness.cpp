@@ -1,8 +1,8 @@
 #include "app_harness.h"
 #include <shlobj.h>
 #include <algorithm>
-#include <cstdio>
 #include "../../recorder_app/app/crash_test_trigger.h"
+#include "../support/file_bytes.h"
 #include "sound_check.h"
 
 namespace e2e {
@@ -48,16 +48,7 @@ bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ReadBytes(const std::wstring& path) {
-    std::string bytes;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (f == nullptr) return bytes;
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    fclose(f);
-    return bytes;
-}
+std::string ReadBytes(const std::wstring& path) { return ReadFileBytes(path); }
 
 std::vector<std::wstring> ReadUtf16Lines(const std::wstring& path) {
     const std::string bytes = ReadBytes(path);

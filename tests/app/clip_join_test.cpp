@@ -2,30 +2,13 @@
 // when something fails. The joined result is left as joined.mp3 for an independent check.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include "app/clip_join.h"
 #include "audio/frame_cut.h"
+#include "join_clips.h"
 
 namespace {
-
-std::wstring ClipsFolder() {
-    const char* unix = std::getenv("QB_JOIN_CLIPS");
-    std::wstring path = L"Z:";
-    for (const char* c = unix ? unix : ""; *c != '\0'; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return path;
-}
-
-std::string Bytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // A disk with g_diskAllowance bytes free: writes come up short once it is full.
 DWORD g_diskAllowance = 0;

@@ -4,33 +4,16 @@
 // independent check.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include "app/take_journal.h"
 #include "app/take_recovery.h"
+#include "join_clips.h"
 
 namespace {
 
-std::wstring ClipsFolder() {
-    const char* unix = std::getenv("QB_JOIN_CLIPS");
-    std::wstring path = L"Z:";
-    for (const char* c = unix ? unix : ""; *c != '\0'; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return path;
-}
-
-std::string Bytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void Write(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool EndsInWholeFrame(const std::wstring& path) {

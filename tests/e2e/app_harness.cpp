@@ -1,7 +1,8 @@
 #include "app_harness.h"
 #include <shlobj.h>
-#include <cstdio>
+#include <algorithm>
 #include "../../recorder_app/app/crash_test_trigger.h"
+#include "../support/file_bytes.h"
 #include "sound_check.h"
 
 namespace e2e {
@@ -47,16 +48,7 @@ bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ReadBytes(const std::wstring& path) {
-    std::string bytes;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (f == nullptr) return bytes;
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    fclose(f);
-    return bytes;
-}
+std::string ReadBytes(const std::wstring& path) { return ReadFileBytes(path); }
 
 std::vector<std::wstring> ReadUtf16Lines(const std::wstring& path) {
     const std::string bytes = ReadBytes(path);
@@ -321,6 +313,22 @@ std::wstring RecorderApp::LogPath() const {
     wchar_t documents[MAX_PATH] = L"";
     SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
     return JoinPath(JoinPath(documents, L"My Podcasts"), L"recorder.log");
+}
+
+size_t RecorderApp::CountLogLines(const std::wstring& line) const {
+    const auto lines = LogLines();
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+bool RecorderApp::WaitForLogLine(const std::wstring& line, size_t count, DWORD timeoutMs) const {
+    return WaitFor([&] { return CountLogLines(line) >= count; }, timeoutMs);
+}
+
+std::wstring RecorderApp::LastLogValue(const std::wstring& prefix) const {
+    const auto lines = LogLines();
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+        if (it->rfind(prefix, 0) == 0) return it->substr(prefix.size());
+    return {};
 }
 
 }  // namespace e2e

@@ -73,6 +73,12 @@ public:
 
     std::wstring LogPath() const;
     std::vector<std::wstring> LogLines() const { return ReadUtf16Lines(LogPath()); }
+    // How many lines of the log are exactly `line`.
+    size_t CountLogLines(const std::wstring& line) const;
+    // Waits until the log holds `line` at least `count` times.
+    bool WaitForLogLine(const std::wstring& line, size_t count = 1, DWORD timeoutMs = 20000) const;
+    // The rest of the last log line that starts with `prefix` (empty if none does).
+    std::wstring LastLogValue(const std::wstring& prefix) const;
 
 private:
     std::wstring m_appDir;

@@ -23,23 +23,6 @@ constexpr long long kBytesPerMs = 12;  // 96 kbit/s
 const std::wregex kRecordingName(L"\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d-\\d\\d-(0|[1-9]\\d{0,2})\\.mp3");
 const std::wregex kJoinedName(L"\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d-\\d\\d\\.mp3");
 
-size_t CountLines(const RecorderApp& app, const std::wstring& line) {
-    const auto lines = app.LogLines();
-    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
-}
-
-bool WaitForLine(const RecorderApp& app, const std::wstring& line, size_t count, DWORD timeoutMs = 20000) {
-    return WaitFor([&] { return CountLines(app, line) >= count; }, timeoutMs);
-}
-
-// The rest of the last log line that starts with `prefix`.
-std::wstring LastValue(const RecorderApp& app, const std::wstring& prefix) {
-    const auto lines = app.LogLines();
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-        if (it->rfind(prefix, 0) == 0) return it->substr(prefix.size());
-    return {};
-}
-
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
@@ -55,27 +38,27 @@ struct Take {
 Take StartTake(RecorderApp& app, double hz, int minMs) {
     Take take;
     take.tone = std::make_unique<TonePlayer>(hz, 0.5, 60);
-    const size_t started = CountLines(app, L"Switching interface to the recording mode");
+    const size_t started = app.CountLogLines(L"Switching interface to the recording mode");
     app.ClickControl(IDC_RECORD);
-    if (!WaitForLine(app, L"Switching interface to the recording mode", started + 1)) return take;
-    take.path = LastValue(app, L"Target file to write: ");
+    if (!app.WaitForLogLine(L"Switching interface to the recording mode", started + 1)) return take;
+    take.path = app.LastLogValue(L"Target file to write: ");
     if (!WaitFor([&] { return FileSize(take.path) >= minMs * kBytesPerMs; }, minMs + 10000)) take.path.clear();
     return take;
 }
 
 // Presses Record again and waits until the window is idle; the tone stops only then.
 bool StopTake(RecorderApp& app, Take& take) {
-    const size_t idle = CountLines(app, L"Switching interface to the idle mode");
+    const size_t idle = app.CountLogLines(L"Switching interface to the idle mode");
     app.ClickControl(IDC_RECORD);
-    const bool stopped = WaitForLine(app, L"Switching interface to the idle mode", idle + 1);
+    const bool stopped = app.WaitForLogLine(L"Switching interface to the idle mode", idle + 1);
     take.tone.reset();
     return stopped;
 }
 
 bool PressLeft(RecorderApp& app, int times) {
-    const size_t before = CountLines(app, L"Rewind left pressed");
+    const size_t before = app.CountLogLines(L"Rewind left pressed");
     for (int i = 0; i < times; ++i) app.PressKey(VK_LEFT);
-    return WaitForLine(app, L"Rewind left pressed", before + times);
+    return app.WaitForLogLine(L"Rewind left pressed", before + times);
 }
 
 // Decodes the clip, expects every frame valid, and tells which tones it holds when.
@@ -137,7 +120,7 @@ TEST(RecordPlay, SecondTakeContinuesTheClipFromTheCursor) {
     ASSERT_FALSE(second.path.empty());
     ASSERT_TRUE(StopTake(app, second));
 
-    const std::wstring joined = LastValue(app, L"New joined file is: ");
+    const std::wstring joined = app.LastLogValue(L"New joined file is: ");
     ASSERT_TRUE(FileExists(joined)) << "no joined clip";
     EXPECT_FALSE(FileExists(first.path));
     EXPECT_FALSE(FileExists(second.path));
@@ -167,8 +150,8 @@ TEST(RecordPlay, PlaybackSoundsTheJingleAtTheSpotThenResumesTheClip) {
     ASSERT_TRUE(PressLeft(app, 1));
     app.ClickControl(IDC_ADVSPOT);
     const std::wstring placing = L"Trying to set adv spot in position ";
-    ASSERT_TRUE(WaitFor([&] { return !LastValue(app, placing).empty(); }, 10000));
-    const int spotMs = std::stoi(LastValue(app, placing));
+    ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(placing).empty(); }, 10000));
+    const int spotMs = std::stoi(app.LastLogValue(placing));
     ASSERT_GT(spotMs, 1000);
     ASSERT_TRUE(PressLeft(app, spotMs / 1000 + 1));  // to the start
 
@@ -177,7 +160,7 @@ TEST(RecordPlay, PlaybackSoundsTheJingleAtTheSpotThenResumesTheClip) {
     // The capture stream may take a while to run; the clip's start must not be missed.
     ASSERT_TRUE(WaitFor([&] { return monitor.Samples().size() >= 3 * 4410; }, 10000));
     app.ClickControl(IDC_PLAY);
-    ASSERT_TRUE(WaitForLine(app, L"Stop playing clip", 1, 30000));
+    ASSERT_TRUE(app.WaitForLogLine(L"Stop playing clip", 1, 30000));
     // The monitor lags the player: the end has been heard once it has been quiet a while.
     EXPECT_TRUE(WaitFor([&] { return TrailingQuietMs(monitor.Samples()) >= 500; }, 10000));
     monitor.Stop();
@@ -208,7 +191,7 @@ TEST(RecordPlay, ClosingWhileRecordingFinishesTheRecordingAndTheJoin) {
     const int mostMs = static_cast<int>(GetTickCount() - started);
     second.tone.reset();
 
-    const std::wstring joined = LastValue(app, L"New joined file is: ");
+    const std::wstring joined = app.LastLogValue(L"New joined file is: ");
     ASSERT_TRUE(FileExists(joined)) << "no joined clip";
     EXPECT_FALSE(FileExists(first.path));
     EXPECT_FALSE(FileExists(second.path));
@@ -217,7 +200,7 @@ TEST(RecordPlay, ClosingWhileRecordingFinishesTheRecordingAndTheJoin) {
     EXPECT_NEAR(runs[0].endMs, firstMs, 100) << Describe(runs);
     EXPECT_GE(runs[1].endMs - runs[1].startMs, 1900) << Describe(runs);
     EXPECT_LE(runs[1].endMs - runs[1].startMs, mostMs) << Describe(runs);
-    EXPECT_EQ(CountLines(app, L"Recording stopped"), 2u);
+    EXPECT_EQ(app.CountLogLines(L"Recording stopped"), 2u);
 }
 
 TEST(RecordPlay, FailedJoinKeepsBothRecordingsAndTheProgramGoesOn) {
@@ -248,7 +231,7 @@ TEST(RecordPlay, FailedJoinKeepsBothRecordingsAndTheProgramGoesOn) {
     std::sort(filesNow.begin(), filesNow.end());
     EXPECT_EQ(filesNow, files);
     ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
-    ASSERT_TRUE(WaitForLine(app, L"Switching interface to the idle mode", 2));
+    ASSERT_TRUE(app.WaitForLogLine(L"Switching interface to the idle mode", 2));
     second.tone.reset();
 
     EXPECT_EQ(FileSize(first.path), firstSize);
@@ -266,7 +249,7 @@ TEST(RecordPlay, FailedJoinKeepsBothRecordingsAndTheProgramGoesOn) {
     Take third = StartTake(app, kSecondHz, 1000);
     ASSERT_FALSE(third.path.empty());
     ASSERT_TRUE(StopTake(app, third));
-    const std::wstring joined = LastValue(app, L"New joined file is: ");
+    const std::wstring joined = app.LastLogValue(L"New joined file is: ");
     ASSERT_TRUE(FileExists(joined)) << "no joined clip";
     EXPECT_TRUE(FileExists(second.path));  // the user's to keep
     runs = ClipTones(joined);
@@ -276,8 +259,8 @@ TEST(RecordPlay, FailedJoinKeepsBothRecordingsAndTheProgramGoesOn) {
     // And it plays, to the end by itself.
     ASSERT_TRUE(PressLeft(app, 1));
     app.ClickControl(IDC_PLAY);
-    EXPECT_TRUE(WaitForLine(app, L"Start playing clip", 1));
-    EXPECT_TRUE(WaitForLine(app, L"Stop playing clip", 1));
+    EXPECT_TRUE(app.WaitForLogLine(L"Start playing clip", 1));
+    EXPECT_TRUE(app.WaitForLogLine(L"Stop playing clip", 1));
 }
 
 TEST(RecordPlay, FailedRecorderStartRestartsTheMeterAndLeavesNoClipToContinue) {
@@ -303,7 +286,7 @@ TEST(RecordPlay, FailedRecorderStartRestartsTheMeterAndLeavesNoClipToContinue) {
     ASSERT_FALSE(take.path.empty());
     // A continuation of the file that was never written would fail to join and ask here.
     ASSERT_TRUE(StopTake(app, take));
-    EXPECT_EQ(CountLines(app, L"Joining newly recorded part with rest"), 0u);
+    EXPECT_EQ(app.CountLogLines(L"Joining newly recorded part with rest"), 0u);
     const auto runs = ClipTones(take.path);
     ASSERT_EQ(runs.size(), 1u) << Describe(runs);
     EXPECT_EQ(runs[0].label, 0);

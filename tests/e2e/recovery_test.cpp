@@ -26,23 +26,6 @@ constexpr int kMostLossMs = 300;
 // 1105 samples: the encoder's delay and the decoder's, silence at the start of every take.
 constexpr int kEncoderDelayMs = 25;
 
-size_t CountLines(const RecorderApp& app, const std::wstring& line) {
-    const auto lines = app.LogLines();
-    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
-}
-
-bool WaitForLine(const RecorderApp& app, const std::wstring& line, size_t count, DWORD timeoutMs = 20000) {
-    return WaitFor([&] { return CountLines(app, line) >= count; }, timeoutMs);
-}
-
-// The rest of the last log line that starts with `prefix`.
-std::wstring LastValue(const RecorderApp& app, const std::wstring& prefix) {
-    const auto lines = app.LogLines();
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-        if (it->rfind(prefix, 0) == 0) return it->substr(prefix.size());
-    return {};
-}
-
 std::string Narrow(const std::vector<std::wstring>& lines) {
     std::string text;
     for (const std::wstring& line : lines) text += std::string(line.begin(), line.end()) + "\n";
@@ -64,12 +47,12 @@ void RemoveJournals() {
 // file's path and the tick at which the mode was seen.
 std::wstring PressRecord(RecorderApp& app, DWORD& startedTick) {
     const std::wstring line = L"Switching interface to the recording mode";
-    const size_t before = CountLines(app, line);
+    const size_t before = app.CountLogLines(line);
     app.WaitUntilIdle();
     app.ClickControl(IDC_RECORD);
-    if (!WaitForLine(app, line, before + 1)) return {};
+    if (!app.WaitForLogLine(line, before + 1)) return {};
     startedTick = GetTickCount();
-    return LastValue(app, L"Target file to write: ");
+    return app.LastLogValue(L"Target file to write: ");
 }
 
 bool WaitForBytes(const std::wstring& path, long long ms) {
@@ -79,13 +62,13 @@ bool WaitForBytes(const std::wstring& path, long long ms) {
 // Presses Record again and waits until the take has ended, journal and all; stoppedTick is
 // when the stop was seen to begin.
 bool StopRecording(RecorderApp& app, DWORD& stoppedTick) {
-    const size_t stops = CountLines(app, L"Recording stopped");
-    const size_t ends = CountLines(app, L"Take journal removed");
+    const size_t stops = app.CountLogLines(L"Recording stopped");
+    const size_t ends = app.CountLogLines(L"Take journal removed");
     app.WaitUntilIdle();
     app.ClickControl(IDC_RECORD);
-    if (!WaitForLine(app, L"Recording stopped", stops + 1)) return false;
+    if (!app.WaitForLogLine(L"Recording stopped", stops + 1)) return false;
     stoppedTick = GetTickCount();
-    return WaitForLine(app, L"Take journal removed", ends + 1);
+    return app.WaitForLogLine(L"Take journal removed", ends + 1);
 }
 
 // Presses Record and returns the tick at which the take's new file was first seen, which is
@@ -108,9 +91,9 @@ DWORD PressRecordSeeingTheFile(RecorderApp& app) {
 }
 
 bool PressKeyLogged(RecorderApp& app, WORD key, const std::wstring& line, int times) {
-    const size_t before = CountLines(app, line);
+    const size_t before = app.CountLogLines(line);
     for (int i = 0; i < times; ++i) app.PressKey(key);
-    return WaitForLine(app, line, before + times);
+    return app.WaitForLogLine(line, before + times);
 }
 
 // Ends the process as the task manager would: no stop, no join, nothing flushed.
@@ -155,8 +138,8 @@ TEST_F(Recovery, KilledTakeIsRestoredIntoOneWholeClipWithItsSpots) {
     app.WaitUntilIdle();
     app.ClickControl(IDC_ADVSPOT);
     const std::wstring placing = L"Trying to set adv spot in position ";
-    ASSERT_TRUE(WaitFor([&] { return !LastValue(app, placing).empty(); }, 10000));
-    const uint32_t spotMs = static_cast<uint32_t>(std::stoul(LastValue(app, placing)));
+    ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(placing).empty(); }, 10000));
+    const uint32_t spotMs = static_cast<uint32_t>(std::stoul(app.LastLogValue(placing)));
     ASSERT_TRUE(PressKeyLogged(app, VK_RIGHT, L"Rewinf right pressed", 1));
     const int cursorMs = firstMs - 2000;
 
@@ -164,11 +147,11 @@ TEST_F(Recovery, KilledTakeIsRestoredIntoOneWholeClipWithItsSpots) {
     DWORD takeStart = 0, killed = 0;
     {
         TonePlayer tone(kSecondHz, 0.5, 60);
-        const size_t takes = CountLines(app, L"Switching interface to the recording mode");
+        const size_t takes = app.CountLogLines(L"Switching interface to the recording mode");
         takeStart = PressRecordSeeingTheFile(app);
         ASSERT_NE(takeStart, 0u) << "no new recording";
-        ASSERT_TRUE(WaitForLine(app, L"Switching interface to the recording mode", takes + 1));
-        part = LastValue(app, L"Target file to write: ");
+        ASSERT_TRUE(app.WaitForLogLine(L"Switching interface to the recording mode", takes + 1));
+        part = app.LastLogValue(L"Target file to write: ");
         EXPECT_EQ(Journals().size(), 1u) << "no journal beside the take";
         // Eight seconds into the take, whatever block the recorder is at.
         WaitFor([&] { return GetTickCount() - takeStart >= 8000; }, 20000);
@@ -191,9 +174,9 @@ TEST_F(Recovery, KilledTakeIsRestoredIntoOneWholeClipWithItsSpots) {
     EXPECT_EQ(GetWindow(question.window, GW_OWNER), again.MainWindow());
     ASSERT_TRUE(again.WaitUntilIdle());
     ASSERT_TRUE(again.AnswerMessageBox(question, IDYES));
-    ASSERT_TRUE(WaitFor([&] { return !LastValue(again, L"Restored recording: ").empty(); }, 20000));
-    const std::wstring restored = LastValue(again, L"Restored recording: ");
-    ASSERT_TRUE(WaitForLine(again, L"Journal of the interrupted recording removed", 1));
+    ASSERT_TRUE(WaitFor([&] { return !again.LastLogValue(L"Restored recording: ").empty(); }, 20000));
+    const std::wstring restored = again.LastLogValue(L"Restored recording: ");
+    ASSERT_TRUE(again.WaitForLogLine(L"Journal of the interrupted recording removed", 1));
     EXPECT_TRUE(Journals().empty()) << Narrow(Journals());
     EXPECT_FALSE(FileExists(first));
     EXPECT_FALSE(FileExists(part));
@@ -239,7 +222,7 @@ TEST_F(Recovery, KilledTakeIsRestoredIntoOneWholeClipWithItsSpots) {
         ASSERT_TRUE(WaitForBytes(more, 1000));
         ASSERT_TRUE(StopRecording(again, stopped));
     }
-    const std::wstring joined = LastValue(again, L"New joined file is: ");
+    const std::wstring joined = again.LastLogValue(L"New joined file is: ");
     ASSERT_TRUE(FileExists(joined));
     EXPECT_FALSE(FileExists(restored));
     EXPECT_GE(FileSize(joined), FileSize(restored) + 900 * kBytesPerMs);
@@ -285,11 +268,11 @@ TEST_F(Recovery, CrashedTakeIsOfferedAndNoKeepsItsFilesWhileADamagedJournalIsDro
     EXPECT_NE(where.text.find(part), std::wstring::npos) << std::string(where.text.begin(), where.text.end());
     ASSERT_TRUE(again.WaitUntilIdle());
     ASSERT_TRUE(again.AnswerMessageBox(where, IDOK));
-    ASSERT_TRUE(WaitForLine(again, L"Journal of the interrupted recording removed", 1));
+    ASSERT_TRUE(again.WaitForLogLine(L"Journal of the interrupted recording removed", 1));
 
     EXPECT_TRUE(Journals().empty()) << Narrow(Journals());
     EXPECT_EQ(FileSize(part), partSize);
-    EXPECT_TRUE(LastValue(again, L"Restored recording: ").empty());
+    EXPECT_TRUE(again.LastLogValue(L"Restored recording: ").empty());
     const auto lines = again.LogLines();
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
         return line.rfind(L"!!! ", 0) == 0 && line.find(damaged) != std::wstring::npos;
@@ -319,8 +302,8 @@ TEST_F(Recovery, AStartBesideARunningTakeLeavesItsJournalAlone) {
 
     RecorderApp second;
     ASSERT_TRUE(second.Start());
-    ASSERT_TRUE(WaitForLine(
-        second, L"Another instance of the program is running: interrupted recordings are not looked for", 1));
+    ASSERT_TRUE(second.WaitForLogLine(
+        L"Another instance of the program is running: interrupted recordings are not looked for", 1));
     ASSERT_TRUE(second.WaitUntilIdle());
     for (HWND window : TopLevelWindowsOf(second.ProcessId()))
         EXPECT_FALSE(window != second.MainWindow() && IsWindowVisible(window)) << Narrow({WindowText(window)});

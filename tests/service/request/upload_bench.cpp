@@ -5,7 +5,6 @@
 // usage: upload_bench HOST FILE
 #include <curl/curl.h>
 #include <windows.h>
-#include <psapi.h>
 #include <cstdio>
 #include <memory>
 #include "message_sink.h"
@@ -13,26 +12,11 @@
 #include "service/request/request_thread.h"
 #include "service/request/settings.h"
 #include "service/request/text_encoding.h"
+#include "../../support/bench_support.h"
 
 namespace {
 
 double Megabytes(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
-
-PROCESS_MEMORY_COUNTERS Memory() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters;
-}
-
-// Under Wine the peak is the Linux process's high-water mark, which can be reset; elsewhere
-// this fails harmlessly and the peak since process start is used.
-void ResetPeakMemory() {
-    if (FILE* refs = _wfopen(L"Z:\\proc\\self\\clear_refs", L"w")) {
-        std::fputs("5", refs);
-        std::fclose(refs);
-    }
-}
 
 }  // namespace
 
@@ -50,19 +34,18 @@ int wmain(int argc, wchar_t** argv) {
                                                     std::set<uint32_t>{90000, 1200000});
     ResetPeakMemory();
     const SIZE_T before = Memory().WorkingSetSize;
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     HANDLE thread = StartRequestThread(request);
     const bool ended = thread != nullptr && sink.PumpUntilEnded(thread, 600000);
-    QueryPerformanceCounter(&end);
+    const double seconds = Seconds(start);
     const SIZE_T peak = Memory().PeakWorkingSetSize;
     if (thread != nullptr) CloseHandle(thread);
     if (!ended || !request->Succeeded()) {
         std::fprintf(stderr, "upload failed: %s\n", ToUtf8(request->GetError()).c_str());
         return 1;
     }
-    std::printf("seconds=%.3f\n", static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    std::printf("seconds=%.3f\n", seconds);
     std::printf("peak_growth_mb=%.1f\n", peak > before ? Megabytes(peak - before) : 0.0);
     std::printf("progress_messages=%u\n", static_cast<unsigned>(sink.Progress().size()));
     return 0;

@@ -11,40 +11,13 @@
 //                                        (64 hex digits)>
 #include <curl/curl.h>
 #include <windows.h>
-#include <psapi.h>
 #include <cstdio>
 #include <exception>
 #include "service/request/settings.h"
 #include "service/update/unpack.h"
 #include "service/update/update_download.h"
 #include "service/update/update_signature.h"
-
-namespace {
-
-PROCESS_MEMORY_COUNTERS Memory() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters;
-}
-
-// Under Wine the peak is the Linux process's high-water mark, which can be reset; elsewhere
-// this fails harmlessly and the peak since process start is used.
-void ResetPeakMemory() {
-    if (FILE* refs = _wfopen(L"Z:\\proc\\self\\clear_refs", L"w")) {
-        std::fputs("5", refs);
-        std::fclose(refs);
-    }
-}
-
-double Seconds(const LARGE_INTEGER& start) {
-    LARGE_INTEGER end, frequency;
-    QueryPerformanceCounter(&end);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
-}
-
-}  // namespace
+#include "../../support/bench_support.h"
 
 std::string ReadWhole(const wchar_t* path) {
     std::string bytes;

@@ -27,17 +27,6 @@ std::wstring FreshFolder(const wchar_t* name) {
     return folder;
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    std::string bytes;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (f == nullptr) return bytes;
-    char chunk[65536];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    fclose(f);
-    return bytes;
-}
-
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     FILE* f = _wfopen(path.c_str(), L"wb");
     if (f == nullptr) return;

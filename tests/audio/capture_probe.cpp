@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/thread_count.h"
 #include "audio/level_listener.h"
 #include "audio/sound_recorder.h"
 
@@ -157,18 +158,6 @@ int Kill(const std::wstring& path, DWORD ms) {
     CloseHandle(child.hThread);
     CloseHandle(readEnd);
     return started ? 0 : 1;
-}
-
-int ThreadCount() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
-    int count = 0;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-    CloseHandle(snapshot);
-    return count;
 }
 
 long HandleCount() {

@@ -18,43 +18,12 @@ namespace {
 
 constexpr int kW = 266, kH = 90;
 
-// The pixels a window shows, read back from its own device context.
-class OnScreen {
-public:
-    OnScreen(HWND window, int width, int height) : m_width(width) {
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        m_dc = ::CreateCompatibleDC(nullptr);
-        m_dib = ::CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_old = ::SelectObject(m_dc, m_dib);
-        HDC windowDc = ::GetDC(window);
-        ::BitBlt(m_dc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
-        ::ReleaseDC(window, windowDc);
-        ::GdiFlush();
-        m_bits = static_cast<const uint32_t*>(bits);
-    }
-    ~OnScreen() {
-        ::SelectObject(m_dc, m_old);
-        ::DeleteObject(m_dib);
-        ::DeleteDC(m_dc);
-    }
-    uint32_t At(int x, int y) const { return m_bits[static_cast<size_t>(y) * m_width + x] & 0xFFFFFF; }
-
-private:
-    int m_width;
-    HDC m_dc = nullptr;
-    HBITMAP m_dib = nullptr;
-    HGDIOBJ m_old = nullptr;
-    const uint32_t* m_bits = nullptr;
-};
-
 // Empty when the window shows, within `area`, what a whole repaint draws; else the first
 // pixel that differs.
 std::string DifferenceFromWholeRepaint(HWND window, const RECT& area) {
     RECT client;
     ::GetClientRect(window, &client);
-    const OnScreen shown(window, client.right, client.bottom);
+    const test::Capture shown(window, client.right, client.bottom, test::CaptureFrom::Screen);
     const test::Capture whole(window, client.right, client.bottom);
     for (int y = area.top; y < area.bottom; ++y) {
         for (int x = area.left; x < area.right; ++x) {

@@ -40,7 +40,7 @@ void MovePointerTo(int x, int y) {
     ::SendInput(1, &input, sizeof input);
 }
 
-Capture::Capture(HWND window, int width, int height) : m_width(width), m_height(height) {
+Capture::Capture(HWND window, int width, int height, CaptureFrom from) : m_width(width), m_height(height) {
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
@@ -48,7 +48,13 @@ Capture::Capture(HWND window, int width, int height) : m_width(width), m_height(
     m_dib = ::CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     m_old = ::SelectObject(m_dc, m_dib);
     m_bits = static_cast<const uint32_t*>(bits);
-    ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(m_dc), PRF_CLIENT);
+    if (from == CaptureFrom::Print) {
+        ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(m_dc), PRF_CLIENT);
+    } else {
+        HDC windowDc = ::GetDC(window);
+        ::BitBlt(m_dc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+        ::ReleaseDC(window, windowDc);
+    }
     ::GdiFlush();
 }
 

@@ -59,10 +59,14 @@ bool PumpUntil(Done done, DWORD timeoutMs = 2000) {
 // Moves the real mouse pointer to screen point (x, y), as a user would.
 void MovePointerTo(int x, int y);
 
-// What a window draws, captured through WM_PRINTCLIENT.
+// Where a capture takes a window's pixels from: what it draws when asked (WM_PRINTCLIENT),
+// or what it shows, read back from its own device context.
+enum class CaptureFrom { Print, Screen };
+
+// What a window draws, or shows.
 class Capture {
 public:
-    Capture(HWND window, int width, int height);
+    Capture(HWND window, int width, int height, CaptureFrom from = CaptureFrom::Print);
     ~Capture();
     Capture(const Capture&) = delete;
     Capture& operator=(const Capture&) = delete;

@@ -331,4 +331,23 @@ std::wstring RecorderApp::LastLogValue(const std::wstring& prefix) const {
     return {};
 }
 
+int LitMeterRows(HWND mainWindow) {
+    constexpr RECT kMeter{269, 17, 278, 76};
+    constexpr COLORREF kBackground = RGB(0xDA, 0xDA, 0xDA);
+    POINT origin{kMeter.left, kMeter.top};
+    ClientToScreen(mainWindow, &origin);
+    HDC screen = GetDC(nullptr);
+    int lit = 0;
+    for (int y = 0; y < kMeter.bottom - kMeter.top; ++y) {
+        for (int x = 0; x < kMeter.right - kMeter.left; ++x) {
+            if ((GetPixel(screen, origin.x + x, origin.y + y) & 0xFFFFFF) != kBackground) {
+                ++lit;
+                break;
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return lit;
+}
+
 }  // namespace e2e

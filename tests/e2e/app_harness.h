@@ -88,5 +88,8 @@ private:
 
 std::wstring WindowText(HWND window);
 std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+// Rows of the main window's level meter, read from the screen, that show more than its
+// background.
+int LitMeterRows(HWND mainWindow);
 
 }  // namespace e2e

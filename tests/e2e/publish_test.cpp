@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include "../support/thread_count.h"
 #include <cstdint>
 #include <cstdio>
 #include <cwctype>
@@ -156,17 +157,6 @@ private:
     std::wstring m_path;
     std::vector<std::wstring> m_files;
 };
-
-int ThreadCount(DWORD processId) {
-    int count = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == processId) ++count;
-    CloseHandle(snapshot);
-    return count;
-}
 
 DWORD HandleCount(DWORD processId) {
     DWORD count = 0;

@@ -69,25 +69,6 @@ std::vector<ToneRun> ClipTones(const std::wstring& path) {
     return ToneRuns(clip.samples, kTakeTones);
 }
 
-// Rows of the level meter, read from the screen, that show more than its background.
-int LitMeterRows(HWND mainWindow) {
-    constexpr RECT kMeter{269, 17, 278, 76};
-    POINT origin{kMeter.left, kMeter.top};
-    ClientToScreen(mainWindow, &origin);
-    HDC screen = GetDC(nullptr);
-    int lit = 0;
-    for (int y = 0; y < kMeter.bottom - kMeter.top; ++y) {
-        for (int x = 0; x < kMeter.right - kMeter.left; ++x) {
-            if ((GetPixel(screen, origin.x + x, origin.y + y) & 0xFFFFFF) != RGB(0xDA, 0xDA, 0xDA)) {
-                ++lit;
-                break;
-            }
-        }
-    }
-    ReleaseDC(nullptr, screen);
-    return lit;
-}
-
 // Holds a file open without sharing, as another program may, so that nothing else can read it.
 class LockedFile {
 public:

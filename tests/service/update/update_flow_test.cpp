@@ -13,6 +13,7 @@
 #include "service/update/update_check.h"
 #include "service/update/update_dlg.h"
 #include "service/update/update_key.h"
+#include "../../support/thread_count.h"
 #include "standin_client.h"
 #include "update_test_support.h"
 #include "verify_log.h"
@@ -20,17 +21,6 @@
 namespace {
 
 constexpr wchar_t kOffer[] = L"current_version=2.9\r\nfile_location=x\r\nfile_size=1048576\r\n";
-
-int ThreadCount() {
-    int count = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-    CloseHandle(snapshot);
-    return count;
-}
 
 // A shown dialog of this process with that caption.
 HWND FindDialog(const wchar_t* caption) {

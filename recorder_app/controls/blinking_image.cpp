@@ -1,19 +1,12 @@
 #include "blinking_image.h"
-#include "gdi_resources.h"
-
-using controls::DeleteGdiObject;
 
 CBlinkingImage::~CBlinkingImage() {
     if (IsWindow()) ::DestroyWindow(m_hWnd);
-    DeleteGdiObject(m_steady);
-    DeleteGdiObject(m_blink);
 }
 
 void CBlinkingImage::SetImages(UINT steadyId, UINT blinkId) {
-    DeleteGdiObject(m_steady);
-    DeleteGdiObject(m_blink);
-    m_steady = controls::LoadBitmapResource(steadyId);
-    m_blink = controls::LoadBitmapResource(blinkId);
+    m_steady.Load(steadyId);
+    m_blink.Load(blinkId);
 }
 
 // Without a window a timer would belong to the thread, and killing one could end another
@@ -33,15 +26,12 @@ void CBlinkingImage::StopBlinking() {
 void CBlinkingImage::DoPaint(HDC dc) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    HBITMAP image = m_phase ? m_steady : m_blink;
+    HDC image = (m_phase ? m_steady : m_blink).Dc();
     if (image == nullptr) {
         ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
         return;
     }
-    HDC source = SourceDc(dc);
-    HGDIOBJ old = ::SelectObject(source, image);
-    ::BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
-    ::SelectObject(source, old);
+    ::BitBlt(dc, 0, 0, client.right, client.bottom, image, 0, 0, SRCCOPY);
 }
 
 LRESULT CBlinkingImage::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
@@ -52,7 +42,7 @@ LRESULT CBlinkingImage::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CBlinkingImage::OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
     m_phase = !m_phase;
-    RedrawNow();
+    DrawNow();
     return 0;
 }
 

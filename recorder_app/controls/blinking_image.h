@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "framework/message_map.h"
 #include "framework/offscreen_draw.h"
+#include "picture.h"
 #include "framework/window_impl.h"
 
 class CBlinkingImage : public CWindowImpl<CBlinkingImage>, public COffscreenDraw<CBlinkingImage> {
@@ -34,6 +35,6 @@ private:
 
     UINT m_periodMs = 500;
     bool m_phase = true;  // true: steady image
-    HBITMAP m_steady = nullptr;
-    HBITMAP m_blink = nullptr;
+    controls::Picture m_steady;
+    controls::Picture m_blink;
 };

@@ -10,20 +10,16 @@ constexpr int kArrowImages = 4;
 }  // namespace
 
 using controls::DeleteGdiObject;
-using controls::ScopedSelect;
 
 CCustomScrollBar::~CCustomScrollBar() {
     if (IsWindow()) ::DestroyWindow(m_hWnd);
-    DeleteGdiObject(m_track);
-    DeleteGdiObject(m_thumb);
-    DeleteGdiObject(m_thumbHot);
 }
 
 void CCustomScrollBar::SetRange(uint32_t range) {
     const scroll::Thumb before = ShownThumb();
     m_range = range;
     if (range != 0) m_thumbWidth = scroll::TrackPixels(m_trackWidth, m_range, m_page);
-    InvalidateThumbChange(before);
+    DrawThumbChange(before);
 }
 
 void CCustomScrollBar::SetPage(uint32_t page) {
@@ -37,7 +33,7 @@ void CCustomScrollBar::SetPos(uint32_t pos) {
     // Without a window: no desktop repaint, and no post that would reach this thread instead
     // of a parent.
     if (!IsWindow()) return;
-    InvalidateThumbChange(before);
+    DrawThumbChange(before);
     ::PostMessageW(::GetParent(m_hWnd), WM_SCROLL_POSITION_CHANGED, 0, static_cast<LPARAM>(m_pos));
 }
 
@@ -49,7 +45,7 @@ scroll::Thumb CCustomScrollBar::ShownThumb() const {
     return scroll::CanScroll(m_range, m_page) ? CurrentThumb() : scroll::Thumb{0, -1};
 }
 
-void CCustomScrollBar::InvalidateThumbChange(const scroll::Thumb& before) {
+void CCustomScrollBar::DrawThumbChange(const scroll::Thumb& before) {
     const scroll::Thumb after = ShownThumb();
     if (after.width >= 0) m_thumbLeft = after.left;  // what the paint will find
     if (!IsWindow() || (after.left == before.left && after.width == before.width)) return;
@@ -63,7 +59,7 @@ void CCustomScrollBar::InvalidateThumbChange(const scroll::Thumb& before) {
     const RECT a = columns(before), b = columns(after);
     RECT both;
     ::UnionRect(&both, &a, &b);
-    ::InvalidateRect(m_hWnd, &both, FALSE);
+    DrawNow(&both);
 }
 
 void CCustomScrollBar::CreateArrow(CBitmapButton& arrow, const RECT& rect, UINT bitmapId) {
@@ -76,28 +72,29 @@ void CCustomScrollBar::CreateArrow(CBitmapButton& arrow, const RECT& rect, UINT 
 void CCustomScrollBar::DoPaint(HDC dc) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    HDC source = SourceDc(dc);
-    if (m_track != nullptr) {
-        ScopedSelect tile(source, m_track);
-        for (int x = 0; x < client.right; x += kTrackTileWidth)
-            ::BitBlt(dc, x, 0, kTrackTileWidth, scroll::kBarHeight, source, 0, 0, SRCCOPY);
+    RECT box;  // only the tiles a partial draw can show
+    ::GetClipBox(dc, &box);
+    if (HDC tile = m_track.Dc()) {
+        for (int x = std::max(0L, box.left) / kTrackTileWidth * kTrackTileWidth; x < std::min(client.right, box.right);
+             x += kTrackTileWidth)
+            ::BitBlt(dc, x, 0, kTrackTileWidth, scroll::kBarHeight, tile, 0, 0, SRCCOPY);
     }
     if (scroll::CanScroll(m_range, m_page)) {
         const scroll::Thumb thumb = CurrentThumb();
         m_thumbLeft = thumb.left;
-        DrawThumb(dc, source, thumb);
+        DrawThumb(dc, thumb);
     }
 }
 
-void CCustomScrollBar::DrawThumb(HDC dc, HDC source, const scroll::Thumb& thumb) {
+void CCustomScrollBar::DrawThumb(HDC dc, const scroll::Thumb& thumb) {
     RECT body{thumb.left, 0, thumb.left + thumb.width, scroll::kBarHeight};
     ::FillRect(dc, &body, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-    HBITMAP image = (m_hot || m_dragging) ? m_thumbHot : m_thumb;
-    if (image == nullptr) return;
-    ScopedSelect select(source, image);
+    HDC source = ((m_hot || m_dragging) ? m_thumbHot : m_thumb).Dc();
+    if (source == nullptr) return;
     const int h = scroll::kBarHeight;
-    for (int x = thumb.left + 1; x <= thumb.left + thumb.width - 2; ++x)
-        ::BitBlt(dc, x, 0, 1, h, source, 1, 0, SRCCOPY);
+    // The image's middle column repeated across the body, in one call: a blit per column
+    // cost more than the rest of a tick's drawing.
+    if (thumb.width > 2) ::StretchBlt(dc, thumb.left + 1, 0, thumb.width - 2, h, source, 1, 0, 1, h, SRCCOPY);
     ::BitBlt(dc, thumb.left, 0, 1, h, source, 0, 0, SRCCOPY);
     ::BitBlt(dc, thumb.left + thumb.width - 1, 0, 1, h, source, 2, 0, SRCCOPY);
 }
@@ -112,9 +109,9 @@ LRESULT CCustomScrollBar::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     m_dragging = m_hot = m_trackingLeave = false;
     CreateArrow(m_leftArrow, RECT{0, 0, scroll::kArrowWidth, scroll::kBarHeight}, IDB_ARROW_LEFT);
     CreateArrow(m_rightArrow, RECT{w - scroll::kArrowWidth, 0, w, scroll::kBarHeight}, IDB_ARROW_RIGHT);
-    m_track = controls::LoadBitmapResource(IDB_SCROLL_TRACK);
-    m_thumb = controls::LoadBitmapResource(IDB_SCROLL_THUMB);
-    m_thumbHot = controls::LoadBitmapResource(IDB_SCROLL_THUMB_HOT);
+    m_track.Load(IDB_SCROLL_TRACK);
+    m_thumb.Load(IDB_SCROLL_THUMB);
+    m_thumbHot.Load(IDB_SCROLL_THUMB_HOT);
     return 0;
 }
 

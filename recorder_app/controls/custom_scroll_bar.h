@@ -7,6 +7,7 @@
 #include "bitmap_button.h"
 #include "framework/message_map.h"
 #include "framework/offscreen_draw.h"
+#include "picture.h"
 #include "framework/window_impl.h"
 #include "scroll_geometry.h"
 
@@ -44,11 +45,10 @@ private:
     scroll::Thumb CurrentThumb() const;
     // The thumb as it is drawn, or none (width -1) when there is nothing to scroll.
     scroll::Thumb ShownThumb() const;
-    // Invalidates the old and the new thumb when they differ; the paint follows when the
-    // window has handled what is pending.
-    void InvalidateThumbChange(const scroll::Thumb& before);
+    // Draws the old and the new thumb's columns at once when they differ.
+    void DrawThumbChange(const scroll::Thumb& before);
     void CreateArrow(CBitmapButton& arrow, const RECT& rect, UINT bitmapId);
-    void DrawThumb(HDC dc, HDC source, const scroll::Thumb& thumb);
+    void DrawThumb(HDC dc, const scroll::Thumb& thumb);
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL&);
@@ -71,7 +71,7 @@ private:
     bool m_trackingLeave = false;
     CBitmapButton m_leftArrow;
     CBitmapButton m_rightArrow;
-    HBITMAP m_track = nullptr;
-    HBITMAP m_thumb = nullptr;
-    HBITMAP m_thumbHot = nullptr;
+    controls::Picture m_track;
+    controls::Picture m_thumb;
+    controls::Picture m_thumbHot;
 };

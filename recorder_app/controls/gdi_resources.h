@@ -19,17 +19,11 @@ HBITMAP LoadBitmapResource(UINT id);
 // (32-bit colour, no mask, no growth), or null.
 HIMAGELIST CreateImageStrip(UINT id, int cx, int cy, int count);
 
-// Selects an object into a DC for one scope.
-class ScopedSelect {
-public:
-    ScopedSelect(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(::SelectObject(dc, object)) {}
-    ~ScopedSelect() { ::SelectObject(m_dc, m_old); }
-    ScopedSelect(const ScopedSelect&) = delete;
-    ScopedSelect& operator=(const ScopedSelect&) = delete;
-private:
-    HDC m_dc;
-    HGDIOBJ m_old;
-};
+// Selects `font` unless it already is: under Wine selecting a font, even the same one again,
+// costs as much as drawing its text. The controls' frames keep their font between paints.
+inline void UseFont(HDC dc, HGDIOBJ font) {
+    if (::GetCurrentObject(dc, OBJ_FONT) != font) ::SelectObject(dc, font);
+}
 
 // Deletes a GDI object and clears the handle.
 template <class H>

@@ -13,32 +13,27 @@ constexpr int kTextY = 3;
 
 CTimeInd::~CTimeInd() {
     if (IsWindow()) ::DestroyWindow(m_hWnd);
-    DeleteGdiObject(m_face);
     DeleteGdiObject(m_font);
 }
 
 void CTimeInd::DoPaint(HDC dc) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    if (m_face != nullptr) {
-        HDC source = SourceDc(dc);
-        HGDIOBJ old = ::SelectObject(source, m_face);
-        ::BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
-        ::SelectObject(source, old);
+    if (HDC face = m_face.Dc()) {
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, face, 0, 0, SRCCOPY);
     } else {
         ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
     }
     const std::wstring text = controls::ClockText(m_time);
-    HGDIOBJ oldFont = ::SelectObject(dc, m_font != nullptr ? m_font : ::GetStockObject(DEFAULT_GUI_FONT));
+    controls::UseFont(dc, m_font != nullptr ? m_font : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(0, 0, 0));
     ::TextOutW(dc, kTextX, kTextY, text.c_str(), static_cast<int>(text.size()));
-    ::SelectObject(dc, oldFont);
 }
 
 LRESULT CTimeInd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     m_time = 0;
-    m_face = controls::LoadBitmapResource(IDB_TIME_FACE);
+    m_face.Load(IDB_TIME_FACE);
     m_font = controls::CreatePointFont(controls::kLabelFontTenths, controls::kLabelFontFace);
     return 0;
 }
@@ -48,7 +43,7 @@ LRESULT CTimeInd::OnPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
     // The read-out shows hundredths: a change within one of them shows nothing new.
     const bool shownChanges = time / 10 != m_time / 10;
     m_time = time;
-    if (shownChanges) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    if (shownChanges) DrawNow();
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "framework/message_map.h"
 #include "framework/offscreen_draw.h"
 #include "framework/window_impl.h"
+#include "picture.h"
 
 class CTimeInd : public CWindowImpl<CTimeInd>, public COffscreenDraw<CTimeInd> {
 public:
@@ -29,6 +30,6 @@ private:
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
 
     uint32_t m_time = 0;
-    HBITMAP m_face = nullptr;
+    controls::Picture m_face;
     HFONT m_font = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "time_line_ctrl.h"
+#include <algorithm>
 #include <string>
 #include "gdi_resources.h"
 #include "res/bitmap_ids.h"
@@ -10,26 +11,22 @@ constexpr COLORREF kClipFill = 0xD4C4AC;
 constexpr COLORREF kGridInsideClip = 0xB8A890;
 constexpr COLORREF kGridBeyondClip = 0xADADAD;
 constexpr int kRulerTileWidth = 32;
-// Mask bit 1: copy the marker; 0: OR it onto the background, so its black corners vanish.
-constexpr DWORD kMarkerRop = 0xEECC0020;
+// The destination AND NOT the source (DSna).
+constexpr DWORD kClearWhereMaskSet = 0x00220326;
 }  // namespace
 
 using controls::DeleteGdiObject;
-using controls::ScopedSelect;
 
 CTimeLineCtrl::~CTimeLineCtrl() {
     if (IsWindow()) ::DestroyWindow(m_hWnd);
     DeleteGdiObject(m_font);
-    DeleteGdiObject(m_rulerTile);
-    DeleteGdiObject(m_marker);
-    DeleteGdiObject(m_markerMask);
 }
 
 void CTimeLineCtrl::SetLength(uint32_t length) {
     const timeline::View before = CurrentView();
     m_length = length;
     m_position = timeline::ClampPosition(static_cast<int32_t>(m_position), length);
-    InvalidateChange(before);
+    DrawChange(before);
     if (m_scrollBar.IsWindow()) m_scrollBar.SetRange(length);
 }
 
@@ -40,7 +37,7 @@ void CTimeLineCtrl::SetPosition(int32_t position) {
     // Without a window the repaint would go to the desktop and the post, with no parent to
     // receive it, would become a message to this thread.
     if (!IsWindow()) return;
-    InvalidateChange(before);
+    DrawChange(before);
     if (m_linked != nullptr) ::PostMessageW(m_linked, WM_POSITION_CHANGED, 0, static_cast<LPARAM>(m_position));
     ::PostMessageW(::GetParent(m_hWnd), WM_POSITION_CHANGED, 0, static_cast<LPARAM>(m_position));
     if (!m_scrollBar.IsWindow()) return;
@@ -59,17 +56,17 @@ void CTimeLineCtrl::SetSpots(const std::set<uint32_t>& spots) {
     if (IsWindow()) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-void CTimeLineCtrl::InvalidateChange(const timeline::View& before) {
+void CTimeLineCtrl::DrawChange(const timeline::View& before) {
     if (!IsWindow()) return;
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     const timeline::Change change =
         timeline::ChangedPart(before, CurrentView(), m_spots, m_pixelsPerSecond, client.right);
     if (change.everything) {
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        DrawNow();
     } else if (change.first < change.last) {
         const RECT clipArea{change.first, 0, change.last, client.bottom - timeline::kRulerHeight};
-        ::InvalidateRect(m_hWnd, &clipArea, FALSE);
+        DrawNow(&clipArea);
     }
 }
 
@@ -81,12 +78,11 @@ void CTimeLineCtrl::DoPaint(HDC dc) {
     HBRUSH background = ::CreateSolidBrush(kBackground);
     ::FillRect(dc, &client, background);
     ::DeleteObject(background);
-    ScopedSelect font(dc, m_font != nullptr ? m_font : ::GetStockObject(DEFAULT_GUI_FONT));
+    controls::UseFont(dc, m_font != nullptr ? m_font : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(0, 0, 0));
 
-    HDC source = SourceDc(dc);
-    DrawRuler(dc, source, width, y0);
+    DrawRuler(dc, width, y0);
     const int fillRight = timeline::ClipFillRight(m_length, m_viewStart, m_pixelsPerSecond, width);
     if (fillRight > 0) {
         HBRUSH fill = ::CreateSolidBrush(kClipFill);
@@ -100,32 +96,40 @@ void CTimeLineCtrl::DoPaint(HDC dc) {
         ::MoveToEx(dc, cursor, 0, nullptr);
         ::LineTo(dc, cursor, y0);
     }
-    DrawMarkers(dc, source, width, y0);
+    DrawMarkers(dc, width, y0);
 }
 
-void CTimeLineCtrl::DrawRuler(HDC dc, HDC source, int width, int y0) {
-    if (m_rulerTile != nullptr) {
-        ScopedSelect tile(source, m_rulerTile);
-        for (int x = 0; x < width; x += kRulerTileWidth)
-            ::BitBlt(dc, x, y0, kRulerTileWidth, timeline::kRulerHeight, source, 0, 0, SRCCOPY);
+void CTimeLineCtrl::DrawRuler(HDC dc, int width, int y0) {
+    // A tick's lines are drawn when its column can show, its label when the label can reach
+    // into what shows: a tick drawn at once covers a column or two.
+    RECT box;
+    ::GetClipBox(dc, &box);
+    const int from = std::max(0L, box.left), to = std::min(static_cast<long>(width), box.right);
+    if (HDC tile = m_rulerTile.Dc()) {
+        for (int x = from / kRulerTileWidth * kRulerTileWidth; x < to; x += kRulerTileWidth)
+            ::BitBlt(dc, x, y0, kRulerTileWidth, timeline::kRulerHeight, tile, 0, 0, SRCCOPY);
+    }
+    if (m_labelWidth == 0) {  // the widest label, in the font the frame keeps
+        SIZE widest{};
+        ::GetTextExtentPoint32W(dc, L"000:00", 6, &widest);
+        m_labelWidth = std::max(1L, widest.cx) + 1;
     }
     const int labelY = y0 + timeline::kLabelOffsetY;
     const timeline::LeadingLabel leading = timeline::LeadingLabelFor(m_viewStart, m_pixelsPerSecond);
-    if (leading.visible) DrawLabel(dc, leading.ms, leading.x, labelY);
+    if (leading.visible && leading.x < to && leading.x + m_labelWidth > from)
+        DrawLabel(dc, leading.ms, leading.x, labelY);
 
     const uint32_t m0 = timeline::AlignedViewStart(m_viewStart, m_pixelsPerSecond);
     const uint32_t step = timeline::ColumnStepMs(m_pixelsPerSecond);
-    for (int i = 0; i < width; ++i) {
+    // A label starts one column left of its tick.
+    for (int i = std::max(0, from + 1 - m_labelWidth); i < to; ++i) {
         const uint32_t m = m0 + static_cast<uint32_t>(i) * step;
         const timeline::Tick tick = timeline::TickAt(m);
         if (tick == timeline::Tick::kNone) continue;
+        if (tick == timeline::Tick::kLong) DrawLabel(dc, m, i - 1, labelY);
+        if (i < from) continue;
         ::MoveToEx(dc, i, y0 + 1, nullptr);
-        if (tick == timeline::Tick::kLong) {
-            ::LineTo(dc, i, y0 + 1 + timeline::kLongTickLength);
-            DrawLabel(dc, m, i - 1, labelY);
-        } else {
-            ::LineTo(dc, i, y0 + 1 + timeline::kShortTickLength);
-        }
+        ::LineTo(dc, i, y0 + 1 + (tick == timeline::Tick::kLong ? timeline::kLongTickLength : timeline::kShortTickLength));
     }
 }
 
@@ -138,9 +142,11 @@ void CTimeLineCtrl::DrawGrid(HDC dc, int width, int y0, int fillRight) {
     HPEN inside = ::CreatePen(PS_SOLID, 1, kGridInsideClip);
     HPEN beyond = ::CreatePen(PS_SOLID, 1, kGridBeyondClip);
     HGDIOBJ original = ::SelectObject(dc, inside);
+    RECT box;
+    ::GetClipBox(dc, &box);
     const uint32_t m0 = timeline::AlignedViewStart(m_viewStart, m_pixelsPerSecond);
     const uint32_t step = timeline::ColumnStepMs(m_pixelsPerSecond);
-    for (int j = 0; j < width; ++j) {
+    for (int j = std::max(0L, box.left); j < std::min(static_cast<long>(width), box.right); ++j) {
         const uint32_t m = m0 + static_cast<uint32_t>(j) * step;
         if (m % timeline::kLabelEveryMs != 0) continue;
         ::SelectObject(dc, j < fillRight ? inside : beyond);
@@ -152,23 +158,32 @@ void CTimeLineCtrl::DrawGrid(HDC dc, int width, int y0, int fillRight) {
     ::DeleteObject(beyond);
 }
 
-void CTimeLineCtrl::DrawMarkers(HDC dc, HDC source, int width, int y0) {
-    if (m_marker == nullptr || m_markerMask == nullptr) return;
-    ScopedSelect marker(source, m_marker);
+// Where the mask is set the marker is copied; elsewhere it is ORed onto the background, so
+// its black corners vanish. That is MaskBlt's SRCCOPY over SRCPAINT, done as two plain
+// blits from contexts that keep their bitmaps: MaskBlt makes and selects into contexts of
+// its own on every call. A monochrome source takes the destination's text colour for 0 and
+// its background colour for 1, so the first blit clears the masked pixels.
+void CTimeLineCtrl::DrawMarkers(HDC dc, int width, int y0) {
+    HDC marker = m_marker.Dc(), mask = m_markerMask.Dc();
+    if (marker == nullptr || mask == nullptr) return;
+    const COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0)), oldBack = ::SetBkColor(dc, RGB(255, 255, 255));
     const int half = timeline::kMarkerWidth / 2;
     for (auto it = m_spots.lower_bound(m_viewStart); it != m_spots.end(); ++it) {
         if (*it >= m_length) break;
         const int x = timeline::ColumnOf(*it, m_viewStart, m_pixelsPerSecond, width);
         if (x < 0) break;  // spots are ascending: the rest lie beyond the view too
-        ::MaskBlt(dc, x - half, y0 - timeline::kMarkerHeight, timeline::kMarkerWidth,
-                  timeline::kMarkerHeight, source, 0, 0, m_markerMask, 0, 0, kMarkerRop);
+        const int left = x - half, top = y0 - timeline::kMarkerHeight;
+        ::BitBlt(dc, left, top, timeline::kMarkerWidth, timeline::kMarkerHeight, mask, 0, 0, kClearWhereMaskSet);
+        ::BitBlt(dc, left, top, timeline::kMarkerWidth, timeline::kMarkerHeight, marker, 0, 0, SRCPAINT);
     }
+    ::SetTextColor(dc, oldText);
+    ::SetBkColor(dc, oldBack);
 }
 
 LRESULT CTimeLineCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
-    m_rulerTile = controls::LoadBitmapResource(IDB_RULER_TILE);
-    m_marker = controls::LoadBitmapResource(IDB_SPOT_MARKER);
-    m_markerMask = controls::LoadBitmapResource(IDB_SPOT_MARKER_MASK);
+    m_rulerTile.Load(IDB_RULER_TILE);
+    m_marker.Load(IDB_SPOT_MARKER);
+    m_markerMask.Load(IDB_SPOT_MARKER_MASK);
     m_font = controls::CreatePointFont(controls::kLabelFontTenths, controls::kLabelFontFace);
     RECT client;
     ::GetClientRect(m_hWnd, &client);
@@ -182,7 +197,7 @@ LRESULT CTimeLineCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT CTimeLineCtrl::OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
-    RedrawNow();
+    DrawNow();
     return 0;
 }
 
@@ -203,7 +218,7 @@ LRESULT CTimeLineCtrl::OnScrollPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL
     if (viewStart != m_viewStart) {
         const timeline::View before = CurrentView();
         m_viewStart = viewStart;
-        InvalidateChange(before);
+        DrawChange(before);
     }
     return 0;
 }

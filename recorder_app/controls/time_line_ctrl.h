@@ -9,6 +9,7 @@
 #include "custom_scroll_bar.h"
 #include "framework/message_map.h"
 #include "framework/offscreen_draw.h"
+#include "picture.h"
 #include "framework/window_impl.h"
 #include "timeline_geometry.h"
 
@@ -47,14 +48,14 @@ private:
     static constexpr UINT kRepaintMs = 500;
 
     timeline::View CurrentView() const { return {m_viewStart, m_position, m_length}; }
-    // Invalidates what looks different from `before`; the paint follows when the window has
-    // handled what is pending, so a tick that moves the length, the cursor and the view
-    // repaints once.
-    void InvalidateChange(const timeline::View& before);
-    void DrawRuler(HDC dc, HDC source, int width, int y0);
+    // Draws at once what looks different from `before`: while recording, a tick draws the
+    // columns the clip grows by and those the cursor leaves and reaches, and the whole strip
+    // only when the view's ruler moves.
+    void DrawChange(const timeline::View& before);
+    void DrawRuler(HDC dc, int width, int y0);
     void DrawLabel(HDC dc, uint32_t ms, int x, int y);
     void DrawGrid(HDC dc, int width, int y0, int fillRight);
-    void DrawMarkers(HDC dc, HDC source, int width, int y0);
+    void DrawMarkers(HDC dc, int width, int y0);
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
@@ -72,7 +73,8 @@ private:
     HWND m_linked = nullptr;
     CCustomScrollBar m_scrollBar;
     HFONT m_font = nullptr;
-    HBITMAP m_rulerTile = nullptr;
-    HBITMAP m_marker = nullptr;
-    HBITMAP m_markerMask = nullptr;
+    int m_labelWidth = 0;  // measured on the first paint
+    controls::Picture m_rulerTile;
+    controls::Picture m_marker;
+    controls::Picture m_markerMask;
 };

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "framework/message_map.h"
 #include "framework/offscreen_draw.h"
+#include "picture.h"
 #include "framework/window_impl.h"
 
 class CVolumeCtrl : public CWindowImpl<CVolumeCtrl>, public COffscreenDraw<CVolumeCtrl> {
@@ -27,5 +28,5 @@ private:
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
 
     int m_level = 0;
-    HBITMAP m_meter = nullptr;
+    controls::Picture m_meter;
 };

@@ -143,8 +143,11 @@ void CMainDlg::OnRecordingTick() {
         EndTakeOnFault(fault, elapsed);
         return;
     }
-    m_timeLine.SetLength(elapsed);
-    m_timeLine.SetPosition(static_cast<int32_t>(elapsed));
+    {
+        const CTimeLineCtrl::DrawOnce drawOnce(m_timeLine);
+        m_timeLine.SetLength(elapsed);
+        m_timeLine.SetPosition(static_cast<int32_t>(elapsed));
+    }
     m_volume.SetLevel(static_cast<int>(MeterValue(SoundRecorder::Level())));
 
     switch (recording::ClockStep(elapsed, m_maxLengthMs, m_warnBeforeMs, m_warned)) {

@@ -45,10 +45,22 @@ scroll::Thumb CCustomScrollBar::ShownThumb() const {
     return scroll::CanScroll(m_range, m_page) ? CurrentThumb() : scroll::Thumb{0, -1};
 }
 
-void CCustomScrollBar::DrawThumbChange(const scroll::Thumb& before) {
+CCustomScrollBar::DrawOnce::~DrawOnce() {
+    if (--m_bar.m_holds == 0 && m_bar.m_drawPutOff) m_bar.DrawThumbChange(m_bar.ShownThumb());
+}
+
+void CCustomScrollBar::DrawThumbChange(const scroll::Thumb& changedFrom) {
     const scroll::Thumb after = ShownThumb();
     if (after.width >= 0) m_thumbLeft = after.left;  // what the paint will find
-    if (!IsWindow() || (after.left == before.left && after.width == before.width)) return;
+    if (!IsWindow()) return;
+    if (m_holds > 0) {
+        if (!m_drawPutOff) m_shownBeforePutOff = changedFrom;
+        m_drawPutOff = true;
+        return;
+    }
+    const scroll::Thumb before = m_drawPutOff ? m_shownBeforePutOff : changedFrom;
+    m_drawPutOff = false;
+    if (after.left == before.left && after.width == before.width) return;
     // The columns the thumb's image covers; one of no width still draws its right edge, one
     // column left of it.
     auto columns = [](const scroll::Thumb& thumb) {

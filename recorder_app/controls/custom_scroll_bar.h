@@ -29,6 +29,18 @@ public:
 
     void DoPaint(HDC dc);
 
+    // Puts off the thumb's drawing for a scope, so that changes of range and position made
+    // in it draw once, at its end.
+    class DrawOnce {
+    public:
+        explicit DrawOnce(CCustomScrollBar& bar) : m_bar(bar) { ++bar.m_holds; }
+        ~DrawOnce();
+        DrawOnce(const DrawOnce&) = delete;
+        DrawOnce& operator=(const DrawOnce&) = delete;
+    private:
+        CCustomScrollBar& m_bar;
+    };
+
     BEGIN_MSG_MAP(CCustomScrollBar)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
@@ -45,8 +57,9 @@ private:
     scroll::Thumb CurrentThumb() const;
     // The thumb as it is drawn, or none (width -1) when there is nothing to scroll.
     scroll::Thumb ShownThumb() const;
-    // Draws the old and the new thumb's columns at once when they differ.
-    void DrawThumbChange(const scroll::Thumb& before);
+    // Draws the columns of the thumb as it was (`changedFrom`) and as it is at once when they
+    // differ; while a DrawOnce holds, remembers the first `changedFrom` instead.
+    void DrawThumbChange(const scroll::Thumb& changedFrom);
     void CreateArrow(CBitmapButton& arrow, const RECT& rect, UINT bitmapId);
     void DrawThumb(HDC dc, const scroll::Thumb& thumb);
 
@@ -74,4 +87,7 @@ private:
     controls::Picture m_track;
     controls::Picture m_thumb;
     controls::Picture m_thumbHot;
+    int m_holds = 0;
+    bool m_drawPutOff = false;
+    scroll::Thumb m_shownBeforePutOff{0, -1};
 };

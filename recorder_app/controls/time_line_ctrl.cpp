@@ -37,15 +37,21 @@ void CTimeLineCtrl::SetPosition(int32_t position) {
     // Without a window the repaint would go to the desktop and the post, with no parent to
     // receive it, would become a message to this thread.
     if (!IsWindow()) return;
-    DrawChange(before);
     if (m_linked != nullptr) ::PostMessageW(m_linked, WM_POSITION_CHANGED, 0, static_cast<LPARAM>(m_position));
     ::PostMessageW(::GetParent(m_hWnd), WM_POSITION_CHANGED, 0, static_cast<LPARAM>(m_position));
-    if (!m_scrollBar.IsWindow()) return;
-    // The view itself moves when the scroll bar's answer arrives.
-    const timeline::ScrollRequests scroll =
-        timeline::KeepInView(m_position, viewStartOnEntry, m_scrollBar.GetPage());
-    if (scroll.toCursor) m_scrollBar.SetPos(scroll.cursorLeft);
-    if (scroll.toRightEdge) m_scrollBar.SetPos(scroll.rightEdgeStart);
+    if (m_scrollBar.IsWindow()) {
+        // The view itself moves when the scroll bar's answer arrives.
+        const timeline::ScrollRequests scroll =
+            timeline::KeepInView(m_position, viewStartOnEntry, m_scrollBar.GetPage());
+        if (scroll.toCursor) m_scrollBar.SetPos(scroll.cursorLeft);
+        if (scroll.toRightEdge) m_scrollBar.SetPos(scroll.rightEdgeStart);
+        if (m_scrollBar.GetPos() != m_viewStart) m_scrollComing = true;
+    }
+    DrawChange(before);
+}
+
+CTimeLineCtrl::DrawOnce::~DrawOnce() {
+    if (--m_line.m_holds == 0 && m_line.m_drawPutOff) m_line.DrawChange(m_line.CurrentView());
 }
 
 void CTimeLineCtrl::SetSpots(const std::set<uint32_t>& spots) {
@@ -56,8 +62,15 @@ void CTimeLineCtrl::SetSpots(const std::set<uint32_t>& spots) {
     if (IsWindow()) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-void CTimeLineCtrl::DrawChange(const timeline::View& before) {
+void CTimeLineCtrl::DrawChange(const timeline::View& changedFrom) {
     if (!IsWindow()) return;
+    if (m_holds > 0 || m_scrollComing) {
+        if (!m_drawPutOff) m_shownBeforePutOff = changedFrom;
+        m_drawPutOff = true;
+        return;
+    }
+    const timeline::View before = m_drawPutOff ? m_shownBeforePutOff : changedFrom;
+    m_drawPutOff = false;
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     const timeline::Change change =
@@ -197,6 +210,8 @@ LRESULT CTimeLineCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT CTimeLineCtrl::OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
+    // Draws everything as it is, also should a scroll bar's answer have been lost.
+    m_scrollComing = m_drawPutOff = false;
     DrawNow();
     return 0;
 }
@@ -215,11 +230,11 @@ LRESULT CTimeLineCtrl::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CTimeLineCtrl::OnScrollPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
     const uint32_t viewStart = static_cast<uint32_t>(lParam);
-    if (viewStart != m_viewStart) {
-        const timeline::View before = CurrentView();
-        m_viewStart = viewStart;
-        DrawChange(before);
-    }
+    m_scrollComing = false;
+    const timeline::View before = CurrentView();
+    m_viewStart = viewStart;
+    // Also when the view stays: a change put off for this answer is drawn now.
+    if (viewStart != before.viewStart || m_drawPutOff) DrawChange(before);
     return 0;
 }
 

@@ -30,6 +30,19 @@ public:
 
     void DoPaint(HDC dc);
 
+    // Puts off the control's drawing, and its scroll bar's, for a scope: a recording tick
+    // moves the length and then the cursor, and draws what both changed once, at its end.
+    class DrawOnce {
+    public:
+        explicit DrawOnce(CTimeLineCtrl& line) : m_line(line), m_scrollBar(line.m_scrollBar) { ++line.m_holds; }
+        ~DrawOnce();
+        DrawOnce(const DrawOnce&) = delete;
+        DrawOnce& operator=(const DrawOnce&) = delete;
+    private:
+        CTimeLineCtrl& m_line;
+        CCustomScrollBar::DrawOnce m_scrollBar;
+    };
+
     BEGIN_MSG_MAP(CTimeLineCtrl)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
@@ -48,10 +61,12 @@ private:
     static constexpr UINT kRepaintMs = 500;
 
     timeline::View CurrentView() const { return {m_viewStart, m_position, m_length}; }
-    // Draws at once what looks different from `before`: while recording, a tick draws the
+    // Draws at once what looks different from `changedFrom`: while recording, a tick draws the
     // columns the clip grows by and those the cursor leaves and reaches, and the whole strip
-    // only when the view's ruler moves.
-    void DrawChange(const timeline::View& before);
+    // only when the view's ruler moves. The drawing is put off, from the first view on,
+    // while a DrawOnce holds and while a scroll this control asked for is on its way: the
+    // scroll bar's answer moves the view and draws everything that changed once.
+    void DrawChange(const timeline::View& changedFrom);
     void DrawRuler(HDC dc, int width, int y0);
     void DrawLabel(HDC dc, uint32_t ms, int x, int y);
     void DrawGrid(HDC dc, int width, int y0, int fillRight);
@@ -74,6 +89,10 @@ private:
     CCustomScrollBar m_scrollBar;
     HFONT m_font = nullptr;
     int m_labelWidth = 0;  // measured on the first paint
+    int m_holds = 0;
+    bool m_scrollComing = false;
+    bool m_drawPutOff = false;
+    timeline::View m_shownBeforePutOff{};
     controls::Picture m_rulerTile;
     controls::Picture m_marker;
     controls::Picture m_markerMask;

@@ -70,8 +70,14 @@ TEST_F(PartialRepaint, ARecordingPastOnePageShowsWhatAWholeRepaintDraws) {
     // page and well into the scrolling.
     for (uint32_t elapsed = 0, tick = 0; elapsed < 75000; ++tick, elapsed += 90 + tick % 3 * 15) {
         if (elapsed >= 40000 && elapsed < 40100) line.SetSpots(std::set<uint32_t>{3000, 30000, 40000, 58000, 61000});
-        line.SetLength(elapsed);
-        line.SetPosition(static_cast<int32_t>(elapsed));
+        if (tick % 2 == 0) {  // as the main window's tick does, or one change at a time
+            const CTimeLineCtrl::DrawOnce drawOnce(line);
+            line.SetLength(elapsed);
+            line.SetPosition(static_cast<int32_t>(elapsed));
+        } else {
+            line.SetLength(elapsed);
+            line.SetPosition(static_cast<int32_t>(elapsed));
+        }
         noise = noise * 1103515245u + 12345u;
         meter.SetLevel(static_cast<int>(noise >> 15) % 65537);
         if (tick % 4 == 0) ExpectAllAsWholeRepaints("at " + std::to_string(elapsed) + " ms");

@@ -94,4 +94,28 @@ TEST_F(PartialRepaint, ARecordingPastOnePageShowsWhatAWholeRepaintDraws) {
     ExpectAllAsWholeRepaints("emptied");
 }
 
+// The main window's tick holds the time line's drawing while it moves the length and the
+// cursor: nothing shows in between, and everything shows once the hold ends.
+TEST_F(PartialRepaint, ATickHeldByDrawOnceShowsNothingUntilItsEnd) {
+    line.SetLength(10000);
+    line.SetPosition(10000);
+    test::Pump();
+    const test::Capture before(line, kW, kH, test::CaptureFrom::Screen);
+    auto changedPixels = [this, &before] {
+        const test::Capture now(line, kW, kH, test::CaptureFrom::Screen);
+        int changed = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) changed += before.At(x, y) != now.At(x, y);
+        return changed;
+    };
+    {
+        const CTimeLineCtrl::DrawOnce drawOnce(line);
+        line.SetLength(30000);
+        line.SetPosition(30000);
+        EXPECT_EQ(changedPixels(), 0) << "drawn while the tick held the drawing";
+    }
+    ExpectAllAsWholeRepaints("after the held tick");
+    EXPECT_GT(changedPixels(), 0) << "the clip grown by the tick does not show";
+}
+
 }  // namespace

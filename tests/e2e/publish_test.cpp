@@ -240,7 +240,9 @@ TEST(Publish, OpenedClipWithSpotsThenARecordedClipWithoutThem) {
     EXPECT_EQ(FieldText(dialog, IDC_LOGIN_NAME), L"fivenine");
     ASSERT_TRUE(LogIn(app, dialog));  // the password of the first publication is filled in
     SendMessageW(GetDlgItem(dialog, IDC_PODCAST), CB_SETCURSEL, 1, 0);
-    SubmitEpisode(app, dialog, L"Second");
+    // A title too long for a file name: the copy's name is cut, the service gets it whole.
+    const std::wstring longTitle = L"Second " + std::wstring(120, L'\u65e5');
+    SubmitEpisode(app, dialog, longTitle);
     ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Publication completed") == 2; }, 30000));
     Settle(app.MainWindow());
     EXPECT_TRUE(LogHasLineStarting(app, L"!!! Site name \"nine.example/x\""));
@@ -250,9 +252,14 @@ TEST(Publish, OpenedClipWithSpotsThenARecordedClipWithoutThem) {
     EXPECT_EQ(GetDlgItem(published.window, IDYES), nullptr);  // nothing to look at
     ASSERT_TRUE(app.AnswerMessageBox(published, IDOK));
     EXPECT_FALSE(FileExists(recorded));
-    EXPECT_TRUE(FileExists(DocumentsFolder() + L"\\My Podcasts\\Nine\\Unpublished\\" + TodayText() + L"-Second.mp3"));
     publications = service.Publications();
     ASSERT_EQ(publications.size(), 2u);
+    EXPECT_EQ(FromUtf8(publications[1]["raw.6.value"]), longTitle);
+    const std::wstring copyPath = FromUtf8(publications[1]["raw.10.value"]);
+    const std::wstring copyStart =
+        DocumentsFolder() + L"\\My Podcasts\\Nine\\Unpublished\\" + TodayText() + L"-Second_\u65e5";
+    EXPECT_EQ(copyPath.rfind(copyStart, 0), 0u) << publications[1]["raw.10.value"];
+    EXPECT_TRUE(FileExists(copyPath));
     EXPECT_EQ(publications[1]["raw.9.value"], "");
     EXPECT_EQ(settings.Dword(L"LastPodcastID"), 9u);
 }

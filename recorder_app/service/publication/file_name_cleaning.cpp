@@ -35,8 +35,25 @@ std::wstring CleanFileTitle(const std::wstring& title) {
     return Replace(title, [](wchar_t c) { return c == L' ' || IsForbiddenInName(c); });
 }
 
+std::wstring CutToFit(const std::wstring& text, size_t maxUnits, size_t maxBytes) {
+    size_t units = 0, bytes = 0;
+    while (units < text.size()) {
+        const wchar_t c = text[units];
+        const bool pair = c >= 0xD800 && c <= 0xDBFF && units + 1 < text.size() && text[units + 1] >= 0xDC00 &&
+                          text[units + 1] <= 0xDFFF;
+        const size_t width = pair ? 2 : 1;
+        const size_t size = pair ? 4 : c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        if (units + width > maxUnits || bytes + size > maxBytes) break;
+        units += width;
+        bytes += size;
+    }
+    return text.substr(0, units);
+}
+
 std::wstring CleanFolderName(const std::wstring& name) {
     std::wstring folder = Replace(TrimWhiteSpace(name), [](wchar_t c) { return c == L'.' || IsForbiddenInName(c); });
+    // Windows drops a folder name's trailing spaces, which a cut may leave.
+    folder = TrimWhiteSpace(CutToFit(folder, kLongestFolderChars, 3 * kLongestFolderChars));
     // A blank name would put the copy among the recordings of "My Podcasts\Unpublished", and
     // Windows refuses a folder called "CON" or "LPT1".
     if (folder.empty() || IsDeviceName(folder)) folder += L'_';

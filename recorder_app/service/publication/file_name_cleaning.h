@@ -13,5 +13,11 @@ std::wstring CleanFileTitle(const std::wstring& title);
 
 // The podcast name, trimmed, with "*", "?", ":", "." and every other character a file name
 // cannot hold replaced by "_"; spaces stay. With the dots gone it can never be "." or "..";
-// a name left blank, or a device name such as "CON", gets a "_" after it.
+// a name left blank, or a device name such as "CON", gets a "_" after it. A long name is cut
+// to kLongestFolderChars, so that a title still has room in the copy's path.
+constexpr size_t kLongestFolderChars = 80;
 std::wstring CleanFolderName(const std::wstring& name);
+
+// The longest start of text that fits in maxUnits UTF-16 units and, as UTF-8, in maxBytes
+// bytes (what a file name may take under Wine), never splitting a surrogate pair.
+std::wstring CutToFit(const std::wstring& text, size_t maxUnits, size_t maxBytes);

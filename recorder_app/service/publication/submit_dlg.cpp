@@ -190,9 +190,15 @@ LRESULT CSubmitDlg::OnPublish(WORD, WORD, HWND, BOOL&) {
     const std::wstring title = ControlText(m_titleEdit, kEpisodeTextChars);
     const std::wstring description = ControlText(m_descriptionEdit, kEpisodeTextChars);
     const std::wstring folder = GetPodcastFolder();
+    const std::wstring date = TodayText();
+    // A long title is cut in the copy's name (the service is sent it whole): Windows opens no
+    // path past MAX_PATH - 1 characters, and Wine no file name past 255 bytes of UTF-8.
+    const size_t nameExtra = date.size() + 5;  // the "-" after the date and ".mp3"
+    const size_t usedChars = folder.size() + 1 + nameExtra;
+    const std::wstring fileTitle =
+        CutToFit(CleanFileTitle(title), usedChars < MAX_PATH - 1 ? MAX_PATH - 1 - usedChars : 0, 255 - nameExtra);
     wchar_t localPath[kLocalPathChars];
-    FormatTruncated(localPath, kLocalPathChars, L"%s\\%s-%s.mp3", folder.c_str(), TodayText().c_str(),
-                    CleanFileTitle(title).c_str());
+    FormatTruncated(localPath, kLocalPathChars, L"%s\\%s-%s.mp3", folder.c_str(), date.c_str(), fileTitle.c_str());
     if (!CopyClip(localPath)) return 0;
 
     g_log.Print(L"Starting server request");

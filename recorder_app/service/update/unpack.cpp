@@ -131,6 +131,12 @@ EntryOutcome UnpackCurrentEntry(unzFile archive, const std::wstring& base, const
         return EntryOutcome::Failed;
     rawName[kLongestName] = '\0';
     const std::string name = rawName;
+    // minizip hands back only what fits, without a word: a longer name, cut, would put the
+    // file under a name the update never meant.
+    if (info.size_filename > kLongestName) {
+        g_log.Print(L"!!! Update archive entry refused (name too long): %s...", EscapeForLog(FromUtf8(name)).c_str());
+        return EntryOutcome::Refused;
+    }
     const std::wstring wideName = FromUtf8(CleanEntryName(name));
     std::wstring relative;
     const char* reason = nullptr;

@@ -30,3 +30,12 @@ TEST(FileNameCleaning, FolderIsNeverBlankNorADevice) {
     EXPECT_EQ(CleanFolderName(L"Nul.fm"), L"Nul_fm");
     EXPECT_EQ(CleanFolderName(L"Console"), L"Console");
 }
+
+TEST(FileNameCleaning, LongNamesAreCutWhereAFileNameEndsNeverInsideACharacter) {
+    EXPECT_EQ(CutToFit(L"abcdef", 4, 255), L"abcd");
+    EXPECT_EQ(CutToFit(L"\u65e5\u672c\u8a9e", 10, 7), L"\u65e5\u672c");  // three bytes each
+    EXPECT_EQ(CutToFit(L"a\U0001F399b", 2, 255), L"a");                  // the pair stays whole
+    EXPECT_EQ(CutToFit(L"a\U0001F399b", 3, 255), L"a\U0001F399");
+    const std::wstring folder = CleanFolderName(std::wstring(79, L'x') + L" long tail");
+    EXPECT_EQ(folder, std::wstring(79, L'x'));  // and the space the cut left is trimmed
+}

@@ -72,7 +72,8 @@ def damaged(out):
 def escape(out):
     with zipfile.ZipFile(os.path.join(out, "escape.zip"), "w") as z:
         for name in ["../escape1.txt", "..\\escape2.txt", "sub/../../escape3.txt", "a/.../escape4.txt",
-                     "inside.txt:stream", "NUL.txt", "C:/x/drive.txt", "../../evil.exe"]:
+                     "inside.txt:stream", "NUL.txt", "C:/x/drive.txt", "../../evil.exe",
+                     "long/" + "a" * 250 + "/" + "b" * 60 + ".txt"]:
             z.writestr(info(name), b"escape")
 
 

@@ -76,7 +76,8 @@ private:
     bool JoinWithEarlierClip(bool partComplete);
     // A take whose file cannot be written or whose device has gone (main_dlg_take_fault.cpp).
     void EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs);
-    void RecoverTake(const TakeJournal& journal);
+    // Whether the journal has served: answered, restored, or holding nothing to restore.
+    bool RecoverTake(const TakeJournal& journal);
     void JournalSpotsOfTake();
     // Playback and rewind (main_dlg_play.cpp).
     LRESULT OnPlay(WORD, WORD, HWND, BOOL&);

@@ -26,14 +26,17 @@ void CMainDlg::OfferTakeRecovery() {
         return;
     }
     for (const LeftTake& take : FindLeftTakes(TakeJournalFolder())) {
-        RecoverTake(take.journal);
+        if (!RecoverTake(take.journal)) {
+            g_log.Print(L"Journal of the interrupted recording kept for the next start");
+            continue;
+        }
         if (DeleteFileW(take.journalPath.c_str())) g_log.Print(L"Journal of the interrupted recording removed");
         else
             g_log.Print(L"!!! Journal of the interrupted recording could not be removed: %s", take.journalPath.c_str());
     }
 }
 
-void CMainDlg::RecoverTake(const TakeJournal& journal) {
+bool CMainDlg::RecoverTake(const TakeJournal& journal) {
     g_log.Print(L"Asking user to restore the interrupted recording");
     const int answer = MessageBoxW(m_hWnd,
         L"The last recording was interrupted.\nRestore it?\n\n"
@@ -43,7 +46,7 @@ void CMainDlg::RecoverTake(const TakeJournal& journal) {
         g_log.Print(L"User chose to keep the files of the interrupted recording as they are");
         const std::wstring text = L"The files of the interrupted recording are kept as they are:" + FilesOf(journal);
         MessageBoxW(m_hWnd, text.c_str(), kCaption, MB_ICONINFORMATION);
-        return;
+        return true;
     }
     g_log.Print(L"User chose to restore the interrupted recording");
     RestoredTake restored;
@@ -51,9 +54,11 @@ void CMainDlg::RecoverTake(const TakeJournal& journal) {
     if (!RestoreTake(journal, restored, error)) {
         g_log.Print(L"!!! The interrupted recording could not be restored: %s", error.c_str());
         const std::wstring text = L"The interrupted recording could not be restored:\n" + error +
-                                  L"\n\nNothing was deleted. Its files are:" + FilesOf(journal);
+                                  L"\n\nNothing was deleted." +
+                                  (restored.worthRetrying ? L" It will be offered again at the next start." : L"") +
+                                  L" Its files are:" + FilesOf(journal);
         MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
-        return;
+        return !restored.worthRetrying;
     }
 
     // The current clip, recorded here, so that Record continues it from the cursor.
@@ -69,6 +74,7 @@ void CMainDlg::RecoverTake(const TakeJournal& journal) {
     m_timeLine.SetPosition(static_cast<int32_t>(duration));
     ShowSpots();
     g_log.Print(L"Restored recording: %s", m_clipPath.c_str());
+    return true;
 }
 
 void CMainDlg::JournalSpotsOfTake() {

@@ -17,12 +17,21 @@ namespace {
 constexpr uint64_t kMostFrameBytes = 4 + kMaxFrameBody;
 constexpr DWORD kChunkBytes = 1 << 20;
 
-bool CanRead(const std::wstring& path) {
+enum class Access { Readable, Gone, Held };
+
+// A file that is there but cannot be opened now (another program holds it, a scanner looks
+// into it) may be readable at the next start; one that is gone never will be.
+Access AccessOf(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return Access::Readable;
+    }
+    const DWORD code = GetLastError();
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME
+               ? Access::Gone
+               : Access::Held;
 }
 
 std::wstring FolderOf(const std::wstring& path) {
@@ -119,15 +128,18 @@ std::vector<LeftTake> FindLeftTakes(const std::wstring& folder) {
             Discard(path, L"is unusable (" + error + L")");
             continue;
         }
-        if (!CanRead(take.journal.part)) {
+        const Access part = AccessOf(take.journal.part);
+        const Access earlier = take.journal.ContinuesClip() ? AccessOf(take.journal.earlier) : Access::Readable;
+        if (part == Access::Gone) {
             Discard(path, L"names a recording that cannot be read: " + take.journal.part);
-            continue;
-        }
-        if (take.journal.ContinuesClip() && !CanRead(take.journal.earlier)) {
+        } else if (earlier == Access::Gone) {
             Discard(path, L"names a clip that cannot be read: " + take.journal.earlier);
-            continue;
+        } else if (part == Access::Held || earlier == Access::Held) {
+            g_log.Print(L"!!! The files of an interrupted recording are held open elsewhere; its journal is kept "
+                        L"for the next start: %s", path.c_str());
+        } else {
+            takes.push_back(take);
         }
-        takes.push_back(take);
     }
     return takes;
 }
@@ -160,12 +172,15 @@ bool WholeFramesEnd(const std::wstring& path, uint64_t& end, uint64_t& size) {
 }
 
 bool RestoreTake(const TakeJournal& journal, RestoredTake& restored, std::wstring& error) {
+    // A file held open or a full disk may be gone by the next try.
+    restored.worthRetrying = true;
     uint64_t partEnd = 0;
     if (!CutTornFrame(journal.part, partEnd, error)) return false;
 
     if (!journal.ContinuesClip()) {
         if (partEnd == 0) {
             error = L"the recording holds no sound: " + journal.part;
+            restored.worthRetrying = false;
             return false;
         }
         restored.clip = journal.part;

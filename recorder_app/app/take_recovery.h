@@ -12,8 +12,9 @@ struct LeftTake {
     TakeJournal journal;
 };
 // The journals left in `folder`, oldest first, each naming files that can be read. A
-// damaged journal, one that names a missing or unreadable file, and a temporary file of a
-// journal that was being written are logged and removed; their recordings stay.
+// damaged journal, one that names a missing file, and a temporary file of a journal that was
+// being written are logged and removed; their recordings stay. A journal whose files another
+// program holds open now is left for a later start.
 std::vector<LeftTake> FindLeftTakes(const std::wstring& folder);
 
 // Where the whole frames of an MP3 file end: its size less a torn last frame, or less the
@@ -24,9 +25,11 @@ bool WholeFramesEnd(const std::wstring& path, uint64_t& end, uint64_t& size);
 struct RestoredTake {
     std::wstring clip;
     SpotSet spots;
+    bool worthRetrying = false;  // after a failure: whether a later start may succeed
 };
 // Finishes the take: cuts the torn last frame off the part and, when the take continued a
 // clip, joins that clip up to the cut and the part into a new file in the part's folder
 // (both sources then deleted). A part without a whole frame leaves the earlier clip as it
-// was, with its spots. false with `error`: every file with audio is kept.
+// was, with its spots. false with `error`: every file with audio is kept, and only a fresh
+// part without a whole frame is not worth another try.
 bool RestoreTake(const TakeJournal& journal, RestoredTake& restored, std::wstring& error);

@@ -98,10 +98,12 @@ TEST_F(TakeRecovery, AFreshTakeIsItsOwnClipAndAPartWithoutAFrameTakesNothingAway
     EXPECT_EQ(restored.spots, journal.takeSpots);
     journal.spotsChanged = false;
 
-    // Killed before the first frame was written: a fresh take has nothing to restore...
+    // Killed before the first frame was written: a fresh take has nothing to restore, now or
+    // ever...
     Write(journal.part, part.substr(0, 200));
     EXPECT_FALSE(RestoreTake(journal, restored, error));
     EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(restored.worthRetrying);
     // ...and a continued clip stays whole, with the spots it had.
     journal.earlier = work + L"\\earlier.mp3";
     journal.cutMs = 1000;
@@ -146,8 +148,17 @@ TEST_F(TakeRecovery, UnusableJournalsAreRemovedAndTheRecordingsKept) {
     ASSERT_TRUE(WriteTakeJournal(work + L"\\take-3-3.journal", missingPart, error));
     ASSERT_TRUE(WriteTakeJournal(work + L"\\take-4-4.journal", missingClip, error));
     Write(work + L"\\take-5-5.journal.tmp", "half");
+    // A part that another program holds now may be free at the next start.
+    TakeJournal heldPart = journal;
+    heldPart.part = work + L"\\held.mp3";
+    Write(heldPart.part, part);
+    ASSERT_TRUE(WriteTakeJournal(work + L"\\take-6-6.journal", heldPart, error));
+    HANDLE held = CreateFileW(heldPart.part.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
     const std::vector<LeftTake> left = FindLeftTakes(work);
+    CloseHandle(held);
+    EXPECT_TRUE(Exists(work + L"\\take-6-6.journal"));
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].journalPath, good);
     EXPECT_TRUE(left[0].journal == journal);

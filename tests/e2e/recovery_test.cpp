@@ -1,7 +1,8 @@
 // A take that the recorder does not live to end, killed or crashed, is offered back at the
 // next start: Yes finishes it into one clip that decodes whole, holds all but a moment of
 // what was captured and keeps its spots; No keeps its files as they are. Either way the
-// journal is gone, and a damaged journal is only reported in the log.
+// journal is gone, unless the restore failed for a reason that may pass; a damaged journal
+// is only reported in the log.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdio>
@@ -246,9 +247,39 @@ TEST_F(Recovery, CrashedTakeIsOfferedAndNoKeepsItsFilesWhileADamagedJournalIsDro
         ASSERT_TRUE(app.AnswerMessageBox(crash, IDNO));
         EXPECT_EQ(app.WaitForExit(), 0u);
     }
-    const long long partSize = FileSize(part);
-    ASSERT_GT(partSize, 2000 * kBytesPerMs);
+    ASSERT_GT(FileSize(part), 2000 * kBytesPerMs);
     ASSERT_EQ(Journals().size(), 1u);
+
+    // A restore that fails while another program holds the part (its torn end cannot be cut)
+    // keeps the journal, so that the next start offers the take again.
+    const std::string head = ReadBytes(part).substr(0, 100);
+    if (FILE* f = _wfopen(part.c_str(), L"ab")) {
+        fwrite(head.data(), 1, head.size(), f);  // the start of a frame that never ended
+        fclose(f);
+    }
+    const long long partSize = FileSize(part);
+    {
+        HANDLE held = CreateFileW(part.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        RecorderApp failing;
+        ASSERT_TRUE(failing.Start());
+        const MessageBoxInfo question = failing.WaitForMessageBox();
+        ASSERT_EQ(question.caption, L"Interrupted recording");
+        ASSERT_TRUE(failing.WaitUntilIdle());
+        ASSERT_TRUE(failing.AnswerMessageBox(question, IDYES));
+        const MessageBoxInfo error = failing.WaitForMessageBox();
+        EXPECT_NE(error.text.find(L"offered again at the next start"), std::wstring::npos)
+            << std::string(error.text.begin(), error.text.end());
+        ASSERT_TRUE(failing.WaitUntilIdle());
+        ASSERT_TRUE(failing.AnswerMessageBox(error, IDOK));
+        ASSERT_TRUE(failing.WaitForLogLine(L"Journal of the interrupted recording kept for the next start", 1));
+        CloseHandle(held);
+        failing.PressKey(VK_ESCAPE);
+        EXPECT_EQ(failing.WaitForExit(), 0u);
+    }
+    EXPECT_EQ(Journals().size(), 1u);
+    EXPECT_EQ(FileSize(part), partSize);
+
     // A journal that is not one, as a stray edit or a failing disk would leave it.
     const std::wstring damaged = JoinPath(UnpublishedFolder(), L"take-1-1.journal");
     if (FILE* f = _wfopen(damaged.c_str(), L"wb")) {

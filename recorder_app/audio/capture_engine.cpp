@@ -170,11 +170,18 @@ int CaptureEngine::QueueBuffers() {
 // Waits until the device has handed back every queued buffer, resetting it before each
 // poll: a buffer the worker re-queued just as running was cleared slipped past the first
 // reset. An unplugged or hung device may never hand them back; after a failed reset, or
-// about ten seconds, it is given up on rather than freezing the caller.
-bool CaptureEngine::WaitForBuffers() {
+// about ten seconds, it is given up on rather than freezing the caller. *gone is then set
+// when the device acts as one that went away: its driver is gone, or it handed nothing back
+// through all ten seconds of resets.
+bool CaptureEngine::WaitForBuffers(bool* gone) {
+    const DWORD returnedBefore = m_returned;
     for (DWORD waited = 0; m_returned < m_queued; waited += kBufferPollMs) {
-        if (waited >= kBufferWaitMs || m_api.reset(m_device) != MMSYSERR_NOERROR)
-            return m_returned >= m_queued;
+        const MMRESULT reset = waited >= kBufferWaitMs ? MMSYSERR_NOERROR : m_api.reset(m_device);
+        if (waited >= kBufferWaitMs || reset != MMSYSERR_NOERROR) {
+            if (m_returned >= m_queued) return true;
+            if (reset == MMSYSERR_NODRIVER || (waited >= kBufferWaitMs && m_returned == returnedBefore)) *gone = true;
+            return false;
+        }
         m_api.wait(kBufferPollMs);
     }
     return true;
@@ -186,9 +193,10 @@ bool CaptureEngine::WaitForBuffers() {
 // the device may still own them. Once every buffer is back the worker hands nothing more
 // on, so OnStopped runs then, whatever the device calls after it answer.
 int CaptureEngine::StopDevice() {
-    const bool gone = DeviceError() != MMSYSERR_NOERROR || SilentMs() >= kGoneSilentMs;
+    bool gone = DeviceError() != MMSYSERR_NOERROR || SilentMs() >= kGoneSilentMs;
     m_running = false;
-    if (m_queued > 0 && !WaitForBuffers()) return gone ? AbandonDevice() : kBuffersKept;
+    // A device unplugged just before the stop is found out only by the stop itself.
+    if (m_queued > 0 && !WaitForBuffers(&gone)) return gone ? AbandonDevice() : kBuffersKept;
     m_queued = 0;
     OnStopped();
     for (; m_prepared > 0; --m_prepared)

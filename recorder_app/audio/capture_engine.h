@@ -31,12 +31,12 @@ public:
     // left running: device closed, buffers freed, worker ended.
     int Start(WORD channels, DWORD sampleRate, UINT deviceId = WAVE_MAPPER);
     // Stops capturing once every captured sample (the partial blocks too) has been handed
-    // on. Does nothing and returns 0 when not started. A device that does not hand its
-    // buffers back within about ten seconds, or cannot be closed, is left open with the
-    // buffers and the engine busy (a later Start returns -3); Stop returns -1 then. A device
-    // that has gone away (it refused a buffer, or handed none back for kGoneSilentMs) is
-    // given up on instead: the worker is ended, the buffers are left to it, and the engine
-    // is free again.
+    // on. Does nothing and returns 0 when not started. A device that keeps some of its
+    // buffers past about ten seconds of resets, refuses a reset, or cannot be closed, is left
+    // open with the buffers and the engine busy (a later Start returns -3); Stop returns -1
+    // then. A device that has gone away (it refused a buffer or a reset as unplugged, or
+    // handed none back for kGoneSilentMs, or through the whole wait of the stop) is given up
+    // on instead: the worker is ended, the buffers are left to it, and the engine is free.
     int Stop();
     // First sample of the most recent non-empty block; stays readable after Stop.
     std::int16_t Level() const { return m_level.load(); }
@@ -67,7 +67,7 @@ private:
     bool StartWorker();
     void EndWorker();
     int QueueBuffers();
-    bool WaitForBuffers();
+    bool WaitForBuffers(bool* gone);
     int StopDevice();
     int AbandonDevice();
     void AbortStart();

@@ -1,6 +1,7 @@
 // The updater's move of an update into the program's folder, and its rollback.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <thread>
 #include "companions/patcher/install_record.h"
 #include "companions/patcher/patch_run.h"
 #include "companions/patcher/update_files.h"
@@ -119,6 +120,24 @@ protected:
         log.Close();
         return outcome;
     }
+    // Runs the updater and answers the message box it shows the user, whose text it returns.
+    std::wstring RunAnsweringTheBox(PatchOutcome* outcome) {
+        std::wstring text;
+        std::thread answer([&text] {
+            for (int tries = 0; tries < 200; ++tries, Sleep(50)) {
+                const HWND box = FindWindowW(L"#32770", L"Quillbank recorder update");
+                if (box == nullptr) continue;
+                wchar_t buffer[1024] = L"";
+                GetDlgItemTextW(box, 0xFFFF, buffer, 1024);
+                text = buffer;
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+        });
+        *outcome = Run();
+        answer.join();
+        return text;
+    }
     bool Logged(const std::wstring& start) const {
         const std::string bytes = ReadWholeFile(logPath);
         const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
@@ -127,8 +146,12 @@ protected:
     std::wstring logPath;
 };
 
-TEST_F(Patcher, AnUpdateWithoutItsListIsRefused) {
-    EXPECT_EQ(Run(), PatchOutcome::Refused);
+TEST_F(Patcher, AnUpdateWithoutItsListIsRefusedAndTheUserTold) {
+    PatchOutcome outcome;
+    EXPECT_EQ(RunAnsweringTheBox(&outcome),
+              L"The update could not be installed: it has no list of its files.\nNothing was changed, and the "
+              L"recorder starts again in its previous version.");
+    EXPECT_EQ(outcome, PatchOutcome::Refused);
     EXPECT_EQ(In(program, L"adspot.mp3"), "old jingle");
     EXPECT_FALSE(Exists(JoinPath(program, L"docs")));
     EXPECT_TRUE(Logged(L"!!! The update is incomplete and was not installed: it has no list of its files"));
@@ -136,7 +159,9 @@ TEST_F(Patcher, AnUpdateWithoutItsListIsRefused) {
 
 TEST_F(Patcher, AListNamingAFileThatIsNotThereIsRefused) {
     ASSERT_TRUE(WriteUpdateList(Updates(), {L"adspot.mp3", L"lame_enc.dll"}));
-    EXPECT_EQ(Run(), PatchOutcome::Refused);
+    PatchOutcome outcome;
+    EXPECT_NE(RunAnsweringTheBox(&outcome), L"");
+    EXPECT_EQ(outcome, PatchOutcome::Refused);
     EXPECT_EQ(In(program, L"adspot.mp3"), "old jingle");
     EXPECT_TRUE(Logged(L"!!! The update is incomplete and was not installed: its list names lame_enc.dll, which is "
                        L"not there"));
@@ -144,7 +169,9 @@ TEST_F(Patcher, AListNamingAFileThatIsNotThereIsRefused) {
 
 TEST_F(Patcher, AListLeavingTheFolderIsRefused) {
     WriteWholeFile(JoinPath(Updates(), kUpdateListName), "adspot.mp3\r\n..\\evil.exe\r\n");
-    EXPECT_EQ(Run(), PatchOutcome::Refused);
+    PatchOutcome outcome;
+    EXPECT_NE(RunAnsweringTheBox(&outcome), L"");
+    EXPECT_EQ(outcome, PatchOutcome::Refused);
     EXPECT_EQ(In(program, L"adspot.mp3"), "old jingle");
 }
 

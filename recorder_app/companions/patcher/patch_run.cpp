@@ -85,6 +85,10 @@ PatchOutcome RunPatcher(const std::wstring& programFolder, CLogFile* log, DWORD 
     const std::vector<std::wstring> files = ListedFiles(updates, &refusal);
     if (!refusal.empty()) {
         log->Print(L"!!! The update is incomplete and was not installed: %s", refusal.c_str());
+        // The recorder promised that its restart completes the update; without a word the user
+        // would find the old version and be offered the same update again.
+        Tell(L"The update could not be installed: " + refusal +
+             L".\nNothing was changed, and the recorder starts again in its previous version.");
         StartRecorder(programFolder, log);
         return PatchOutcome::Refused;
     }

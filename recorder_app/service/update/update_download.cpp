@@ -32,6 +32,19 @@ void WriteWhole(const std::wstring& path, const std::string& bytes) {
     if (!ok) throw std::runtime_error("cannot write the update archive");
 }
 
+// The archive is only a step on the way to the unpacked files: however the download ends
+// (unpacked, cancelled, a write that failed part-way), it is removed.
+class RemovedAtEnd {
+public:
+    explicit RemovedAtEnd(const std::wstring& path) : m_path(path) {}
+    ~RemovedAtEnd() { DeleteFileW(m_path.c_str()); }
+    RemovedAtEnd(const RemovedAtEnd&) = delete;
+    RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
+
+private:
+    std::wstring m_path;
+};
+
 }  // namespace
 
 std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
@@ -40,6 +53,7 @@ std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::
     const std::wstring updates = Folder(appDir) + L"updates";
     const std::wstring archive = updates + L"\\update.zip";
     DiscardUpdateList(updates);
+    const RemovedAtEnd removed(archive);
     {
         std::string body;
         HttpGet(location, &body, kMaxArchiveBytes, watch);
@@ -52,7 +66,6 @@ std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::
     }  // the archive leaves memory before unpacking
     StopIfCancelled(watch);
     const UnpackSummary unpacked = UnpackArchive(archive, updates, &watch->cancelled);
-    DeleteFileW(archive.c_str());
     StopIfCancelled(watch);
     if (!unpacked.Complete()) throw std::runtime_error("the update archive is damaged or empty");
     return unpacked.files;

@@ -185,10 +185,16 @@ function write_record(string $dir, string $record): void {
 //                                  its body before the connection is dropped
 // endless                          status 200 and zero bytes without a length, until the
 //                                  client goes away (at most 1 GiB)
+// redirect STATUS LOCATION          that status with a Location header and a short body
 function reply_with_behaviour(array $behaviour, array $normal): void {
     [$status, $body] = $normal;
     $arg = fn(int $i, string $default = '') => $behaviour[$i] ?? $default;
     switch ($behaviour[0]) {
+        case 'redirect':
+            http_response_code((int)$arg(1, '302'));
+            header('Location: ' . $arg(2));
+            echo "moved\n";
+            return;
         case 'slow':
         case 'truncate':
             http_response_code($status);

@@ -12,6 +12,8 @@ size_t SkipSpaces(const std::string& line, size_t at) {
 
 }  // namespace
 
+size_t ByteOrderMarkBytes(const std::string& reply) { return reply.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; }
+
 std::string ReplyLineReader::NextLine() {
     while (m_cursor < m_reply.size() && IsLineBreak(m_reply[m_cursor])) ++m_cursor;
     const size_t start = m_cursor;
@@ -59,4 +61,10 @@ ParsedReply ParseServiceReply(const std::string& reply) {
     // The message starts at a fixed column: the service puts "FAIL " at the start of the line.
     if (first.find(kFailMarker) != std::string::npos) parsed.failMessage = first.substr(kMessageStart);
     return parsed;
+}
+
+bool WholeFirstLineSaysOk(const std::string& reply) {
+    size_t at = ByteOrderMarkBytes(reply);
+    while (at < reply.size() && IsLineBreak(reply[at])) ++at;
+    return reply.compare(at, 2, "OK") == 0 && reply.find_first_of("\r\n", at) != std::string::npos;
 }

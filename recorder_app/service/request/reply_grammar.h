@@ -6,16 +6,20 @@
 #include <string>
 #include <vector>
 
-// Reads a reply line by line. Every run of CR and LF separates lines, so blank lines never
-// show up; an empty line means that nothing is left.
+// A reply from a script an editor saved as "UTF-8 with BOM" begins with the bytes EF BB BF,
+// which are no part of its text: their count here, or 0.
+size_t ByteOrderMarkBytes(const std::string& reply);
+
+// Reads a reply line by line, after any byte order mark. Every run of CR and LF separates
+// lines, so blank lines never show up; an empty line means that nothing is left.
 class ReplyLineReader {
 public:
-    explicit ReplyLineReader(const std::string& reply) : m_reply(reply) {}
+    explicit ReplyLineReader(const std::string& reply) : m_reply(reply), m_cursor(ByteOrderMarkBytes(reply)) {}
     std::string NextLine();
 
 private:
     const std::string& m_reply;
-    size_t m_cursor = 0;
+    size_t m_cursor;
 };
 
 // One podcast line, "<id> <siteName> <name>", texts still in UTF-8.
@@ -43,3 +47,7 @@ struct ParsedReply {
 };
 
 ParsedReply ParseServiceReply(const std::string& reply);
+
+// Whether the reply's first line has arrived whole (a line break follows it) and begins with
+// "OK": what the service says once it has taken a publication, whatever came after it.
+bool WholeFirstLineSaysOk(const std::string& reply);

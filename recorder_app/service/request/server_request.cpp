@@ -161,6 +161,14 @@ bool CServerRequest::Perform() {
         g_settings.ApplyProxy(curl);
 
         const CURLcode result = PerformTransfer(curl);
+        // The service has taken the episode once its reply's first line says so: a reply cut
+        // short after that line must not make the user publish the episode twice. A login's
+        // list of podcasts, cut short, stays a failure.
+        if (publish && (result == CURLE_PARTIAL_FILE || result == CURLE_RECV_ERROR) &&
+            WholeFirstLineSaysOk(m_reply)) {
+            g_log.Print(L"!!! The reply was cut short after its first line (%s)", CurlErrorText(result).c_str());
+            return ParseReply();
+        }
         if (result != CURLE_OK) {
             if (m_replyTooLarge) return Fail(L"Server reply is too large");
             if (file.ReadFailed()) return Fail(CurlErrorText(CURLE_READ_ERROR));

@@ -15,14 +15,44 @@ constexpr wchar_t kLastUserValue[] = L"LastUser";
 constexpr wchar_t kLastPodcastValue[] = L"LastPodcastID";
 constexpr wchar_t kCrashReportUrlValue[] = L"CrashReportUrl";
 
-// The system setting is honoured only as an HTTP proxy, the way browsers use "ProxyServer".
+// "ProxyServer" names one proxy for every protocol ("host:port", taken unchanged as an HTTP
+// proxy, the way browsers use it), or, once the user set them apart, one per protocol
+// ("http=host:port;https=host:port;socks=host:port"), which libcurl cannot read as an
+// address. The service is reached over http: from such a list its "http=" entry is taken,
+// else its "socks=" entry as Windows uses it (SOCKS4); a list with neither goes direct.
+void ChooseSystemProxy(const std::wstring& server, int32_t* type, std::wstring* address) {
+    if (server.find(L'=') == std::wstring::npos) {
+        *type = PROXY_HTTP;
+        *address = server;
+        return;
+    }
+    std::wstring http, socks;
+    for (size_t at = 0; at < server.size();) {
+        size_t end = server.find_first_of(L"; ", at);
+        if (end == std::wstring::npos) end = server.size();
+        const std::wstring entry = server.substr(at, end - at);
+        const size_t equals = entry.find(L'=');
+        if (equals != std::wstring::npos) {
+            const std::wstring scheme = entry.substr(0, equals);
+            std::wstring* chosen = _wcsicmp(scheme.c_str(), L"http") == 0    ? &http
+                                   : _wcsicmp(scheme.c_str(), L"socks") == 0 ? &socks
+                                                                              : nullptr;
+            if (chosen != nullptr && chosen->empty()) *chosen = entry.substr(equals + 1);
+        }
+        at = end + 1;
+    }
+    *type = !http.empty() ? PROXY_HTTP : !socks.empty() ? PROXY_SOCKS4 : PROXY_NONE;
+    *address = !http.empty() ? http : socks;
+}
+
 void ResolveSystemProxy(int32_t* type, std::wstring* address) {
     HKEY key = OpenUserKey(kInternetSettingsPath);
     DWORD enabled = 0;
     ReadRegistryRaw32(key, L"ProxyEnable", &enabled);
     if (enabled != 0) {
-        ReadRegistryString(key, L"ProxyServer", address);
-        *type = PROXY_HTTP;
+        std::wstring server;
+        ReadRegistryString(key, L"ProxyServer", &server);
+        ChooseSystemProxy(server, type, address);
     } else {
         *type = PROXY_NONE;
     }

@@ -10,7 +10,7 @@
 typedef void CURL;
 
 // Proxy selections as stored in "ProxyType"; PROXY_SYSTEM is resolved by Load into
-// PROXY_HTTP or PROXY_NONE from the system's Internet Settings.
+// PROXY_HTTP, PROXY_SOCKS4 or PROXY_NONE from the system's Internet Settings.
 constexpr int32_t PROXY_NONE = 0;
 constexpr int32_t PROXY_HTTP = 1;
 constexpr int32_t PROXY_SOCKS4 = 2;

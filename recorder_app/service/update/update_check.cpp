@@ -4,6 +4,7 @@
 #include "runtime/crash_guard.h"
 #include "runtime/text_format.h"
 #include "app/version.h"
+#include "service/request/reply_grammar.h"
 #include "service/request/settings.h"
 #include "service/request/text_encoding.h"
 #include "update_dlg.h"
@@ -21,6 +22,7 @@ bool Check(const std::wstring& address, CUpdateInfo* info) {
         TransferWatch quiet;  // no progress window: the query shows nothing
         std::string body;
         HttpGet(address, &body, kMaxQueryReplyBytes, &quiet);
+        body.erase(0, ByteOrderMarkBytes(body));
         const UpdateReply reply = ParseUpdateReply(FromAnsi(body));
         if (!reply.error.empty()) return false;
         info->m_major = reply.major;

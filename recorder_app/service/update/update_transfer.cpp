@@ -93,6 +93,11 @@ void HttpGet(const std::wstring& address, std::string* body, size_t maxBytes, Tr
     curl_easy_setopt(curl, CURLOPT_PROGRESSDATA, &download);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    // The service may move its query or archives (another host, a mirror); the archive's
+    // signature, not its address, says whether it is the service's.
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http");
     // An announced size beyond the limit fails before any of the body arrives.
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
     g_settings.ApplyProxy(curl);

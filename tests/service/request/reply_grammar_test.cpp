@@ -29,6 +29,13 @@ TEST(ReplyGrammar, LeadingBlankLinesAreSkipped) {
     EXPECT_EQ(reply.podcasts[0].name, "The Morning Show");
 }
 
+TEST(ReplyGrammar, AByteOrderMarkBeforeTheReplyIsNoPartOfIt) {
+    const ParsedReply ok = ParseServiceReply("\xEF\xBB\xBFOK\r\n12 morningshow The Morning Show\r\n");
+    EXPECT_EQ(ok.outcome, ReplyOutcome::Ok);
+    EXPECT_EQ(ok.podcasts.size(), 1u);
+    EXPECT_EQ(ParseServiceReply("\xEF\xBB\xBF" "FAIL Wrong password").failMessage, "Wrong password");
+}
+
 TEST(ReplyGrammar, AnythingBeginningWithOkIsSuccess) {
     EXPECT_EQ(ParseServiceReply("OKAY").outcome, ReplyOutcome::Ok);
     EXPECT_EQ(ParseServiceReply("OK whatever follows").outcome, ReplyOutcome::Ok);

@@ -146,6 +146,21 @@ TEST_F(RequestReplyTest, BinaryZerosAreAFailureWithoutMessage) {
     EXPECT_EQ(m_request.GetError(), L"");
 }
 
+// A publication whose "OK" line arrived was taken by the service, whatever was lost after it;
+// a login's podcast list cut short is no success.
+TEST_F(RequestReplyTest, AReplyCutShortAfterItsOkLineIsAPublicationButNoLogin) {
+    const std::wstring path = MakeEpisode(L"Episodes", L"cut.mp3", 9000);
+    auto publishCutAfter = [&](const char* bytes) {
+        SetStandinBehaviour(std::string("truncate ") + bytes);
+        CServerRequest request(nullptr, kLogin, kPassword, REQUEST_PUBLISH, 12, L"T", L"D", path, {});
+        return request.Perform();
+    };
+    EXPECT_TRUE(publishCutAfter("3"));   // "OK\r" of "OK\r\n"
+    EXPECT_FALSE(publishCutAfter("2"));  // no line break yet: the line may go on
+    SetStandinBehaviour("truncate 4");
+    EXPECT_FALSE(m_request.Perform());
+}
+
 TEST_F(RequestReplyTest, ConnectionDroppedMidUploadGivesLibcurlsText) {
     g_settings.m_serverHost = L"127.0.0.1:" + std::to_wstring(EnvironmentPort("QB_STANDIN_DROP_PORT"));
     const std::wstring path = MakeEpisode(L"Episodes", L"dropped.mp3", 900000);

@@ -50,11 +50,24 @@ TEST_F(SettingsTest, SystemProxyOnGivesItsServerUnchangedAsHttpProxy) {
     EXPECT_EQ(settings.m_proxyAddress, L"proxy.example.test:3128");
 }
 
-TEST_F(SettingsTest, SystemProxyListIsPassedOnWithoutParsing) {
+// A proxy per protocol: the one for http, else the SOCKS one, else none.
+TEST_F(SettingsTest, SystemProxyListGivesTheEntryForHttp) {
     registry.SetDword(kInternetKey, L"ProxyEnable", 1);
-    registry.SetString(kInternetKey, L"ProxyServer", L"http=a.test:80;https=b.test:443");
-    CSettings settings;
-    EXPECT_EQ(settings.m_proxyAddress, L"http=a.test:80;https=b.test:443");
+    const struct {
+        const wchar_t* server;
+        int32_t type;
+        const wchar_t* address;
+    } cases[] = {
+        {L"https=b.test:443;HTTP=a.test:80;socks=c.test:1080", PROXY_HTTP, L"a.test:80"},
+        {L"ftp=f.test:21; socks=c.test:1080", PROXY_SOCKS4, L"c.test:1080"},
+        {L"https=b.test:443", PROXY_NONE, L""},
+    };
+    for (const auto& c : cases) {
+        registry.SetString(kInternetKey, L"ProxyServer", c.server);
+        CSettings settings;
+        EXPECT_EQ(settings.m_proxyType, c.type) << std::string(c.server, c.server + wcslen(c.server));
+        EXPECT_EQ(settings.m_proxyAddress, c.address);
+    }
 }
 
 TEST_F(SettingsTest, SystemProxyOffIgnoresItsServer) {

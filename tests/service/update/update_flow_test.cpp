@@ -118,6 +118,19 @@ TEST_F(UpdateFlow, ANewerVersionIsOfferedByAPlainGet) {
     EXPECT_EQ("GET", records[0].at("method"));
     EXPECT_EQ("ver=2.8", records[0].at("query"));
     EXPECT_EQ("QuillbankRecorder", records[0].at("user_agent"));
+
+    // From a script saved as "UTF-8 with BOM": the mark is no part of the first key.
+    const std::string offer(std::begin(kOffer), std::end(kOffer) - 1);
+    SetBehaviour(L"behaviour.update", "reply 200 " + HexOf("\xEF\xBB\xBF" + offer));
+    EXPECT_TRUE(Check(QueryAddress(), &info));
+}
+
+TEST_F(UpdateFlow, AMovedQueryIsFollowed) {
+    Serve(std::string(std::begin(kOffer), std::end(kOffer) - 1), L"moved.txt");
+    SetBehaviour(L"behaviour.update", "redirect 301 /files/moved.txt");
+    CUpdateInfo info;
+    EXPECT_TRUE(Check(QueryAddress(), &info));
+    EXPECT_EQ(L"x", info.m_fileLocation);
 }
 
 TEST_F(UpdateFlow, EveryQueryFailureIsSilentlyNoUpdate) {

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "audio/vbr_frame_count.h"
+
 namespace {
 
 constexpr size_t kFrameBufferBytes = FrameReader::kHeaderBytes + kMaxFrameBody;
@@ -59,9 +61,6 @@ private:
     uint64_t m_base;
 };
 
-// Version, layer and sampling rate: what two frames of one stream always share.
-constexpr uint32_t kFormatBits = 0x001E0C00;
-
 struct InfoCounts {
     uint32_t frames = 0;  // 0 when not given
     uint32_t bytes = 0;   // the stream's bytes from this frame on, 0 when not given
@@ -109,11 +108,13 @@ bool FrameReader::Open(std::unique_ptr<ByteSource> source) {
     if (!source || !source->Seek(0)) return false;
     m_source = std::move(source);
     const uint64_t size = m_source->Size();
-    m_fileSize = static_cast<uint32_t>(size);  // the low 32 bits, as the estimate uses them
+    m_fileSize = size;
     m_previousHeader = 0;
     m_firstHeader = 0;
     m_audioStart = 0;
     m_infoFrames = 0;
+    m_walkedFrames = 0;
+    m_walked = false;
     m_joinedMs = 0;
     m_header = FrameHeader();
     ForgetFrames();
@@ -195,11 +196,20 @@ int FrameReader::ReadFrame() {
         const InfoCounts info = ReadInfoFrame(frame, kHeaderBytes + body, m_header);
         m_infoFrames = info.frames;
         m_joinedMs = 0;
-        if (info.frames != 0 && info.bytes != 0) {
-            const uint64_t resume = m_source->Position();
-            m_joinedMs = JoinedStreamsMs(m_audioStart + uint64_t(info.bytes));
-            if (!m_source->Seek(resume)) return kReadFailed;
+        const uint64_t resume = m_source->Position();
+        const uint64_t countedEnd = m_audioStart + uint64_t(info.bytes);
+        if (info.frames != 0 && info.bytes > m_source->Size()) {
+            // A file cut short (a download that stopped) holds only part of what was counted.
+            // Some encoders count a tag in front too, so only a file smaller than the count
+            // itself is taken for one.
+            m_infoFrames = static_cast<uint32_t>(uint64_t(info.frames) * (m_source->Size() - m_audioStart) / info.bytes);
+        } else if (info.frames != 0 && info.bytes != 0) {
+            m_joinedMs = JoinedStreamsMs(countedEnd);
+        } else if (info.frames == 0 && !m_walked) {
+            m_walkedFrames = CountFramesOfVariableRate(*m_source, m_audioStart, m_firstHeader);
+            m_walked = true;
         }
+        if (!m_source->Seek(resume)) return kReadFailed;
     }
     return kFrameRead;
 }
@@ -320,13 +330,13 @@ int FrameReader::ConfirmFirstHeader() {
     if (n < kHeaderBytes) return kFrameRead;
     const uint32_t next = BigEndian32(bytes);
     const bool confirmed =
-        IsValidHeader(next) && (next & kFormatBits) == (m_window & kFormatBits);
+        IsValidHeader(next) && (next & kStreamFormatBits) == (m_window & kStreamFormatBits);
     return confirmed ? kFrameRead : kNoFrame;
 }
 
 bool FrameReader::MatchesStreamFormat(const uint8_t* frame, size_t size) const {
     return size >= kHeaderBytes && m_firstHeader != 0 &&
-           (BigEndian32(frame) & kFormatBits) == (m_firstHeader & kFormatBits);
+           (BigEndian32(frame) & kStreamFormatBits) == (m_firstHeader & kStreamFormatBits);
 }
 
 uint32_t FrameReader::Duration() const {
@@ -337,12 +347,15 @@ uint32_t FrameReader::Duration() const {
         const double ms = m_infoFrames * MsPerFrame() + m_joinedMs;
         return ms >= kMaxDurationMs ? kMaxDurationMs : static_cast<uint32_t>(ms);
     }
-    const uint32_t bytesPerFrame =
-        static_cast<uint32_t>(m_header.bodyLength - m_header.padding + 5);
+    // Without an encoder's count, a rate that varies leaves the frames themselves to count.
+    if (m_walkedFrames != 0) {
+        const double ms = m_walkedFrames * MsPerFrame();
+        return ms >= kMaxDurationMs ? kMaxDurationMs : static_cast<uint32_t>(ms);
+    }
+    const uint64_t bytesPerFrame = static_cast<uint64_t>(m_header.bodyLength - m_header.padding + 5);
     // A tag or junk before the first frame holds no sound: a cover picture would otherwise
     // add seconds to the clip.
-    const uint32_t audioBytes = m_fileSize > m_audioStart ? m_fileSize - m_audioStart : 0;
-    const uint32_t frames = audioBytes / bytesPerFrame;
-    const double ms = frames * MsPerFrame();
+    const uint64_t audioBytes = m_fileSize > m_audioStart ? m_fileSize - m_audioStart : 0;
+    const double ms = static_cast<double>(audioBytes / bytesPerFrame) * MsPerFrame();
     return ms >= kMaxDurationMs ? kMaxDurationMs : static_cast<uint32_t>(ms);
 }

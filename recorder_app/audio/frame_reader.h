@@ -53,11 +53,12 @@ public:
     const FrameHeader& Header() const { return m_header; }
     double MsPerFrame() const { return ::MsPerFrame(m_header); }
     // Duration in ms: the frame count of a Xing, Info or VBRI frame at the start of the stream times
-    // the ms per frame, and that of any clip joined on after the stream it counts; without
-    // one, estimated from the size of the file after anything in front of the first frame,
-    // and the most recently parsed header.
+    // the ms per frame (scaled down when the file holds less than it counted), and that of any
+    // clip joined on after the stream it counts; without one, the frames counted when the bit
+    // rate varies, else estimated from the size of the file after anything in front of the
+    // first frame, and the most recently parsed header.
     uint32_t Duration() const;
-    uint32_t FileSize() const { return m_fileSize; }
+    uint64_t FileSize() const { return m_fileSize; }
 
 private:
     int ReadWindow();
@@ -69,12 +70,14 @@ private:
     void ForgetFrames();
 
     std::unique_ptr<ByteSource> m_source;
-    uint32_t m_fileSize = 0;
+    uint64_t m_fileSize = 0;
     uint32_t m_window = 0;
     uint32_t m_previousHeader = 0;
     uint32_t m_firstHeader = 0;
     uint32_t m_audioStart = 0;  // file position of the first frame
     uint32_t m_infoFrames = 0;  // frame count from a Xing, Info or VBRI frame, 0 when none
+    uint32_t m_walkedFrames = 0;  // frames counted of a stream whose rate varies, 0 when not
+    bool m_walked = false;        // counted once per opening, not again after each rewind
     uint32_t m_joinedMs = 0;    // duration of the clips joined on after the one counted so
     int m_joinDepth = 0;        // clips joined on before this reader's, when it reads one
     FrameHeader m_header;

@@ -154,6 +154,17 @@ open('random.mp3', 'wb').write(bytes(random.randrange(256) for _ in range(300000
 head -c 2000 /dev/zero | tr '\0' '\377' >allff.mp3
 size=$(stat -c %s recording.mp3)
 head -c $((size - 150)) recording.mp3 >truncated.mp3
+# No encoder's count: variable bit rate written without a Xing frame (as to a pipe), also
+# after ten seconds of silence at the lowest rate; and a file whose Info frame counts twice
+# what is left of it, as a download that stopped leaves it.
+lame --quiet -V 5 -t stereo44.wav vbr_noxing.mp3
+sox -q -n -r 44100 -c 2 silence.wav trim 0 10
+sox -q -n -r 44100 -c 2 noise.wav synth 10 pinknoise vol 0.5
+sox -q silence.wav noise.wav leadin.wav
+lame --quiet -V 5 -t leadin.wav vbr_leadin.mp3
+rm -f silence.wav noise.wav leadin.wav
+size=$(stat -c %s stereo128.mp3)
+head -c $((size / 2)) stereo128.mp3 >info_cut.mp3
 : >empty.mp3
 
 probe() {  # FILE -> "rate channels layer frames duration_ms"
@@ -185,6 +196,16 @@ add bigtag.mp3 ok 1 1
 add garbage_small.mp3 ok 1 1
 add ffprefix.mp3 ok 1 1
 add truncated.mp3 ok 1 0
+# For these ffprobe's own duration is a guess from the bit rate or the Info frame: theirs is
+# the frames it read, 1152 samples each.
+add_counted() {  # NAME CBR TONES
+  local r c l f d
+  read -r r c l f d <<<"$(probe "$1")"
+  echo "$1 ok $r $c $l $f $((f * 1152 * 1000 / r)) $2 $3" >>manifest.txt
+}
+add_counted vbr_noxing.mp3 0 1
+add_counted vbr_leadin.mp3 0 0
+add_counted info_cut.mp3 1 0
 # A joined clip lasts as long as its halves together, as ffprobe finds them one by one.
 add_joined() {  # NAME
   local r c l f1 d1 f2 d2

@@ -314,7 +314,7 @@ int FrameReader::SearchHeader(bool confirm) {
 }
 
 // The window holds a valid header just read. kFrameRead when a header of the same version,
-// layer and rate stands right after its frame, or the file ends before one could; kNoFrame
+// layer and rate or a tag stands right after its frame, or the file ends before one could; kNoFrame
 // when not, or when the header gives no frame length (free format); kReadFailed on a read
 // error. The read position is left right after the window.
 int FrameReader::ConfirmFirstHeader() {
@@ -329,8 +329,9 @@ int FrameReader::ConfirmFirstHeader() {
     if (!m_source->Seek(bodyStart) || n < 0) return kReadFailed;
     if (n < kHeaderBytes) return kFrameRead;
     const uint32_t next = BigEndian32(bytes);
-    const bool confirmed =
-        IsValidHeader(next) && (next & kStreamFormatBits) == (m_window & kStreamFormatBits);
+    // A clip of a single frame has its tags, not another frame, after it.
+    const bool confirmed = (IsValidHeader(next) && (next & kStreamFormatBits) == (m_window & kStreamFormatBits)) ||
+                           IsId3v1Start(next) || IsId3Start(next) || next == kApeStart;
     return confirmed ? kFrameRead : kNoFrame;
 }
 

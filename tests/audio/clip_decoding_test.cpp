@@ -149,6 +149,9 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(WithoutAFrameCountToTrust, ClipReading,
                          ::testing::Values("vbr_noxing.mp3", "vbr_leadin.mp3", "info_cut.mp3"), ClipTestName);
 
+// A single frame is confirmed by the tag after it, as by a next frame.
+INSTANTIATE_TEST_SUITE_P(OneFrame, ClipReading, ::testing::Values("oneframe_tag.mp3"), ClipTestName);
+
 // Two clips joined end to end, each with its Info frame and its tags: both halves are read
 // and heard, and the duration is that of both within a frame.
 INSTANTIATE_TEST_SUITE_P(JoinedEndToEnd, ClipReading, ::testing::Values("joined.mp3", "joined_cover.mp3"),

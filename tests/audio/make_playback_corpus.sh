@@ -165,6 +165,17 @@ lame --quiet -V 5 -t leadin.wav vbr_leadin.mp3
 rm -f silence.wav noise.wav leadin.wav
 size=$(stat -c %s stereo128.mp3)
 head -c $((size / 2)) stereo128.mp3 >info_cut.mp3
+# A clip of one frame (the second of the recording: the first is LAME's Info frame) with an
+# ID3v1 tag after it.
+python3 - recording.mp3 oneframe_tag.mp3 <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+def length(at):  # MPEG-1 Layer III at 96 kbit/s, 44.1 kHz
+    assert data[at] == 0xFF and data[at + 2] >> 4 == 7, 'not a 96 kbit/s frame'
+    return 144 * 96000 // 44100 + ((data[at + 2] >> 1) & 1)
+second = length(0)
+open(sys.argv[2], 'wb').write(data[second:second + length(second)] + b'TAG' + bytes(125))
+PY
 : >empty.mp3
 
 probe() {  # FILE -> "rate channels layer frames duration_ms"
@@ -206,6 +217,8 @@ add_counted() {  # NAME CBR TONES
 add_counted vbr_noxing.mp3 0 1
 add_counted vbr_leadin.mp3 0 0
 add_counted info_cut.mp3 1 0
+# ffprobe cannot read a clip of one frame: one frame of 26 ms, mono.
+echo "oneframe_tag.mp3 ok 44100 1 3 1 26 1 0" >>manifest.txt
 # A joined clip lasts as long as its halves together, as ffprobe finds them one by one.
 add_joined() {  # NAME
   local r c l f1 d1 f2 d2

@@ -176,11 +176,14 @@ int CaptureEngine::QueueBuffers() {
 bool CaptureEngine::WaitForBuffers(bool* gone) {
     const DWORD returnedBefore = m_returned;
     for (DWORD waited = 0; m_returned < m_queued; waited += kBufferPollMs) {
-        const MMRESULT reset = waited >= kBufferWaitMs ? MMSYSERR_NOERROR : m_api.reset(m_device);
-        if (waited >= kBufferWaitMs || reset != MMSYSERR_NOERROR) {
-            if (m_returned >= m_queued) return true;
-            if (reset == MMSYSERR_NODRIVER || (waited >= kBufferWaitMs && m_returned == returnedBefore)) *gone = true;
-            return false;
+        if (waited >= kBufferWaitMs) {
+            if (m_returned == returnedBefore) *gone = true;
+            return m_returned >= m_queued;
+        }
+        const MMRESULT reset = m_api.reset(m_device);
+        if (reset != MMSYSERR_NOERROR) {
+            if (reset == MMSYSERR_NODRIVER) *gone = true;
+            return m_returned >= m_queued;
         }
         m_api.wait(kBufferPollMs);
     }

@@ -15,10 +15,6 @@ namespace {
 const EvenOutFileApi kSystemApi{&::WriteFile, &::FlushFileBuffers};
 constexpr size_t kOutputChunk = 1 << 20;
 
-uint32_t HeaderOf(const uint8_t* frame) {
-    return (uint32_t(frame[0]) << 24) | (uint32_t(frame[1]) << 16) | (uint32_t(frame[2]) << 8) | frame[3];
-}
-
 class EvenOutCopy {
 public:
     EvenOutCopy(const EvenOutFileApi& api, DWORD& systemError) : m_api(api), m_error(systemError) {

@@ -26,6 +26,14 @@ struct FrameHeader {
     int bodyLength = 0;       // bytes after the 4-byte header
 };
 
+// The 32-bit window of the header that opens `frame`.
+inline uint32_t HeaderOf(const uint8_t* frame) {
+    return (uint32_t(frame[0]) << 24) | (uint32_t(frame[1]) << 16) | (uint32_t(frame[2]) << 8) | frame[3];
+}
+
+// Version, layer and sampling rate: what two frames of one stream always share.
+constexpr uint32_t kStreamFormatBits = 0x001E0C00;
+
 // The five conditions a 32-bit window must meet to be taken for a header. A window of
 // 0xFFFFxxxx is never accepted, which keeps runs of 0xFF bytes from being read as frames.
 bool IsValidHeader(uint32_t window);

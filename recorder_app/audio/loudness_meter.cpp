@@ -60,10 +60,6 @@ private:
     uint64_t m_frames = 0;
 };
 
-uint32_t HeaderOf(const uint8_t* frame) {
-    return (uint32_t(frame[0]) << 24) | (uint32_t(frame[1]) << 16) | (uint32_t(frame[2]) << 8) | frame[3];
-}
-
 bool SameKind(const FrameHeader& a, const FrameHeader& b) {
     return a.version == b.version && a.layer == b.layer && a.samplingIndex == b.samplingIndex &&
            a.channels == b.channels;

@@ -6,17 +6,18 @@
 
 namespace {
 
-constexpr size_t kChunkBytes = 1 << 18;
 constexpr size_t kProbeBytes = 1 << 15;  // room for several of the longest frames
+// The walk's first read holds the lead frames of most streams; a stream found to vary is
+// then read in chunks that grow to this.
+constexpr size_t kChunkBytes = 1 << 18;
 constexpr int kChainFrames = 3;          // frames in a row that make a header believable
-constexpr int kLeadFrames = 64;
+constexpr uint32_t kLeadFrames = 64;
 
 // The header at `at` of `bytes` when it is one of the stream's, with its frame's whole length.
 bool StreamHeader(const uint8_t* bytes, size_t length, size_t at, uint32_t format, FrameHeader* parsed,
                   size_t* frameBytes) {
     if (at + 4 > length) return false;
-    const uint8_t* b = bytes + at;
-    const uint32_t window = (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+    const uint32_t window = HeaderOf(bytes + at);
     if (!IsValidHeader(window) || (window & kStreamFormatBits) != format) return false;
     if (!ParseHeader(window, true, *parsed) || parsed->bodyLength <= 0) return false;
     *frameBytes = 4 + static_cast<size_t>(parsed->bodyLength);
@@ -27,10 +28,11 @@ bool StreamHeader(const uint8_t* bytes, size_t length, size_t at, uint32_t forma
 class FrameWalk {
 public:
     FrameWalk(ByteSource& source, uint64_t start, uint32_t format)
-        : m_source(source), m_bytes(kChunkBytes), m_next(start), m_format(format) {}
+        : m_source(source), m_bytes(kProbeBytes), m_next(start), m_format(format) {}
     // The next frame's header, or false at the first bytes that are no frame of the stream.
     bool Next(FrameHeader* parsed) {
         if (m_next + 4 > m_start + m_length) {
+            if (m_length != 0 && m_bytes.size() < kChunkBytes) m_bytes.resize(m_bytes.size() * 2);
             if (!m_source.Seek(m_next)) return false;
             const long n = m_source.Read(m_bytes.data(), m_bytes.size());
             if (n < 4) return false;
@@ -78,24 +80,23 @@ int BitrateNear(ByteSource& source, uint64_t from, uint32_t format) {
 
 uint32_t CountFramesOfVariableRate(ByteSource& source, uint64_t audioStart, uint32_t firstHeader) {
     const uint32_t format = firstHeader & kStreamFormatBits;
-    FrameWalk lead(source, audioStart, format);
+    FrameWalk walk(source, audioStart, format);
     FrameHeader parsed;
-    if (!lead.Next(&parsed)) return 0;
+    if (!walk.Next(&parsed)) return 0;
     const int firstRate = parsed.bitrateIndex;
 
     // A variable rate shows within the first frames or, after a lead-in of silence at the
     // lowest rate, farther in.
+    uint32_t frames = 1;
     bool varies = false;
-    for (int n = 1; n < kLeadFrames && !varies && lead.Next(&parsed); ++n) varies = parsed.bitrateIndex != firstRate;
+    for (; frames < kLeadFrames && !varies && walk.Next(&parsed); ++frames) varies = parsed.bitrateIndex != firstRate;
     const uint64_t size = source.Size();
     for (int quarter = 1; quarter <= 3 && !varies && size > audioStart; ++quarter) {
         const int rate = BitrateNear(source, audioStart + (size - audioStart) * quarter / 4, format);
         varies = rate != 0 && rate != firstRate;
     }
     if (!varies) return 0;
-
-    FrameWalk walk(source, audioStart, format);
-    uint32_t frames = 0;
+    // The walk goes on from the frames the lead counted.
     while (walk.Next(&parsed)) ++frames;
     return frames;
 }

@@ -4,9 +4,6 @@
 #include <cstdint>
 #include "audio/byte_source.h"
 
-// Version, layer and sampling rate: what two frames of one stream always share.
-constexpr uint32_t kStreamFormatBits = 0x001E0C00;
-
 // The frames of the stream whose first header `firstHeader` stands at `audioStart`, counted
 // header after header to the first bytes that are no frame of it; 0 when the bit rate is the
 // same near the start and a quarter, half and three quarters of the way in (the size then

@@ -25,6 +25,7 @@ constexpr int kFieldChars = 2047;
 constexpr int kEpisodeTextChars = 8191;
 constexpr int kForgotLoginChars = 1023;
 constexpr size_t kLocalPathChars = 4096;  // terminator included
+constexpr size_t kLongestNameBytes = 255;  // of a file name's UTF-8 form, under Wine
 
 
 std::wstring ControlText(HWND control, int maxChars) {
@@ -196,7 +197,8 @@ LRESULT CSubmitDlg::OnPublish(WORD, WORD, HWND, BOOL&) {
     const size_t nameExtra = date.size() + 5;  // the "-" after the date and ".mp3"
     const size_t usedChars = folder.size() + 1 + nameExtra;
     const std::wstring fileTitle =
-        CutToFit(CleanFileTitle(title), usedChars < MAX_PATH - 1 ? MAX_PATH - 1 - usedChars : 0, 255 - nameExtra);
+        CutToFit(CleanFileTitle(title), usedChars < MAX_PATH - 1 ? MAX_PATH - 1 - usedChars : 0,
+                 kLongestNameBytes - nameExtra);
     wchar_t localPath[kLocalPathChars];
     FormatTruncated(localPath, kLocalPathChars, L"%s\\%s-%s.mp3", folder.c_str(), date.c_str(), fileTitle.c_str());
     if (!CopyClip(localPath)) return 0;

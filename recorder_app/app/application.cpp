@@ -4,21 +4,21 @@
 #include <ctime>
 #include <memory>
 #include <curl/curl.h>
-#include "../framework/app_module.h"
-#include "../framework/message_loop.h"
+#include "framework/app_module.h"
+#include "framework/message_loop.h"
 #include "runtime/app_globals.h"
 #include "runtime/crash_guard.h"
-#include "crash_handler.h"
+#include "app/crash/crash_handler.h"
 #include "runtime/folders.h"
 #include "runtime/log_file.h"
-#include "main_dlg.h"
+#include "app/main_window/main_dlg.h"
 #include "service/update/update_check.h"
-#include "version.h"
+#include "runtime/version.h"
 
 namespace {
 
 void OpenLog() {
-    const std::wstring path = LogPath(L"recorder.log");
+    const std::wstring path = LogPath(kRecorderLogName);
     if (!path.empty()) g_log.Open(path);
 }
 

@@ -1,19 +1,11 @@
 #include "settings.h"
-#include <curl/curl.h>
 #include <windows.h>
 #include "registry_values.h"
-#include "text_encoding.h"
-#include "wipe_text.h"
+#include "runtime/wipe_text.h"
 
 CSettings g_settings;
 
 namespace {
-
-constexpr wchar_t kInternetSettingsPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-constexpr wchar_t kRecordingDeviceValue[] = L"RecordingDevice";
-constexpr wchar_t kLastUserValue[] = L"LastUser";
-constexpr wchar_t kLastPodcastValue[] = L"LastPodcastID";
-constexpr wchar_t kCrashReportUrlValue[] = L"CrashReportUrl";
 
 // "ProxyServer" names one proxy for every protocol ("host:port", taken unchanged as an HTTP
 // proxy, the way browsers use it), or, once the user set them apart, one per protocol
@@ -48,10 +40,10 @@ void ChooseSystemProxy(const std::wstring& server, int32_t* type, std::wstring* 
 void ResolveSystemProxy(int32_t* type, std::wstring* address) {
     HKEY key = OpenUserKey(kInternetSettingsPath);
     DWORD enabled = 0;
-    ReadRegistryRaw32(key, L"ProxyEnable", &enabled);
+    ReadRegistryRaw32(key, kProxyEnableValue, &enabled);
     if (enabled != 0) {
         std::wstring server;
-        ReadRegistryString(key, L"ProxyServer", &server);
+        ReadRegistryString(key, kProxyServerValue, &server);
         ChooseSystemProxy(server, type, address);
     } else {
         *type = PROXY_NONE;
@@ -65,18 +57,18 @@ void CSettings::Load() {
     HKEY key = OpenUserKey(kSettingsKeyPath);
 
     DWORD storedType = PROXY_SYSTEM;
-    ReadRegistryRaw32(key, L"ProxyType", &storedType);
+    ReadRegistryRaw32(key, kProxyTypeValue, &storedType);
     m_proxyType = static_cast<int32_t>(storedType);
     m_proxyAddress.clear();
     if (m_proxyType == PROXY_SYSTEM)
         ResolveSystemProxy(&m_proxyType, &m_proxyAddress);
     else
-        ReadRegistryString(key, L"ProxyUrl", &m_proxyAddress);
+        ReadRegistryString(key, kProxyUrlValue, &m_proxyAddress);
 
     // An empty host is used as stored: the requests then fail visibly instead of quietly
     // going to the default service.
     m_serverHost = kDefaultServerHost;
-    ReadRegistryString(key, L"ServerHost", &m_serverHost);
+    ReadRegistryString(key, kServerHostValue, &m_serverHost);
 
     m_recordingDevice.clear();
     ReadRegistryString(key, kRecordingDeviceValue, &m_recordingDevice);
@@ -129,18 +121,4 @@ std::wstring CSettings::ReadCrashReportUrl() {
         RegCloseKey(key);
     }
     return address;
-}
-
-void CSettings::ApplyProxy(CURL* transfer) const {
-    const std::string address = ToAnsi(m_proxyAddress);
-    if (m_proxyType == PROXY_NONE) return;
-    // Set even when empty: an empty proxy also keeps libcurl from taking one from the
-    // environment.
-    curl_easy_setopt(transfer, CURLOPT_PROXY, address.c_str());
-    switch (m_proxyType) {
-        case PROXY_HTTP: curl_easy_setopt(transfer, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP)); break;
-        case PROXY_SOCKS4: curl_easy_setopt(transfer, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_SOCKS4)); break;
-        case PROXY_SOCKS5: curl_easy_setopt(transfer, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_SOCKS5)); break;
-        default: break;  // unknown selections leave the type to libcurl (a scheme in the address)
-    }
 }

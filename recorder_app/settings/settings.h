@@ -2,12 +2,44 @@
 // host the requests go to and through which proxy, read once from the current user's
 // registry before the program starts, the recording device the user chose, the login and
 // podcast of the last publication and the crash reporter's collector (both read afresh when
-// used), plus the password of the last publication, kept in memory only.
+// used), plus the password of the last publication, kept in memory only. What the requests
+// make of them (the proxy on a transfer, the service's addresses) is in
+// service/request/service_settings.h.
 #pragma once
 #include <cstdint>
 #include <string>
 
-typedef void CURL;
+// Every registry value the program reads or writes, under HKEY_CURRENT_USER.
+// "string": REG_SZ or REG_EXPAND_SZ (left unexpanded) of at most 1023 UTF-16 units; a longer
+// one (or any other type) reads back as missing, so its default, although a writer stores it
+// whole. "4 bytes": exactly four bytes of any stored type. "REG_DWORD": only that type; a
+// string there counts as missing.
+//
+// Software\QuillbankRecorder (kSettingsKeyPath)
+//   value              type       default           read / written                 limits
+//   "ServerHost"       string     "quillbank.com"   Load                           an empty host is used as stored
+//   "ProxyType"        4 bytes    4 (PROXY_SYSTEM)  Load                           0 to 4; others leave the type to libcurl
+//   "ProxyUrl"         string     empty             Load, unless ProxyType is 4    handed to libcurl unparsed
+//   "RecordingDevice"  string     missing: the      Load; SetRecordingDevice       a name past 1023 units is written but
+//                                 system default    writes it or removes it        read back as the system default
+//   "LastUser"         string     empty             ReadLastLogin; SaveLastLogin   a name past 1023 units reads back empty
+//   "LastPodcastID"    REG_DWORD  0                 ReadLastLogin; SaveLastLogin   a signed 32-bit podcast number
+//   "CrashReportUrl"   string     empty: the        ReadCrashReportUrl             set by hand or by the tests
+//                                 service's host
+// Software\Microsoft\Windows\CurrentVersion\Internet Settings (the system's; read only
+// when ProxyType is 4, never written)
+//   "ProxyEnable"      4 bytes    0                 Load                           not 0: ProxyServer is used
+//   "ProxyServer"      string     empty             Load                           "host:port" or "http=...;socks=..."
+constexpr wchar_t kServerHostValue[] = L"ServerHost";
+constexpr wchar_t kProxyTypeValue[] = L"ProxyType";
+constexpr wchar_t kProxyUrlValue[] = L"ProxyUrl";
+constexpr wchar_t kRecordingDeviceValue[] = L"RecordingDevice";
+constexpr wchar_t kLastUserValue[] = L"LastUser";
+constexpr wchar_t kLastPodcastValue[] = L"LastPodcastID";
+constexpr wchar_t kCrashReportUrlValue[] = L"CrashReportUrl";
+constexpr wchar_t kInternetSettingsPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr wchar_t kProxyEnableValue[] = L"ProxyEnable";
+constexpr wchar_t kProxyServerValue[] = L"ProxyServer";
 
 // Proxy selections as stored in "ProxyType"; PROXY_SYSTEM is resolved by Load into
 // PROXY_HTTP, PROXY_SOCKS4 or PROXY_NONE from the system's Internet Settings.
@@ -30,13 +62,6 @@ public:
     // Reads the registry afresh; missing or unreadable values take their defaults. Never
     // fails and logs nothing (it runs before the log exists).
     void Load();
-
-    // The address of one of the service's programs on the configured host: "http://" + host +
-    // path ("/publish.php", "/recorder-update.php", "/crash-report.php").
-    std::wstring ServiceAddress(const wchar_t* path) const { return L"http://" + m_serverHost + path; }
-
-    // Every HTTP transfer of the program calls this on its handle before performing it.
-    void ApplyProxy(CURL* transfer) const;
 
     // Keeps the password of a successful publication for the next one in this run; the one it
     // replaces is wiped first, so it cannot linger in the heap.

@@ -33,8 +33,8 @@
 #include <vector>
 
 #include "../support/thread_count.h"
-#include "audio/level_listener.h"
-#include "audio/sound_recorder.h"
+#include "audio/capture/level_listener.h"
+#include "audio/capture/sound_recorder.h"
 
 namespace {
 

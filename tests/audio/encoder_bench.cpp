@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/encoder_binding.h"
-#include "audio/encoder_stream.h"
+#include "audio/encoding/encoder_binding.h"
+#include "audio/encoding/encoder_stream.h"
 
 namespace {
 

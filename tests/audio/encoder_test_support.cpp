@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "audio/encoder_binding.h"
+#include "audio/encoding/encoder_binding.h"
 
 TempFolder::TempFolder() {
     wchar_t base[MAX_PATH];

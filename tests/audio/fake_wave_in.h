@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wave_in_api.h"
+#include "audio/capture/wave_in_api.h"
 
 // One recording device of the scripted machine.
 struct FakeCaptureDevice {

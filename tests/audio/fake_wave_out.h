@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "audio/wave_out_api.h"
+#include "audio/playback/wave_out_api.h"
 
 namespace hung_wave_out {
 

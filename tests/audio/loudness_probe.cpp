@@ -2,9 +2,9 @@
 //   loudness_probe measure CLIP        prints "integrated range peak milliseconds"
 //   loudness_probe even CLIP TARGET    prints "steps milliseconds" (of the writing)
 //   loudness_probe write CLIP TARGET STEPS   writes only, prints "milliseconds"
-#include "audio/even_out_plan.h"
-#include "audio/even_out_writer.h"
-#include "audio/loudness_meter.h"
+#include "audio/loudness/even_out_plan.h"
+#include "audio/loudness/even_out_writer.h"
+#include "audio/loudness/loudness_meter.h"
 
 #include <windows.h>
 

@@ -3,10 +3,10 @@
 //                                       Play's return (device open) to it (medians of 3)
 //   player_bench decode FILE            CPU seconds to read and decode the whole clip
 //   player_bench duration FILE          ms for Open + Prepare + GetDuration (median of 5)
-#include "audio/clip_player.h"
-#include "audio/frame_reader.h"
-#include "audio/mp3_decoder.h"
-#include "audio/pcm_accumulator.h"
+#include "audio/playback/clip_player.h"
+#include "audio/reading/frame_reader.h"
+#include "audio/reading/mp3_decoder.h"
+#include "audio/reading/pcm_accumulator.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 //   player_probe FILE START_MS END_MS
 // Prints "rate=N half=0|1" and "playing" once playback runs, then "state=N" when it is over
 // (3 after the range ended). Exit status 0 when the playback started and ended by itself.
-#include "audio/clip_player.h"
+#include "audio/playback/clip_player.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // The recorder answers the crash-test message only when started with the tests' variable.
 #include <gtest/gtest.h>
-#include "../../recorder_app/app/crash_test_trigger.h"
+#include "../../recorder_app/app/crash/crash_test_trigger.h"
 #include "companion_e2e_support.h"
 
 using namespace e2e;

@@ -6,7 +6,7 @@
 #include "companions/crash_reporter/crash_upload.h"
 #include "companions/crash_reporter/report_address.h"
 #include "companions/crash_reporter/reporter_args.h"
-#include "service/request/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

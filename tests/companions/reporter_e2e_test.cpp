@@ -2,7 +2,7 @@
 // the dump to the stand-in service or, with the service down, keeps it and says where.
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include "../../recorder_app/app/crash_test_trigger.h"
+#include "../../recorder_app/app/crash/crash_test_trigger.h"
 #include "../../recorder_app/companions/crash_reporter/reporter_resource.h"
 #include "standin_client.h"
 #include "companion_e2e_support.h"

@@ -1,7 +1,7 @@
 #include "app_harness.h"
 #include <shlobj.h>
 #include <algorithm>
-#include "../../recorder_app/app/crash_test_trigger.h"
+#include "../../recorder_app/app/crash/crash_test_trigger.h"
 #include "../support/file_bytes.h"
 #include "sound_check.h"
 

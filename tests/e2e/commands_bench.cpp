@@ -29,7 +29,7 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-#include "../../recorder_app/app/clip_join.h"
+#include "../../recorder_app/app/takes/clip_join.h"
 #include "../../recorder_app/res/resource.h"
 #include "app_harness.h"
 #include "tone_player.h"

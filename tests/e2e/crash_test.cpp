@@ -2,7 +2,7 @@
 // crash reporter with its command line, and ends the process with exit code 0.
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include "../../recorder_app/app/crash_test_trigger.h"
+#include "../../recorder_app/app/crash/crash_test_trigger.h"
 #include "app_harness.h"
 
 using namespace e2e;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include "../../recorder_app/app/loudness_menu.h"
+#include "../../recorder_app/app/loudness/loudness_menu.h"
 #include "../../recorder_app/res/resource.h"
 #include "app_harness.h"
 #include "sound_check.h"

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
-#include "../../recorder_app/app/crash_test_trigger.h"
+#include "../../recorder_app/app/crash/crash_test_trigger.h"
 #include "../../recorder_app/res/resource.h"
 #include "app_harness.h"
 #include "sound_check.h"

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the take journal's parser, which reads what a killed process left
 // on disk: it must never fail on its own, and whatever it accepts must be written back to
 // the very same bytes (the parser takes only what the program writes).
-#include "app/take_journal_format.h"
+#include "app/takes/take_journal_format.h"
 
 #include <cstdlib>
 

@@ -5,7 +5,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <cstdio>
-#include "service/request/settings.h"
+#include "settings/settings.h"
 #include "service/request/text_encoding.h"
 
 namespace {

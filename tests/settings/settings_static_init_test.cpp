@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
-#include "service/request/settings.h"
+#include "settings/settings.h"
 #include "test_registry.h"
 
 namespace {

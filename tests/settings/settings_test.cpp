@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
-#include "service/request/registry_values.h"
-#include "service/request/settings.h"
+#include "settings/registry_values.h"
+#include "settings/settings.h"
 #include "test_registry.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "runtime/app_globals.h"
 #include "runtime/folders.h"
 #include "runtime/text_format.h"
-#include "version.h"
+#include "runtime/version.h"
 
 namespace {
 

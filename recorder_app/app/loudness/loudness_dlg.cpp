@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "audio/even_out_writer.h"
+#include "audio/loudness/even_out_writer.h"
 #include "runtime/crash_guard.h"
 #include "runtime/log_file.h"
 #include "runtime/system_error.h"

@@ -12,8 +12,8 @@
 #include <atomic>
 #include <string>
 
-#include "audio/even_out_plan.h"
-#include "audio/loudness_meter.h"
+#include "audio/loudness/even_out_plan.h"
+#include "audio/loudness/loudness_meter.h"
 #include "framework/dialog_impl.h"
 #include "res/resource.h"
 

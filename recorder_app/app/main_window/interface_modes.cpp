@@ -1,5 +1,5 @@
 #include "interface_modes.h"
-#include "../res/resource.h"
+#include "res/resource.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include "main_dlg.h"
-#include "../audio/level_listener.h"
-#include "../framework/app_module.h"
+#include "audio/capture/level_listener.h"
+#include "framework/app_module.h"
 #include "runtime/folders.h"
 #include "level_meter.h"
 #include "runtime/log_file.h"
-#include "loudness_menu.h"
+#include "app/loudness/loudness_menu.h"
 #include "main_dlg_timers.h"
 #include "runtime/text_format.h"
-#include "version.h"
+#include "runtime/version.h"
 
 CMainDlg::~CMainDlg() {
     if (m_bigIcon != nullptr) DestroyIcon(m_bigIcon);
@@ -67,7 +67,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     m_startPos = 0;
     m_mode = 1;
     m_warned = false;
-    m_maxLengthMs = recording::kMaxLengthMs;
+    m_maxLengthMs = recording::kMaxLengthMs;    // values in app/command_rules/recording_clock.h
     m_warnBeforeMs = recording::kWarnBeforeMs;
 
     m_volume.SetLevel(0);

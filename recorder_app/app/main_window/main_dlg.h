@@ -6,21 +6,21 @@
 #include <set>
 #include <string>
 #include <vector>
-#include "../audio/clip_player.h"
-#include "../controls/bitmap_button.h"
-#include "../controls/blinking_image.h"
-#include "../controls/time_ind.h"
-#include "../controls/time_line_ctrl.h"
-#include "../controls/volume_ctrl.h"
-#include "../framework/dialog_impl.h"
-#include "../framework/message_loop.h"
-#include "../res/resource.h"
-#include "crash_test_trigger.h"
+#include "audio/playback/clip_player.h"
+#include "controls/bitmap_button.h"
+#include "controls/blinking_image.h"
+#include "controls/time_ind.h"
+#include "controls/time_line_ctrl.h"
+#include "controls/volume_ctrl.h"
+#include "framework/dialog_impl.h"
+#include "framework/message_loop.h"
+#include "res/resource.h"
+#include "app/crash/crash_test_trigger.h"
 #include "interface_modes.h"
-#include "playback_sequence.h"
-#include "recording_clock.h"
-#include "spot_rules.h"
-#include "take_journal_format.h"
+#include "app/command_rules/playback_sequence.h"
+#include "app/command_rules/recording_clock.h"
+#include "app/command_rules/spot_rules.h"
+#include "app/takes/take_journal_format.h"
 
 struct RecorderFault;
 
@@ -162,6 +162,8 @@ private:
     int m_startPos = 0;
     unsigned m_recordStartTick = 0;
     bool m_warned = false;
+    // The recording limit and how long before it the warning comes: the values live in
+    // app/command_rules/recording_clock.h (kMaxLengthMs, kWarnBeforeMs); change them there.
     unsigned m_maxLengthMs = recording::kMaxLengthMs;
     unsigned m_warnBeforeMs = recording::kWarnBeforeMs;
     std::wstring m_microphone;  // the chosen recording device's name; empty: the system default

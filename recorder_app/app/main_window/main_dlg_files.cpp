@@ -1,6 +1,6 @@
 // The Open and Save commands: an MP3 file chosen in the system's file boxes replaces the
 // current clip, or receives a copy of it, with the spots in the side file beside it.
-#include "../framework/file_dialog.h"
+#include "framework/file_dialog.h"
 #include "runtime/system_error.h"
 #include "runtime/log_file.h"
 #include "main_dlg.h"

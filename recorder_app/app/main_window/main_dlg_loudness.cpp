@@ -4,11 +4,11 @@
 // user opened is never touched.
 #include <ctime>
 
-#include "clip_names.h"
+#include "app/takes/clip_names.h"
 #include "runtime/folders.h"
 #include "runtime/log_file.h"
-#include "loudness_dlg.h"
-#include "loudness_menu.h"
+#include "app/loudness/loudness_dlg.h"
+#include "app/loudness/loudness_menu.h"
 #include "main_dlg.h"
 #include "runtime/system_error.h"
 

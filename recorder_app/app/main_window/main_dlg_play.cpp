@@ -1,6 +1,6 @@
 // The Play command and the rewinds: the clip from the cursor, the jingle at every spot ahead,
 // the time line following the sound, and one-second steps of the cursor.
-#include "../audio/level_listener.h"
+#include "audio/capture/level_listener.h"
 #include "runtime/app_globals.h"
 #include "level_meter.h"
 #include "runtime/log_file.h"

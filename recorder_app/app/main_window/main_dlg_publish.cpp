@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 #include "service/publication/file_name_cleaning.h"
-#include "service/request/settings.h"
-#include "service/publication/submit_dlg.h"
+#include "settings/settings.h"
+#include "service/publication/publication_dlg.h"
 #include "service/publication/web_address.h"
 #include "runtime/log_file.h"
 #include "main_dlg.h"

@@ -3,16 +3,16 @@
 // StopRecording is the one end of a take, whatever ends it.
 #include <cstdlib>
 #include <ctime>
-#include "../audio/level_listener.h"
-#include "../audio/sound_recorder.h"
-#include "clip_join.h"
-#include "clip_names.h"
+#include "audio/capture/level_listener.h"
+#include "audio/capture/sound_recorder.h"
+#include "app/takes/clip_join.h"
+#include "app/takes/clip_names.h"
 #include "runtime/folders.h"
 #include "level_meter.h"
 #include "runtime/log_file.h"
 #include "main_dlg.h"
-#include "recording_clock.h"
-#include "take_journal.h"
+#include "app/command_rules/recording_clock.h"
+#include "app/takes/take_journal.h"
 #include "main_dlg_timers.h"
 
 namespace {

@@ -3,9 +3,9 @@
 // During a take: its journal follows the spots placed or removed meanwhile.
 #include "runtime/log_file.h"
 #include "main_dlg.h"
-#include "take_journal.h"
-#include "running_mark.h"
-#include "take_recovery.h"
+#include "app/takes/take_journal.h"
+#include "app/running_mark.h"
+#include "app/takes/take_recovery.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include "spot_rules.h"
+#include "app/command_rules/spot_rules.h"
 
 struct TakeJournal {
     std::wstring part;

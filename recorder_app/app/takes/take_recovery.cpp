@@ -4,9 +4,9 @@
 #include <ctime>
 #include "clip_join.h"
 #include "clip_names.h"
-#include "audio/frame_cut.h"
+#include "audio/reading/frame_cut.h"
 #include "runtime/log_file.h"
-#include "recording_clock.h"
+#include "app/command_rules/recording_clock.h"
 #include "runtime/system_error.h"
 #include "take_journal.h"
 

@@ -1,10 +1,10 @@
 // Naming the recording devices: the capabilities' name, or better the endpoint's full one,
 // reached through the endpoint id that the driver gives for a device id.
-#include "audio/capture_devices.h"
+#include "audio/capture/capture_devices.h"
 
 #include <mmddk.h>
 
-#include "audio/endpoint_name.h"
+#include "audio/capture/endpoint_name.h"
 
 namespace {
 

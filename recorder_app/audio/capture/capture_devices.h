@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wave_in_api.h"
+#include "audio/capture/wave_in_api.h"
 
 // One name per device id from 0: the endpoint's full name where the system gives it, else the
 // 31 characters of the wave-input capabilities. A device that cannot be asked is listed

@@ -2,7 +2,7 @@
 // (Start, Stop, Level) and the worker's (device notifications). They share only the
 // atomic flags and counters; the worker finishes with a buffer before it counts it as
 // returned, so once all buffers are back the caller owns everything again.
-#include "audio/capture_engine.h"
+#include "audio/capture/capture_engine.h"
 
 #include <cstring>
 

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "audio/wave_in_api.h"
+#include "audio/capture/wave_in_api.h"
 
 // Results of Start; Stop returns 0 or kCaptureStopFailed.
 constexpr int kCaptureOk = 0;

@@ -1,4 +1,4 @@
-#include "audio/device_match.h"
+#include "audio/capture/device_match.h"
 
 namespace {
 

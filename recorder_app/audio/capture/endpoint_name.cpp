@@ -1,6 +1,6 @@
 // The multimedia device interface, asked for one property of one endpoint. COM is started
 // on the calling thread for the call and ended again, so that callers need not know of it.
-#include "audio/endpoint_name.h"
+#include "audio/capture/endpoint_name.h"
 
 #include <mmdeviceapi.h>
 #include <propsys.h>

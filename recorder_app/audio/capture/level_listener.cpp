@@ -1,7 +1,7 @@
 // LevelListener: a capture engine that only publishes the level sample.
-#include "audio/level_listener.h"
+#include "audio/capture/level_listener.h"
 
-#include "audio/capture_engine.h"
+#include "audio/capture/capture_engine.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // SoundRecorder: a capture engine whose blocks are encoded to MP3 while it is busy.
-#include "audio/sound_recorder.h"
+#include "audio/capture/sound_recorder.h"
 
-#include "audio/encoder_binding.h"
-#include "audio/encoder_stream.h"
+#include "audio/encoding/encoder_binding.h"
+#include "audio/encoding/encoder_stream.h"
 
 int RecordingEngine::Start(const wchar_t* targetPath, WORD channels, DWORD sampleRate,
                            DWORD bitrateKbps, UINT deviceId) {

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "audio/capture_engine.h"
-#include "audio/file_write_api.h"
+#include "audio/capture/capture_engine.h"
+#include "audio/encoding/file_write_api.h"
 
 class EncoderStream;
 

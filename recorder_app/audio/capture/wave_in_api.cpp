@@ -1,7 +1,7 @@
 // The table of the real wave-input functions.
-#include "audio/wave_in_api.h"
+#include "audio/capture/wave_in_api.h"
 
-#include "audio/endpoint_name.h"
+#include "audio/capture/endpoint_name.h"
 
 const WaveInApi& WinmmWaveIn() {
     static const WaveInApi api = {waveInOpen,      waveInPrepareHeader, waveInUnprepareHeader,

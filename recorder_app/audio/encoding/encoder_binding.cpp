@@ -1,6 +1,6 @@
 // Loading of the encoder library and the process-wide configuration. Written only on the
 // user-interface thread, before any stream exists; the library stays loaded for good.
-#include "audio/encoder_binding.h"
+#include "audio/encoding/encoder_binding.h"
 
 namespace {
 

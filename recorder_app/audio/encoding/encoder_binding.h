@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "audio/encoder_config.h"
+#include "audio/encoding/encoder_config.h"
 
 // The library's calling conventions (cdecl) and result codes (0 is success).
 using EncoderResult = unsigned long;

@@ -1,6 +1,6 @@
 // Builds the encoder's configuration record field by field, independent of the host's
 // structure packing and byte order.
-#include "audio/encoder_config.h"
+#include "audio/encoding/encoder_config.h"
 
 namespace {
 

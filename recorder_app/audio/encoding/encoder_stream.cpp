@@ -1,10 +1,10 @@
 // The encoder stream: drives beInitStream / beEncodeChunk / beDeinitStream / beCloseStream
 // and writes what they produce straight to the file.
-#include "audio/encoder_stream.h"
+#include "audio/encoding/encoder_stream.h"
 
 #include <algorithm>
 
-#include "audio/encoder_binding.h"
+#include "audio/encoding/encoder_binding.h"
 
 EncoderStream* EncoderStream::Open(const wchar_t* path, const FileWriteApi& files) {
     if (!encoder_binding::IsLoaded() || !path) return nullptr;

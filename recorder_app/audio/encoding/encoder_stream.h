@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "audio/encoder_config.h"
-#include "audio/file_write_api.h"
-#include "audio/frame_cut.h"
+#include "audio/encoding/encoder_config.h"
+#include "audio/encoding/file_write_api.h"
+#include "audio/reading/frame_cut.h"
 
 class EncoderStream {
 public:

@@ -1,4 +1,4 @@
-#include "audio/file_write_api.h"
+#include "audio/encoding/file_write_api.h"
 
 const FileWriteApi& SystemFileWrite() {
     static const FileWriteApi api = {WriteFile};

@@ -1,4 +1,4 @@
-#include "audio/even_out_plan.h"
+#include "audio/loudness/even_out_plan.h"
 
 #include <algorithm>
 #include <cmath>

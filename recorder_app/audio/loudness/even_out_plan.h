@@ -2,7 +2,7 @@
 // episode (-16 LUFS for stereo, which plays a mono file 3 LU louder on both channels), true
 // peaks at or below -1 dBTP. Pure logic.
 #pragma once
-#include "audio/loudness_meter.h"
+#include "audio/loudness/loudness_meter.h"
 
 constexpr double kTargetLufs = -19.0;
 constexpr double kTargetToleranceLu = 0.75;

@@ -1,10 +1,10 @@
 // The frames are found by the same reader that plays the clip; what lies between them (tags,
 // junk) is copied as it is from a second, plain view of the file.
-#include "audio/even_out_writer.h"
+#include "audio/loudness/even_out_writer.h"
 
-#include "audio/clip_file.h"
-#include "audio/frame_reader.h"
-#include "audio/global_gain.h"
+#include "audio/reading/clip_file.h"
+#include "audio/reading/frame_reader.h"
+#include "audio/loudness/global_gain.h"
 
 #include <algorithm>
 #include <memory>

@@ -7,7 +7,7 @@
 #pragma once
 #include <windows.h>
 
-#include "audio/loudness_meter.h"
+#include "audio/loudness/loudness_meter.h"
 
 // The file calls that can fail halfway (a full disk), so that tests can provoke them.
 struct EvenOutFileApi {

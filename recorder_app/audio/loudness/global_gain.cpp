@@ -1,4 +1,4 @@
-#include "audio/global_gain.h"
+#include "audio/loudness/global_gain.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // step of the field changes the decoded level by 2^(1/4), about 1.5 dB, without touching the
 // coded audio, so a clip can be made louder or quieter losslessly. Pure logic, no Win32.
 #pragma once
-#include "audio/frame_header.h"
+#include "audio/reading/frame_header.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,11 +1,11 @@
 // The decoder renders 16-bit PCM at half of full scale, so that the overshoots of a loud clip
 // (an MP3 decodes above full scale where its source was limited at it) reach the meter
 // instead of being clipped; the figures are raised by that 6.02 dB again.
-#include "audio/loudness_meter.h"
+#include "audio/loudness/loudness_meter.h"
 
-#include "audio/mp3_decoder.h"
-#include "audio/pcm_accumulator.h"
-#include "audio/true_peak.h"
+#include "audio/reading/mp3_decoder.h"
+#include "audio/reading/pcm_accumulator.h"
+#include "audio/loudness/true_peak.h"
 
 #include <ebur128.h>
 

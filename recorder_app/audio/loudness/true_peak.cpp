@@ -1,4 +1,4 @@
-#include "audio/true_peak.h"
+#include "audio/loudness/true_peak.h"
 
 #include <algorithm>
 #include <cmath>

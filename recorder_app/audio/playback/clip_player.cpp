@@ -1,5 +1,5 @@
 // The player's operations on the user-interface thread; the worker is in clip_player_worker.cpp.
-#include "audio/clip_player.h"
+#include "audio/playback/clip_player.h"
 
 #include "runtime/crash_guard.h"
 

@@ -1,7 +1,7 @@
 // The playback worker: opens the output, plays the range (playback_loop.cpp), and ends by
 // draining the device or by discarding what is queued.
-#include "audio/clip_player.h"
-#include "audio/playback_loop.h"
+#include "audio/playback/clip_player.h"
+#include "audio/playback/playback_loop.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "audio/playback_loop.h"
+#include "audio/playback/playback_loop.h"
 
 bool PlaybackLoop::Run(FrameRange range, const std::atomic<bool>& stopRequested,
                        BlockWriter& output, Listener* listener) {

@@ -2,9 +2,9 @@
 // decoding them, and decodes the range into blocks for the output. No platform code; the
 // playback worker supplies the output and handles the device between frames.
 #pragma once
-#include "audio/frame_reader.h"
-#include "audio/mp3_decoder.h"
-#include "audio/pcm_accumulator.h"
+#include "audio/reading/frame_reader.h"
+#include "audio/reading/mp3_decoder.h"
+#include "audio/reading/pcm_accumulator.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The table of the real wave-output functions.
-#include "audio/wave_out_api.h"
+#include "audio/playback/wave_out_api.h"
 
 const WaveOutApi& WinmmWaveOut() {
     static const WaveOutApi api = {waveOutGetNumDevs,     waveOutOpen,  waveOutPrepareHeader,

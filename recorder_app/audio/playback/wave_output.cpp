@@ -1,7 +1,7 @@
 // The wave-output device of the playback worker. Every wait for the device is bounded: a
 // device that stops returning blocks is reset after a stall and let go of at close, so the
 // worker always ends and the callers that wait for it return.
-#include "audio/wave_output.h"
+#include "audio/playback/wave_output.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Buffered reading of a clip file through the Win32 file functions.
-#include "audio/clip_file.h"
+#include "audio/reading/clip_file.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // that the reader's many small reads (4-byte windows, single bytes while searching, one
 // body per frame) cost a system call only once per buffer.
 #pragma once
-#include "audio/byte_source.h"
+#include "audio/reading/byte_source.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "audio/frame_cut.h"
+#include "audio/reading/frame_cut.h"
 #include <algorithm>
 
 namespace {

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include "audio/frame_header.h"
+#include "audio/reading/frame_header.h"
 
 class FrameCut {
 public:

@@ -1,5 +1,5 @@
 // Header tables and arithmetic from ISO/IEC 11172-3 and 13818-3 (plus MPEG-2.5).
-#include "audio/frame_header.h"
+#include "audio/reading/frame_header.h"
 
 namespace {
 

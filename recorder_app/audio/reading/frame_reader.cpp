@@ -1,9 +1,9 @@
 // Frame reading without any platform code; see frame_reader_win.cpp for opening files.
-#include "audio/frame_reader.h"
+#include "audio/reading/frame_reader.h"
 
 #include <cstring>
 
-#include "audio/vbr_frame_count.h"
+#include "audio/reading/vbr_frame_count.h"
 
 namespace {
 

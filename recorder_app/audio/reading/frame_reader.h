@@ -5,8 +5,8 @@
 // takes it from the frame count of an encoder's Xing, Info or VBRI frame.
 // The parsing is pure; only Open(path) touches the file system (frame_reader_win.cpp).
 #pragma once
-#include "audio/byte_source.h"
-#include "audio/frame_header.h"
+#include "audio/reading/byte_source.h"
+#include "audio/reading/frame_header.h"
 
 #include <cstdint>
 #include <memory>

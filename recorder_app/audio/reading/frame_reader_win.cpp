@@ -1,6 +1,6 @@
 // Opening a clip file for the frame reader.
-#include "audio/clip_file.h"
-#include "audio/frame_reader.h"
+#include "audio/reading/clip_file.h"
+#include "audio/reading/frame_reader.h"
 
 bool FrameReader::Open(const wchar_t* path) {
     Close();

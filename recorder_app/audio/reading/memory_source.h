@@ -1,6 +1,6 @@
 // A ByteSource over bytes in memory that it does not own.
 #pragma once
-#include "audio/byte_source.h"
+#include "audio/reading/byte_source.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // libmpg123 in feed mode: every call hands it exactly one frame, so that it never needs to
 // look ahead and never searches on its own; a frame it refuses is dropped with its input.
-#include "audio/mp3_decoder.h"
+#include "audio/reading/mp3_decoder.h"
 
 #include <mpg123.h>
 

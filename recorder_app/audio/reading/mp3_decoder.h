@@ -3,7 +3,7 @@
 // synthesised once and written to both channels; synthesis runs at the stream's rate or,
 // with the 2:1 reduction, at half of it. Pure C++ over libmpg123, no Win32.
 #pragma once
-#include "audio/pcm_accumulator.h"
+#include "audio/reading/pcm_accumulator.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "audio/pcm_accumulator.h"
+#include "audio/reading/pcm_accumulator.h"
 
 #include <cstring>
 #include <new>

@@ -1,8 +1,8 @@
-#include "audio/vbr_frame_count.h"
+#include "audio/reading/vbr_frame_count.h"
 
 #include <vector>
 
-#include "audio/frame_header.h"
+#include "audio/reading/frame_header.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // says nothing about its length, so its frames are counted. Pure logic over a ByteSource.
 #pragma once
 #include <cstdint>
-#include "audio/byte_source.h"
+#include "audio/reading/byte_source.h"
 
 // The frames of the stream whose first header `firstHeader` stands at `audioStart`, counted
 // header after header to the first bytes that are no frame of it; 0 when the bit rate is the

@@ -1,10 +1,10 @@
 #include <curl/curl.h>
 #include "crash_upload.h"
 #include <cstdio>
-#include "app/version.h"
+#include "runtime/version.h"
 #include "service/request/mime_form.h"
 #include "service/request/service_messages.h"
-#include "service/request/settings.h"
+#include "service/request/service_settings.h"
 #include "service/request/text_encoding.h"
 #include "service/request/transfer_loop.h"
 #include "service/request/upload_file.h"
@@ -68,7 +68,7 @@ bool CrashUpload::Perform() {
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kStallSeconds);
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);  // bytes per second
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
-        g_settings.ApplyProxy(curl);
+        ApplyProxy(g_settings, curl);
 
         const CURLcode result = PerformTransfer(curl);
         if (result != CURLE_OK) {

@@ -2,10 +2,10 @@
 #include <windows.h>
 #include <ctime>
 #include "runtime/folders.h"
-#include "app/version.h"
+#include "runtime/version.h"
 
 void OpenPatcherLog(CLogFile* log) {
-    const std::wstring path = LogPath(L"patcher.log");
+    const std::wstring path = LogPath(kPatcherLogName);
     if (path.empty() || !log->Open(path)) return;
     wchar_t now[128] = L"";
     const time_t seconds = time(nullptr);

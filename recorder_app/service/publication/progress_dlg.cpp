@@ -1,4 +1,4 @@
-#include "publish_dlg.h"
+#include "progress_dlg.h"
 #include <commctrl.h>
 #include <climits>
 #include "runtime/log_file.h"

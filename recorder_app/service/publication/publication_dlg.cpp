@@ -1,4 +1,4 @@
-#include "submit_dlg.h"
+#include "publication_dlg.h"
 #include <windows.h>
 #include <shellapi.h>
 #include <memory>
@@ -6,16 +6,16 @@
 #include "runtime/folders.h"
 #include "runtime/log_file.h"
 #include "runtime/text_format.h"
-#include "app/version.h"
+#include "runtime/version.h"
 #include "clip_copy.h"
 #include "file_name_cleaning.h"
 #include "service/request/form_values.h"
-#include "publish_dlg.h"
+#include "progress_dlg.h"
 #include "service/request/server_request.h"
 #include "service/request/service_site.h"
-#include "service/request/settings.h"
+#include "settings/settings.h"
 #include "web_address.h"
-#include "service/request/wipe_text.h"
+#include "runtime/wipe_text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "form_values.h"
 #include <cstdio>
 #include <boost/lexical_cast.hpp>
-#include "app/version.h"
+#include "runtime/version.h"
 
 namespace {
 

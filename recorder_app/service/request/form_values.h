@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 #include <vector>
-#include "wipe_text.h"
+#include "runtime/wipe_text.h"
 
 constexpr int REQUEST_LOGIN = 1;
 constexpr int REQUEST_PUBLISH = 2;

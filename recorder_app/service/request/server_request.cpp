@@ -3,17 +3,17 @@
 #include <cstdio>
 #include <exception>
 #include "runtime/log_file.h"
-#include "app/version.h"
+#include "runtime/version.h"
 #include "form_values.h"
 #include "log_escape.h"
 #include "mime_form.h"
 #include "reply_grammar.h"
 #include "service_messages.h"
-#include "settings.h"
+#include "service_settings.h"
 #include "text_encoding.h"
 #include "transfer_loop.h"
 #include "upload_file.h"
-#include "wipe_text.h"
+#include "runtime/wipe_text.h"
 
 namespace {
 
@@ -109,7 +109,7 @@ bool CServerRequest::Perform() {
     // libcurl is C: nothing may be thrown through it, and nothing is thrown to the caller.
     try {
         const bool publish = m_type == REQUEST_PUBLISH;
-        const std::string url = ToAnsi(g_settings.ServiceAddress(L"/publish.php"));
+        const std::string url = ToAnsi(ServiceAddress(g_settings, L"/publish.php"));
         const std::string userAgent = UserAgent();
         RequestFormInput input;
         input.type = m_type;
@@ -158,7 +158,7 @@ bool CServerRequest::Perform() {
             curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kLoginStallSeconds);
         }
         curl_easy_setopt(curl, CURLOPT_MIMEPOST, transfer.form);
-        g_settings.ApplyProxy(curl);
+        ApplyProxy(g_settings, curl);
 
         const CURLcode result = PerformTransfer(curl);
         // The service has taken the episode once its reply's first line says so: a reply cut

@@ -3,9 +3,9 @@
 #include "runtime/app_globals.h"
 #include "runtime/crash_guard.h"
 #include "runtime/text_format.h"
-#include "app/version.h"
+#include "runtime/version.h"
 #include "service/request/reply_grammar.h"
-#include "service/request/settings.h"
+#include "service/request/service_settings.h"
 #include "service/request/text_encoding.h"
 #include "update_dlg.h"
 #include "update_download.h"
@@ -15,6 +15,13 @@
 void StartUpdateCheck(HWND mainWnd) {
     HANDLE thread = CreateThread(nullptr, 0, GuardedThread<&RunUpdateCheck>, mainWnd, 0, nullptr);
     if (thread != nullptr) CloseHandle(thread);
+}
+
+std::wstring UpdateQueryAddress(const CSettings& settings, int versionMajor, int versionMinor) {
+    wchar_t address[512];
+    FormatTruncated(address, 512, L"%s?ver=%d.%d", ServiceAddress(settings, L"/recorder-update.php").c_str(),
+                    versionMajor, versionMinor);
+    return address;
 }
 
 bool Check(const std::wstring& address, CUpdateInfo* info) {
@@ -40,11 +47,8 @@ bool Check(const std::wstring& address, CUpdateInfo* info) {
 DWORD RunUpdateCheck(void* argument) {
     const HWND mainWnd = static_cast<HWND>(argument);
     try {
-        wchar_t address[512];
-        FormatTruncated(address, 512, L"%s?ver=%d.%d", g_settings.ServiceAddress(L"/recorder-update.php").c_str(),
-                        kVersionMajor, kVersionMinor);
         CUpdateInfo info;
-        if (!Check(address, &info)) return 0;
+        if (!Check(UpdateQueryAddress(g_settings, kVersionMajor, kVersionMinor), &info)) return 0;
         if (info.m_mustUpdate) {
             if (MessageBoxW(mainWnd,
                             L"An update for this software is available. Do you want to upgrade it now?\n"

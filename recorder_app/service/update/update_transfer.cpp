@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include "service/request/progress_pacer.h"
 #include "service/request/service_messages.h"
-#include "service/request/settings.h"
+#include "service/request/service_settings.h"
 #include "service/request/text_encoding.h"
 #include "service/request/transfer_loop.h"
 
@@ -100,7 +100,7 @@ void HttpGet(const std::wstring& address, std::string* body, size_t maxBytes, Tr
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http");
     // An announced size beyond the limit fails before any of the body arrives.
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
-    g_settings.ApplyProxy(curl);
+    ApplyProxy(g_settings, curl);
 
     CURLcode result = PerformTransfer(curl);
     if (result == CURLE_OK && !download.statusChecked) {

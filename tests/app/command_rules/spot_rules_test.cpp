@@ -1,9 +1,6 @@
-// The rules behind the main window's commands that need no window: spot placement and hits,
-// the side file's bytes, the playback order around spots, and the recording clock.
+// Spot placement and hits, and the side file's bytes.
 #include <gtest/gtest.h>
-#include "app/playback_sequence.h"
-#include "app/recording_clock.h"
-#include "app/spot_rules.h"
+#include "app/command_rules/spot_rules.h"
 
 namespace {
 
@@ -64,64 +61,6 @@ TEST(SpotRules, ContinuingAClipKeepsSpotsUpToTheCut) {
     SpotSet set{5000, 10000, 10001, 20000};
     spots::DropSpotsAfter(set, 10000);
     EXPECT_EQ(set, (SpotSet{5000, 10000}));
-}
-
-using Step = PlaybackSequence::Step;
-
-TEST(PlaybackSequence, ClipJingleClipJingleClipToTheEnd) {
-    const SpotSet set{60000, 120000};
-    PlaybackSequence sequence;
-    Step step = sequence.Begin(30000, set);
-    EXPECT_EQ(step.kind, Step::kClip);
-    EXPECT_EQ(step.start, 30000u);
-    EXPECT_EQ(step.end, 60000u);
-    EXPECT_EQ(sequence.PositionAt(1500), 31500u);
-
-    step = sequence.RangeEnded(set);
-    EXPECT_EQ(step.kind, Step::kJingle);
-    EXPECT_EQ(sequence.PositionAt(700), 60000u);  // the cursor waits at the spot
-
-    step = sequence.RangeEnded(set);
-    EXPECT_EQ(step.kind, Step::kClip);
-    EXPECT_EQ(step.start, 60000u);
-    EXPECT_EQ(step.end, 120000u);
-    EXPECT_EQ(sequence.RangeEnded(set).kind, Step::kJingle);
-
-    step = sequence.RangeEnded(set);
-    EXPECT_EQ(step.start, 120000u);
-    EXPECT_EQ(step.end, PlaybackSequence::kToEnd);
-    EXPECT_EQ(sequence.RangeEnded(set).kind, Step::kStop);
-}
-
-TEST(PlaybackSequence, ASpotUnderTheCursorDoesNotInterrupt) {
-    PlaybackSequence sequence;
-    const Step step = sequence.Begin(60000, SpotSet{60000});
-    EXPECT_EQ(step.end, PlaybackSequence::kToEnd);
-    EXPECT_EQ(sequence.RangeEnded(SpotSet{60000}).kind, Step::kStop);
-}
-
-TEST(PlaybackSequence, StoppedDuringTheJingleTheCursorStandsAtTheSpot) {
-    PlaybackSequence sequence;
-    sequence.Begin(0, SpotSet{5000});
-    sequence.RangeEnded(SpotSet{5000});
-    ASSERT_TRUE(sequence.PlayingJingle());
-    EXPECT_EQ(sequence.PositionAt(400), 5000u);
-    // The next Play starts from wherever the cursor is, with the jingle forgotten.
-    sequence.Begin(5000, SpotSet{5000});
-    EXPECT_FALSE(sequence.PlayingJingle());
-}
-
-TEST(RecordingClock, WarnsOnceThenStopsPastTwoHours) {
-    using recording::ClockAction;
-    using recording::ClockStep;
-    const uint32_t max = recording::kMaxLengthMs, before = recording::kWarnBeforeMs;
-    EXPECT_EQ(ClockStep(6300000, max, before, false), ClockAction::None);
-    EXPECT_EQ(ClockStep(6300001, max, before, false), ClockAction::Warn);
-    EXPECT_EQ(ClockStep(6300001, max, before, true), ClockAction::None);
-    EXPECT_EQ(ClockStep(7200000, max, before, true), ClockAction::None);
-    EXPECT_EQ(ClockStep(7200001, max, before, true), ClockAction::Stop);
-    // A tick that warns does nothing more, even past the limit.
-    EXPECT_EQ(ClockStep(7200001, max, before, false), ClockAction::Warn);
 }
 
 }  // namespace

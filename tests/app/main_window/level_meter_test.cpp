@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "app/level_meter.h"
+#include "app/main_window/level_meter.h"
 
 namespace {
 

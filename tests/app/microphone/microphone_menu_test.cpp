@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "app/microphone_menu.h"
+#include "app/microphone/microphone_menu.h"
 
 namespace {
 

@@ -7,5 +7,5 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 [ -s "$clip" ] || { echo "FAIL: no joined clip at $clip"; exit 1; }
 complaints=$(ffmpeg -nostdin -v error -err_detect crccheck -i "$clip" -f null - 2>&1)
 [ -z "$complaints" ] || { echo "FAIL: ffmpeg: $complaints"; exit 1; }
-python3 "$here/../audio/mp3_frames.py" "$clip"
+python3 "$here/../../audio/mp3_frames.py" "$clip"
 echo "PASS: joined clip decodes cleanly"

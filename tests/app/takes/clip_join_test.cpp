@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <fstream>
 #include <string>
-#include "app/clip_join.h"
-#include "audio/frame_cut.h"
+#include "app/takes/clip_join.h"
+#include "audio/reading/frame_cut.h"
 #include "join_clips.h"
 
 namespace {

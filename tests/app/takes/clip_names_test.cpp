@@ -1,7 +1,7 @@
 // New clips never take the name of an existing file.
 #include <gtest/gtest.h>
 #include <set>
-#include "app/clip_names.h"
+#include "app/takes/clip_names.h"
 
 namespace {
 

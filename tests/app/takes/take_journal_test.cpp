@@ -2,7 +2,7 @@
 // whole journal, as a kill, a full disk or a stray edit would leave it, is refused.
 #include <gtest/gtest.h>
 #include <string>
-#include "app/take_journal_format.h"
+#include "app/takes/take_journal_format.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <windows.h>
 #include <fstream>
 #include <string>
-#include "app/take_journal.h"
-#include "app/take_recovery.h"
+#include "app/takes/take_journal.h"
+#include "app/takes/take_recovery.h"
 #include "join_clips.h"
 
 namespace {

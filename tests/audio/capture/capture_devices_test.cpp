@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/capture_devices.h"
-#include "audio/device_match.h"
+#include "audio/capture/capture_devices.h"
+#include "audio/capture/device_match.h"
 #include "fake_wave_in.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/capture_engine.h"
+#include "audio/capture/capture_engine.h"
 #include "fake_wave_in.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The configuration record, byte by byte.
 #include <gtest/gtest.h>
 
-#include "audio/encoder_config.h"
+#include "audio/encoding/encoder_config.h"
 
 namespace {
 

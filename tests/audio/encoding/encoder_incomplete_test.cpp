@@ -1,8 +1,8 @@
 // A lame_enc.dll that lacks one of the four entry points is not used, and not kept loaded.
 #include <gtest/gtest.h>
 
-#include "audio/encoder_binding.h"
-#include "audio/encoder_stream.h"
+#include "audio/encoding/encoder_binding.h"
+#include "audio/encoding/encoder_stream.h"
 #include "encoder_test_support.h"
 
 TEST(EncoderBinding, ALibraryWithoutAllEntryPointsIsRefusedAndUnloaded) {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "audio/encoder_binding.h"
-#include "audio/encoder_stream.h"
+#include "audio/encoding/encoder_binding.h"
+#include "audio/encoding/encoder_stream.h"
 #include "encoder_test_support.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // The loudness meter against ffmpeg's EBU R128 meter on the same files, the Layer III global
 // gain and CRC on files made by real encoders, and evening out as a user meets it. The clips
 // and ffmpeg's figures come from make_loudness_corpus.sh (QB_LOUDNESS_CORPUS).
-#include "audio/even_out_plan.h"
-#include "audio/even_out_writer.h"
-#include "audio/loudness_meter.h"
-#include "audio/true_peak.h"
+#include "audio/loudness/even_out_plan.h"
+#include "audio/loudness/even_out_writer.h"
+#include "audio/loudness/loudness_meter.h"
+#include "audio/loudness/true_peak.h"
 
 #include <ebur128.h>
 

@@ -1,6 +1,6 @@
 // The clip player's states and operations, on the test environment's null sink. What it
 // sounds like is checked by player_sound_test.sh, which records the sink.
-#include "audio/clip_player.h"
+#include "audio/playback/clip_player.h"
 #include "fake_wave_out.h"
 #include "playback_corpus.h"
 

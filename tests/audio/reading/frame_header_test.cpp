@@ -1,5 +1,5 @@
 // The header validity test, the parsed fields, frame lengths and frame durations.
-#include "audio/frame_header.h"
+#include "audio/reading/frame_header.h"
 #include "synthetic_stream.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The frame reader over streams built in memory: search, ID3v2 skip, latching, lengths,
 // truncation, the duration estimate, what comes before the first frame and hostile input.
-#include "audio/frame_reader.h"
-#include "audio/memory_source.h"
+#include "audio/reading/frame_reader.h"
+#include "audio/reading/memory_source.h"
 #include "synthetic_stream.h"
 
 #include <gtest/gtest.h>

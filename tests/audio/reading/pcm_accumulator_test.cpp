@@ -1,5 +1,5 @@
 // Blocks of exactly the block size, built from synthesis steps, and output errors.
-#include "audio/pcm_accumulator.h"
+#include "audio/reading/pcm_accumulator.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
-#include "service/request/settings.h"
+#include "settings/settings.h"
 #include "service/request/text_encoding.h"
 #include "standin_client.h"
 

@@ -10,7 +10,7 @@
 #include "message_sink.h"
 #include "service/request/form_values.h"
 #include "service/request/request_thread.h"
-#include "service/request/settings.h"
+#include "settings/settings.h"
 #include "service/request/text_encoding.h"
 #include "../../support/bench_support.h"
 

@@ -13,7 +13,7 @@
 #include <windows.h>
 #include <cstdio>
 #include <exception>
-#include "service/request/settings.h"
+#include "settings/settings.h"
 #include "service/update/unpack.h"
 #include "service/update/update_download.h"
 #include "service/update/update_signature.h"

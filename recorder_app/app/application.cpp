@@ -4,16 +4,16 @@
 #include <ctime>
 #include <memory>
 #include <curl/curl.h>
+#include "app/crash/crash_handler.h"
+#include "app/main_window/main_dlg.h"
 #include "framework/app_module.h"
 #include "framework/message_loop.h"
 #include "runtime/app_globals.h"
 #include "runtime/crash_guard.h"
-#include "app/crash/crash_handler.h"
 #include "runtime/folders.h"
 #include "runtime/log_file.h"
-#include "app/main_window/main_dlg.h"
-#include "service/update/update_check.h"
 #include "runtime/version.h"
+#include "service/update/update_check.h"
 
 namespace {
 

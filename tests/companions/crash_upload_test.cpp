@@ -1,12 +1,8 @@
-// The crash report as it reaches a collector, where it goes, and the reporter's arguments.
+// The crash report as it reaches a collector.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include "standin_client.h"
-#include "test_registry.h"
 #include "companions/crash_reporter/crash_upload.h"
-#include "companions/crash_reporter/report_address.h"
-#include "companions/crash_reporter/reporter_args.h"
-#include "settings/settings.h"
+#include "standin_client.h"
 
 namespace {
 
@@ -48,24 +44,6 @@ TEST_F(CrashUploadTest, ACollectorThatRefusesIsAFailure) {
     CrashUpload upload(report, nullptr);
     EXPECT_FALSE(upload.Perform());
     EXPECT_NE(upload.Error().find(L"500"), std::wstring::npos) << upload.Error().c_str();
-}
-
-TEST(CrashReportAddress, IsTheServiceUnlessTheRegistryNamesAnotherCollector) {
-    TestRegistry registry;
-    EXPECT_EQ(CrashReportAddress(), L"http://" + g_settings.m_serverHost + L"/crash-report.php");
-    registry.SetString(kRecorderKey, L"CrashReportUrl", L"https://crashes.example.org/submit");
-    EXPECT_EQ(CrashReportAddress(), L"https://crashes.example.org/submit");
-}
-
-TEST(ReporterArguments, AreTheProductTheVersionAndTheDump) {
-    const ReporterArguments good =
-        ParseReporterArguments({L"crash_reporter.exe", L"Quillbank recorder", L"2.8", L"C:\\d.dmp"});
-    ASSERT_TRUE(good.ok);
-    EXPECT_EQ(good.product, L"Quillbank recorder");
-    EXPECT_EQ(good.dumpPath, L"C:\\d.dmp");
-    const ReporterArguments missing = ParseReporterArguments({L"crash_reporter.exe", L"Quillbank recorder"});
-    EXPECT_FALSE(missing.ok);
-    EXPECT_NE(missing.error.find(L"needs 3 arguments but was given 1"), std::wstring::npos);
 }
 
 }  // namespace

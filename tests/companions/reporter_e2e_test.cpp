@@ -4,8 +4,8 @@
 #include <shlobj.h>
 #include "../../recorder_app/app/crash/crash_test_trigger.h"
 #include "../../recorder_app/companions/crash_reporter/reporter_resource.h"
-#include "standin_client.h"
 #include "companion_e2e_support.h"
+#include "standin_client.h"
 
 using namespace e2e;
 using namespace companions;

@@ -1,11 +1,11 @@
 // Feeds arbitrary bytes through the frame reader and the decoder as the playback worker
 // does: reading must always move forward and end, every frame must fit its buffer, and the
 // decoder must survive whatever the reader accepts.
+#include "audio/playback/playback_loop.h"
 #include "audio/reading/frame_reader.h"
 #include "audio/reading/memory_source.h"
 #include "audio/reading/mp3_decoder.h"
 #include "audio/reading/pcm_accumulator.h"
-#include "audio/playback/playback_loop.h"
 
 #include <cstdlib>
 

@@ -5,8 +5,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <cstdio>
-#include "settings/settings.h"
 #include "service/request/text_encoding.h"
+#include "settings/settings.h"
 
 namespace {
 

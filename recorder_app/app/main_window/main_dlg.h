@@ -6,6 +6,11 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "app/command_rules/playback_sequence.h"
+#include "app/command_rules/recording_clock.h"
+#include "app/command_rules/spot_rules.h"
+#include "app/crash/crash_test_trigger.h"
+#include "app/takes/take_journal_format.h"
 #include "audio/playback/clip_player.h"
 #include "controls/bitmap_button.h"
 #include "controls/blinking_image.h"
@@ -14,13 +19,8 @@
 #include "controls/volume_ctrl.h"
 #include "framework/dialog_impl.h"
 #include "framework/message_loop.h"
-#include "res/resource.h"
-#include "app/crash/crash_test_trigger.h"
 #include "interface_modes.h"
-#include "app/command_rules/playback_sequence.h"
-#include "app/command_rules/recording_clock.h"
-#include "app/command_rules/spot_rules.h"
-#include "app/takes/take_journal_format.h"
+#include "res/resource.h"
 
 struct RecorderFault;
 

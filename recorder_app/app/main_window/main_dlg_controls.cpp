@@ -1,10 +1,10 @@
 // The main dialog's buttons and custom controls: creation, layout and the interface modes.
 #include "main_dlg.h"
 #include <commctrl.h>
+#include "app/loudness/loudness_menu.h"
 #include "framework/app_module.h"
 #include "res/bitmap_ids.h"
 #include "runtime/log_file.h"
-#include "app/loudness/loudness_menu.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The Open and Save commands: an MP3 file chosen in the system's file boxes replaces the
 // current clip, or receives a copy of it, with the spots in the side file beside it.
 #include "framework/file_dialog.h"
-#include "runtime/system_error.h"
-#include "runtime/log_file.h"
 #include "main_dlg.h"
+#include "runtime/log_file.h"
+#include "runtime/system_error.h"
 
 namespace {
 

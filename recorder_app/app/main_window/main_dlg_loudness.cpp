@@ -4,12 +4,12 @@
 // user opened is never touched.
 #include <ctime>
 
-#include "app/takes/clip_names.h"
-#include "runtime/folders.h"
-#include "runtime/log_file.h"
 #include "app/loudness/loudness_dlg.h"
 #include "app/loudness/loudness_menu.h"
+#include "app/takes/clip_names.h"
 #include "main_dlg.h"
+#include "runtime/folders.h"
+#include "runtime/log_file.h"
 #include "runtime/system_error.h"
 
 namespace {

@@ -3,14 +3,14 @@
 // the recorder. The recorder never falls back to another device, since a recording from the
 // wrong microphone is only noticed when listening; the meter does, so that it keeps showing
 // a level.
+#include "app/microphone/microphone_menu.h"
 #include "audio/capture/capture_devices.h"
 #include "audio/capture/device_match.h"
 #include "audio/capture/level_listener.h"
-#include "settings/settings.h"
-#include "runtime/log_file.h"
 #include "main_dlg.h"
 #include "main_dlg_timers.h"
-#include "app/microphone/microphone_menu.h"
+#include "runtime/log_file.h"
+#include "settings/settings.h"
 
 namespace {
 

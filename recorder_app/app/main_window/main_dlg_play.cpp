@@ -1,11 +1,11 @@
 // The Play command and the rewinds: the clip from the cursor, the jingle at every spot ahead,
 // the time line following the sound, and one-second steps of the cursor.
 #include "audio/capture/level_listener.h"
-#include "runtime/app_globals.h"
 #include "level_meter.h"
-#include "runtime/log_file.h"
 #include "main_dlg.h"
 #include "main_dlg_timers.h"
+#include "runtime/app_globals.h"
+#include "runtime/log_file.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 // the podcast's web page.
 #include <windows.h>
 #include <shellapi.h>
+#include "main_dlg.h"
+#include "runtime/log_file.h"
 #include "service/publication/file_name_cleaning.h"
-#include "settings/settings.h"
 #include "service/publication/publication_dlg.h"
 #include "service/publication/web_address.h"
-#include "runtime/log_file.h"
-#include "main_dlg.h"
+#include "settings/settings.h"
 
 namespace {
 

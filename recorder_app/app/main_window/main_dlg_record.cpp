@@ -3,17 +3,17 @@
 // StopRecording is the one end of a take, whatever ends it.
 #include <cstdlib>
 #include <ctime>
-#include "audio/capture/level_listener.h"
-#include "audio/capture/sound_recorder.h"
+#include "app/command_rules/recording_clock.h"
 #include "app/takes/clip_join.h"
 #include "app/takes/clip_names.h"
-#include "runtime/folders.h"
-#include "level_meter.h"
-#include "runtime/log_file.h"
-#include "main_dlg.h"
-#include "app/command_rules/recording_clock.h"
 #include "app/takes/take_journal.h"
+#include "audio/capture/level_listener.h"
+#include "audio/capture/sound_recorder.h"
+#include "level_meter.h"
+#include "main_dlg.h"
 #include "main_dlg_timers.h"
+#include "runtime/folders.h"
+#include "runtime/log_file.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // At start-up: a take that an earlier run did not live to end (killed, crashed, the power
 // lost) is offered back. Restored, it is the current clip, as if its take had just stopped.
 // During a take: its journal follows the spots placed or removed meanwhile.
-#include "runtime/log_file.h"
-#include "main_dlg.h"
-#include "app/takes/take_journal.h"
 #include "app/running_mark.h"
+#include "app/takes/take_journal.h"
 #include "app/takes/take_recovery.h"
+#include "main_dlg.h"
+#include "runtime/log_file.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The Set Adv. Spot command, the button's face as the cursor moves, and the side file that
 // keeps the spots beside a saved clip.
-#include "runtime/log_file.h"
 #include "main_dlg.h"
+#include "runtime/log_file.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include <algorithm>
+#include "app/command_rules/recording_clock.h"
 #include "audio/capture/sound_recorder.h"
 #include "controls/time_text.h"
-#include "runtime/log_file.h"
 #include "main_dlg.h"
-#include "app/command_rules/recording_clock.h"
+#include "runtime/log_file.h"
 #include "runtime/system_error.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "clip_join.h"
 #include <memory>
 #include <vector>
+#include "app/command_rules/recording_clock.h"
 #include "audio/reading/frame_cut.h"
 #include "controls/time_text.h"
-#include "app/command_rules/recording_clock.h"
 #include "runtime/system_error.h"
 
 namespace {

@@ -2,11 +2,11 @@
 #include <windows.h>
 #include <algorithm>
 #include <ctime>
+#include "app/command_rules/recording_clock.h"
+#include "audio/reading/frame_cut.h"
 #include "clip_join.h"
 #include "clip_names.h"
-#include "audio/reading/frame_cut.h"
 #include "runtime/log_file.h"
-#include "app/command_rules/recording_clock.h"
 #include "runtime/system_error.h"
 #include "take_journal.h"
 

@@ -2,9 +2,9 @@
 // junk) is copied as it is from a second, plain view of the file.
 #include "audio/loudness/even_out_writer.h"
 
+#include "audio/loudness/global_gain.h"
 #include "audio/reading/clip_file.h"
 #include "audio/reading/frame_reader.h"
-#include "audio/loudness/global_gain.h"
 
 #include <algorithm>
 #include <memory>

@@ -3,9 +3,9 @@
 // instead of being clipped; the figures are raised by that 6.02 dB again.
 #include "audio/loudness/loudness_meter.h"
 
+#include "audio/loudness/true_peak.h"
 #include "audio/reading/mp3_decoder.h"
 #include "audio/reading/pcm_accumulator.h"
-#include "audio/loudness/true_peak.h"
 
 #include <ebur128.h>
 

@@ -8,8 +8,8 @@
 // its whole run; another thread may only read the watch's progress and set its cancel flag.
 // No Win32.
 #pragma once
-#include "audio/reading/frame_reader.h"
 #include "audio/loudness/global_gain.h"
+#include "audio/reading/frame_reader.h"
 
 #include <atomic>
 #include <cstdint>

@@ -2,11 +2,11 @@
 // worker thread of its own, and answers the clip's duration. Driven from the user-interface
 // thread, which polls the state and the level sample; the worker publishes both.
 #pragma once
+#include "audio/playback/player_params.h"
+#include "audio/playback/wave_output.h"
 #include "audio/reading/frame_reader.h"
 #include "audio/reading/mp3_decoder.h"
 #include "audio/reading/pcm_accumulator.h"
-#include "audio/playback/player_params.h"
-#include "audio/playback/wave_output.h"
 
 #include <windows.h>
 

@@ -2,9 +2,9 @@
 // memory, at most a queue depth of them in the device, notifications as thread messages to
 // the worker. Used only by the worker thread, apart from the level sample.
 #pragma once
-#include "audio/reading/pcm_accumulator.h"
 #include "audio/playback/player_params.h"
 #include "audio/playback/wave_out_api.h"
+#include "audio/reading/pcm_accumulator.h"
 
 #include <windows.h>
 #include <mmsystem.h>

@@ -2,20 +2,20 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <memory>
-#include "runtime/system_error.h"
-#include "runtime/folders.h"
-#include "runtime/log_file.h"
-#include "runtime/text_format.h"
-#include "runtime/version.h"
 #include "clip_copy.h"
 #include "file_name_cleaning.h"
-#include "service/request/form_values.h"
 #include "progress_dlg.h"
+#include "runtime/folders.h"
+#include "runtime/log_file.h"
+#include "runtime/system_error.h"
+#include "runtime/text_format.h"
+#include "runtime/version.h"
+#include "runtime/wipe_text.h"
+#include "service/request/form_values.h"
 #include "service/request/server_request.h"
 #include "service/request/service_site.h"
 #include "settings/settings.h"
 #include "web_address.h"
-#include "runtime/wipe_text.h"
 
 namespace {
 

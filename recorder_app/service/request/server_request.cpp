@@ -2,18 +2,18 @@
 #include "server_request.h"
 #include <cstdio>
 #include <exception>
-#include "runtime/log_file.h"
-#include "runtime/version.h"
 #include "form_values.h"
 #include "log_escape.h"
 #include "mime_form.h"
 #include "reply_grammar.h"
+#include "runtime/log_file.h"
+#include "runtime/version.h"
+#include "runtime/wipe_text.h"
 #include "service_messages.h"
 #include "service_settings.h"
 #include "text_encoding.h"
 #include "transfer_loop.h"
 #include "upload_file.h"
-#include "runtime/wipe_text.h"
 
 namespace {
 

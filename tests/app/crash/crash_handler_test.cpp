@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include "runtime/crash_guard.h"
 #include "app/crash/crash_handler.h"
+#include "runtime/crash_guard.h"
 
 namespace {
 

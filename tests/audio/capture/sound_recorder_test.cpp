@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "audio/encoding/encoder_binding.h"
 #include "audio/capture/sound_recorder.h"
+#include "audio/encoding/encoder_binding.h"
 #include "encoder_test_support.h"
 #include "fake_wave_in.h"
 

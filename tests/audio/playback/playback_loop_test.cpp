@@ -1,7 +1,7 @@
 // The playback loop over streams built in memory: frames counted and skipped, the range's
 // end, the stop request, and the end of the file.
-#include "audio/reading/memory_source.h"
 #include "audio/playback/playback_loop.h"
+#include "audio/reading/memory_source.h"
 #include "synthetic_stream.h"
 
 #include <gtest/gtest.h>

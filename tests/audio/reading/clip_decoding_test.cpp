@@ -1,8 +1,8 @@
 // Real clips made by encoders and taggers, read from disk and decoded: frames found, the
 // stream's facts, the duration estimate against ffprobe, and the decoded sound.
+#include "audio/playback/playback_loop.h"
 #include "audio/reading/frame_reader.h"
 #include "audio/reading/mp3_decoder.h"
-#include "audio/playback/playback_loop.h"
 #include "playback_corpus.h"
 
 #include <gtest/gtest.h>

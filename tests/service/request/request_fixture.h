@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
-#include "settings/settings.h"
 #include "service/request/text_encoding.h"
+#include "settings/settings.h"
 #include "standin_client.h"
 
 class RequestTest : public ::testing::Test {

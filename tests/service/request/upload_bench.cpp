@@ -7,12 +7,12 @@
 #include <windows.h>
 #include <cstdio>
 #include <memory>
+#include "../../support/bench_support.h"
 #include "message_sink.h"
 #include "service/request/form_values.h"
 #include "service/request/request_thread.h"
-#include "settings/settings.h"
 #include "service/request/text_encoding.h"
-#include "../../support/bench_support.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <windows.h>
 #include <cstdio>
 #include <exception>
-#include "settings/settings.h"
+#include "../../support/bench_support.h"
 #include "service/update/unpack.h"
 #include "service/update/update_download.h"
 #include "service/update/update_signature.h"
-#include "../../support/bench_support.h"
+#include "settings/settings.h"
 
 std::string ReadWhole(const wchar_t* path) {
     std::string bytes;

@@ -19,6 +19,8 @@
 
 #define ID_REWIND_BACK          32771
 #define ID_REWIND_FORWARD       32772
+#define ID_UNDO                 32773
+#define ID_REDO                 32774
 
 // The publication dialogs.
 #define IDD_PUBLISH             134

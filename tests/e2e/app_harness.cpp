@@ -211,14 +211,21 @@ void RecorderApp::ClickControl(int controlId) {
     ClickWindow(GetDlgItem(m_mainWindow, controlId));
 }
 
-void RecorderApp::PressKey(WORD virtualKey) {
+void RecorderApp::PressKey(WORD virtualKey, WORD modifier) {
     SetForegroundWindow(m_mainWindow);
     WaitFor([this] { return GetForegroundWindow() == m_mainWindow; }, 2000);
-    INPUT keys[2]{};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = virtualKey;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof keys[0]);
+    INPUT keys[4]{};
+    UINT count = 0;
+    auto key = [&](WORD vk, DWORD flags) {
+        keys[count].type = INPUT_KEYBOARD;
+        keys[count].ki.wVk = vk;
+        keys[count++].ki.dwFlags = flags;
+    };
+    if (modifier != 0) key(modifier, 0);
+    key(virtualKey, 0);
+    key(virtualKey, KEYEVENTF_KEYUP);
+    if (modifier != 0) key(modifier, KEYEVENTF_KEYUP);
+    SendInput(count, keys, sizeof keys[0]);
 }
 
 MessageBoxInfo RecorderApp::WaitForMessageBox(DWORD timeoutMs) {

@@ -58,7 +58,7 @@ public:
     void ClickControl(int controlId);
     void ClickWindow(HWND window);
     // A real key press with the main window in front.
-    void PressKey(WORD virtualKey);
+    void PressKey(WORD virtualKey, WORD modifier = 0);
     // The first message box of the process (a dialog other than the main window).
     MessageBoxInfo WaitForMessageBox(DWORD timeoutMs = 10000);
     // Clicks the box's button with that ID (IDYES, IDNO, IDOK) and waits until it closes.

@@ -131,6 +131,7 @@ TEST(Loudness, RecordedClipIsEvenedOutInPlaceKeepingItsSpots) {
     app.ClickControl(IDC_ADVSPOT);  // the cursor stands at the clip's end
     ASSERT_TRUE(WaitFor([&] { return !LastValue(app, L"Trying to set adv spot in position ").empty(); }, 10000));
     const long long size = FileSize(recorded);
+    const std::string recordedBytes = ReadBytes(recorded);
 
     HWND dialog = OpenLoudness(app);
     ASSERT_NE(dialog, nullptr);
@@ -160,6 +161,17 @@ TEST(Loudness, RecordedClipIsEvenedOutInPlaceKeepingItsSpots) {
     EXPECT_FALSE(EvenOutShown(dialog));
     CloseDialog(app, dialog);
     EXPECT_EQ(CountStarting(app, L"Evening out by "), 1u);
+
+    // Undo puts the spot back, then the recording as it was before the evening out.
+    ASSERT_TRUE(app.WaitUntilIdle());
+    app.PressKey('Z', VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return !LastValue(app, L"Undo spot: ").empty(); }, 10000));
+    EXPECT_EQ(LastValue(app, L"Undo spot: ").rfind(evenedPath + L", 1 spots, ", 0), 0u);
+    app.PressKey('Z', VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return !LastValue(app, L"Undo evening out: ").empty(); }, 10000));
+    EXPECT_EQ(LastValue(app, L"Undo evening out: ").rfind(recorded + L", 1 spots, ", 0), 0u);
+    EXPECT_TRUE(ReadBytes(recorded) == recordedBytes);
+    EXPECT_FALSE(FileExists(evenedPath));
 }
 
 TEST(Loudness, OpenedFilesAreNeverTouchedAndThoseThatCannotChangeAreExplained) {
@@ -189,6 +201,15 @@ TEST(Loudness, OpenedFilesAreNeverTouchedAndThoseThatCannotChangeAreExplained) {
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(EvenOutShown(dialog)) << Situation(app, dialog);
     ASSERT_TRUE(EvenOut(app, dialog)) << Situation(app, dialog);
+    EXPECT_TRUE(ReadBytes(speech) == before);
+    // The evened-out copy is a recording of ours: Record continues it without asking.
+    ASSERT_TRUE(app.WaitUntilIdle());
+    app.ClickControl(IDC_RECORD);
+    ASSERT_TRUE(WaitFor([&] { return CountStarting(app, L"Switching interface to the recording mode") == 1; }, 20000));
+    EXPECT_EQ(CountStarting(app, L"Can't write to imported file yet"), 0u);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    app.ClickControl(IDC_RECORD);
+    EXPECT_TRUE(WaitFor([&] { return CountStarting(app, L"New joined file is: ") == 1; }, 20000));
     EXPECT_TRUE(ReadBytes(speech) == before);
 
     // A clip that can no longer be read is refused as Open refuses one.

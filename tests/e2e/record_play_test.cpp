@@ -3,6 +3,7 @@
 // fails, and a recorder that cannot start. Each must keep every recorded second.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <regex>
 #include "../../recorder_app/res/resource.h"
@@ -25,6 +26,19 @@ const std::wregex kJoinedName(L"\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d-\\d\\d\\.mp3"
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+// The cursor an Undo or Redo log line reports ("..., cursor at 2133 ms").
+int CursorOf(const std::wstring& line) {
+    const size_t at = line.rfind(L"cursor at ");
+    return at == std::wstring::npos ? -1 : std::stoi(line.substr(at + 10));
+}
+
+// Where Wine's Recycle Bin keeps the files it was given: the test's own XDG trash.
+std::wstring TrashFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const std::string unix = std::string(data != nullptr ? data : "") + "/Trash/files";
+    return WindowsPath(std::wstring(unix.begin(), unix.end()));
+}
 
 int LengthMs(const std::wstring& path) { return static_cast<int>(FileSize(path) / kBytesPerMs); }
 
@@ -97,12 +111,15 @@ TEST(RecordPlay, SecondTakeContinuesTheClipFromTheCursor) {
     const int steps = (firstMs - 1500) / 1000;
     const int cursorMs = firstMs - 1000 * steps;
     ASSERT_TRUE(PressLeft(app, steps));
+    const std::string firstBytes = ReadBytes(first.path);
     Take second = StartTake(app, kSecondHz, 2500);
     ASSERT_FALSE(second.path.empty());
     ASSERT_TRUE(StopTake(app, second));
 
     const std::wstring joined = app.LastLogValue(L"New joined file is: ");
     ASSERT_TRUE(FileExists(joined)) << "no joined clip";
+    // The first take waits for Undo out of sight, and the part lives on in the joined clip.
+    ASSERT_TRUE(app.WaitForLogLine(L"Undo step: recording", 2, 10000));
     EXPECT_FALSE(FileExists(first.path));
     EXPECT_FALSE(FileExists(second.path));
     EXPECT_EQ(FolderOf(joined), UnpublishedFolder());
@@ -118,6 +135,32 @@ TEST(RecordPlay, SecondTakeContinuesTheClipFromTheCursor) {
     EXPECT_NEAR(runs[0].endMs, cursorMs, 100) << Describe(runs);
     EXPECT_EQ(runs[1].label, 1);
     EXPECT_GE(runs[1].endMs - runs[1].startMs, 2400) << Describe(runs);
+
+    // Ctrl+Z brings the first take back byte for byte with the cursor where the second began,
+    // Ctrl+Y the joined clip; each lies under its own name in "Unpublished" when current.
+    app.PressKey('Z', VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(L"Undo recording: ").empty(); }, 10000));
+    EXPECT_EQ(app.LastLogValue(L"Undo recording: ").rfind(first.path + L", 0 spots, cursor at ", 0), 0u);
+    EXPECT_NEAR(CursorOf(app.LastLogValue(L"Undo recording: ")), cursorMs, 100);
+    EXPECT_TRUE(ReadBytes(first.path) == firstBytes);
+    EXPECT_FALSE(FileExists(joined));
+    app.PressKey('Y', VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(L"Redo recording: ").empty(); }, 10000));
+    EXPECT_TRUE(FileExists(joined));
+    EXPECT_FALSE(FileExists(first.path));
+
+    // A spot placed after an Undo is a new step: the joined clip leaves the history for the
+    // Recycle Bin, and the spot can be undone in turn.
+    app.PressKey('Z', VK_CONTROL);
+    ASSERT_TRUE(app.WaitForLogLine(L"Undo recording: " + app.LastLogValue(L"Undo recording: "), 2, 10000));
+    app.ClickControl(IDC_ADVSPOT);
+    ASSERT_TRUE(app.WaitForLogLine(L"Undo step: spot", 1, 10000));
+    EXPECT_FALSE(FileExists(joined));
+    EXPECT_TRUE(FileExists(JoinPath(TrashFolder(), NameOf(joined)))) << "not in the Recycle Bin";
+    app.PressKey('Z', VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(L"Undo spot: ").empty(); }, 10000));
+    EXPECT_EQ(app.LastLogValue(L"Undo spot: ").rfind(first.path + L", 0 spots, cursor at ", 0), 0u);
+    EXPECT_EQ(CursorOf(app.LastLogValue(L"Undo spot: ")), CursorOf(app.LastLogValue(L"Undo recording: ")));
 }
 
 TEST(RecordPlay, PlaybackSoundsTheJingleAtTheSpotThenResumesTheClip) {
@@ -174,6 +217,8 @@ TEST(RecordPlay, ClosingWhileRecordingFinishesTheRecordingAndTheJoin) {
 
     const std::wstring joined = app.LastLogValue(L"New joined file is: ");
     ASSERT_TRUE(FileExists(joined)) << "no joined clip";
+    // The first take waits for Undo out of sight, and the part lives on in the joined clip.
+    ASSERT_TRUE(app.WaitForLogLine(L"Undo step: recording", 2, 10000));
     EXPECT_FALSE(FileExists(first.path));
     EXPECT_FALSE(FileExists(second.path));
     const auto runs = ClipTones(joined);

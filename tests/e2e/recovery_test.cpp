@@ -162,6 +162,7 @@ TEST_F(Recovery, KilledTakeIsRestoredIntoOneWholeClipWithItsSpots) {
     ASSERT_TRUE(FileExists(first));
     ASSERT_TRUE(FileExists(part));
     ASSERT_EQ(Journals().size(), 1u);
+    const std::string firstBytes = ReadBytes(first);
     // What reached the disk: its last frame may be torn, the others decode. The encoder's
     // delay leads it, silence that was never captured.
     const int partMs = static_cast<int>(DecodeClip(part).samples.size() * 1000 / 44100) - kEncoderDelayMs;
@@ -214,6 +215,20 @@ TEST_F(Recovery, KilledTakeIsRestoredIntoOneWholeClipWithItsSpots) {
     EXPECT_EQ(savedSpot, spotMs);
     DeleteFileW(saved.c_str());
     DeleteFileW((saved + L".ads").c_str());
+
+    // Undo brings back the clip the take continued, whole, with its spot and the cursor at
+    // the cut; Redo the restored clip.
+    again.PressKey('Z', VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return !again.LastLogValue(L"Undo restore: ").empty(); }, 10000));
+    const std::wstring undone = again.LastLogValue(L"Undo restore: ");
+    EXPECT_EQ(undone.rfind(first + L", 1 spots, cursor at ", 0), 0u) << Narrow(std::vector<std::wstring>{undone});
+    EXPECT_NEAR(std::stoi(undone.substr(undone.rfind(L" at ") + 4)), cursorMs, 100);
+    EXPECT_TRUE(ReadBytes(first) == firstBytes);
+    EXPECT_FALSE(FileExists(restored));
+    again.PressKey('Y', VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return !again.LastLogValue(L"Redo restore: ").empty(); }, 10000));
+    EXPECT_TRUE(FileExists(restored));
+    EXPECT_FALSE(FileExists(first));
 
     // It is a recording of ours like any other: Record continues it at its end and joins.
     {

@@ -168,6 +168,23 @@ TEST(FullDisk, AContinuationThatFillsTheDiskKeepsBothParts) {
     EXPECT_EQ(part.complaints, "");
     EXPECT_GT(part.samples.size(), 44100u * 4);
     EXPECT_EQ(CountLines(app, L"New joined file is: "), 0u);
+    // The join is offered again at the next start: its journal stays.
+    const auto files = FilesIn(folder);
+    EXPECT_TRUE(std::any_of(files.begin(), files.end(), [](const std::wstring& name) {
+        return name.rfind(L"take-", 0) == 0 && name.find(L"-kept") != std::wstring::npos;
+    })) << "no journal kept";
+
+    // A take from the cursor on the full disk captures nothing: the clip it continued stays
+    // as it was, and its empty part goes.
+    app.ClickControl(IDC_RECORD);
+    const MessageBoxInfo shortBox = app.WaitForMessageBox(40000);
+    ASSERT_NE(shortBox.window, nullptr) << "no box";
+    EXPECT_NE(shortBox.text.find(L"Less than a second was recorded, so the clip was left as it was"), std::wstring::npos)
+        << Narrow(shortBox.text);
+    ASSERT_TRUE(app.AnswerMessageBox(shortBox, IDOK));
+    EXPECT_EQ(ReadBytes(first), firstBytes);
+    EXPECT_EQ(CountLines(app, L"New joined file is: "), 0u);
+    EXPECT_FALSE(FileExists(LastValue(app, L"Target file to write: ")));
     app.PressKey(VK_ESCAPE);
     EXPECT_EQ(app.WaitForExit(), 0u);
 }

@@ -203,6 +203,12 @@ LRESULT CLoudnessDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
         KillTimer(m_hWnd, kPollTimer);
         EndWorker(true);  // the worker stops within a frame; a partial copy is removed by it
         g_log.Print(m_evening ? L"Evening out cancelled by user" : L"Loudness measurement cancelled by user");
+        // A copy finished just before the Cancel would otherwise be left in "Unpublished"
+        // with no clip showing it.
+        if (m_evening && m_result == kEvenOutWritten) {
+            if (DeleteFileW(m_evenedPath.c_str())) g_log.Print(L"Evened-out copy removed: %s", m_evenedPath.c_str());
+            else g_log.Print(L"!!! cannot remove the evened-out copy %s", m_evenedPath.c_str());
+        }
     }
     EndDialog(IDCANCEL);
     return 0;

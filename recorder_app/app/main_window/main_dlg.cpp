@@ -1,4 +1,5 @@
 #include "main_dlg.h"
+#include "app/history/history_menu.h"
 #include "app/loudness/loudness_menu.h"
 #include "audio/capture/level_listener.h"
 #include "framework/app_module.h"
@@ -50,6 +51,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     SetIcons();
     InitMicrophone();
     AddLoudnessMenuItem(m_hWnd);
+    AddHistoryMenuItems(m_hWnd);
     m_hAccel = LoadAcceleratorsW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     m_player.SetOwnerWindow(m_hWnd);
     ReleasePlayer();
@@ -81,6 +83,9 @@ LRESULT CMainDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
     // player sounding on its own thread.
     if (m_mode == 0) StopRecording();
     else if (m_mode == 2) StopPlayback();
+    ReleasePlayer();
+    ForgetHistory();
+    m_held.RemoveFolder();
     g_log.Print(L"Destroying main dialog");
     if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->RemoveMessageFilter(this);
     DestroyWindow();

@@ -10,6 +10,8 @@
 #include "app/command_rules/recording_clock.h"
 #include "app/command_rules/spot_rules.h"
 #include "app/crash/crash_test_trigger.h"
+#include "app/history/edit_history.h"
+#include "app/history/history_files.h"
 #include "app/takes/take_journal_format.h"
 #include "audio/playback/clip_player.h"
 #include "controls/bitmap_button.h"
@@ -21,6 +23,7 @@
 #include "framework/message_loop.h"
 #include "interface_modes.h"
 #include "res/resource.h"
+#include "runtime/folders.h"
 
 struct RecorderFault;
 
@@ -50,9 +53,13 @@ public:
         COMMAND_ID_HANDLER(IDC_REWIND_FORWARD, OnRewindForward)
         COMMAND_ID_HANDLER(ID_REWIND_FORWARD, OnRewindForward)
         COMMAND_ID_HANDLER(IDC_SAVE, OnSave)
+        COMMAND_ID_HANDLER(ID_UNDO, OnUndo)
+        COMMAND_ID_HANDLER(ID_REDO, OnRedo)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_POSITION_CHANGED, OnPositionChanged)
+        MESSAGE_HANDLER(WM_INITMENUPOPUP, OnHistoryMenuPopup)
         MESSAGE_HANDLER(WM_INITMENUPOPUP, OnInitMenuPopup)
+        MESSAGE_HANDLER(WM_SYSCOMMAND, OnHistorySysCommand)
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnMicrophoneSysCommand)
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnLoudnessSysCommand)
         MESSAGE_HANDLER(WM_COMMAND, OnMicrophoneCommand)
@@ -71,14 +78,33 @@ private:
     // Recording (main_dlg_record.cpp).
     LRESULT OnRecord(WORD, WORD, HWND, BOOL&);
     void StartRecording();
-    void StopRecording();
+    // A take that a fault ended with less than a second captured leaves the clip it
+    // continued as it was instead of being joined to it.
+    enum class TakeEnd { kKeep, kDiscardPart };
+    void StopRecording(TakeEnd end = TakeEnd::kKeep);
     void OnRecordingTick();
     bool JoinWithEarlierClip(bool partComplete);
     // A take whose file cannot be written or whose device has gone (main_dlg_take_fault.cpp).
     void EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs);
     // Whether the journal has served: answered, restored, or holding nothing to restore.
-    bool RecoverTake(const TakeJournal& journal);
+    // `undoTo` is set to what Undo brings back when a restore replaced a clip.
+    bool RecoverTake(const TakeJournal& journal, ClipState*& undoTo, ClipState& undoState);
     void JournalSpotsOfTake();
+    // Undo and Redo (main_dlg_history.cpp).
+    LRESULT OnUndo(WORD, WORD, HWND, BOOL&);
+    LRESULT OnRedo(WORD, WORD, HWND, BOOL&);
+    LRESULT OnHistorySysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+    LRESULT OnHistoryMenuPopup(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
+    ClipState CurrentState() const;
+    // A step just done, from `before` to what the window shows now.
+    void RecordStep(StepKind kind, const ClipState& before);
+    void StepThroughHistory(bool undo);
+    void ShowState(const ClipState& state);
+    // Clips leaving the history, or deleted by the program: to the Recycle Bin.
+    void ReleaseClips(const std::vector<std::wstring>& clips);
+    void ForgetHistory();
+    // The oldest steps leave the history while the recordings' drive runs low.
+    void KeepSpaceForRecording();
     // Playback and rewind (main_dlg_play.cpp).
     LRESULT OnPlay(WORD, WORD, HWND, BOOL&);
     LRESULT OnRewindBack(WORD, WORD, HWND, BOOL&);
@@ -166,6 +192,10 @@ private:
     // app/command_rules/recording_clock.h (kMaxLengthMs, kWarnBeforeMs); change them there.
     unsigned m_maxLengthMs = recording::kMaxLengthMs;
     unsigned m_warnBeforeMs = recording::kWarnBeforeMs;
+    // What the window showed when the current take began, for its Undo step.
+    ClipState m_stateBeforeTake;
+    EditHistory m_history;
+    HeldClips m_held{RecordingsFolder()};
     std::wstring m_microphone;  // the chosen recording device's name; empty: the system default
     HMENU m_microphoneMenu = nullptr;
     std::vector<std::wstring> m_menuDevices;  // as the submenu listed them when it last opened

@@ -53,6 +53,7 @@ LRESULT CMainDlg::OnOpen(WORD, WORD, HWND, BOOL&) {
         return 0;
     }
 
+    ForgetHistory();
     m_clipPath = chosen;
     m_isImported = TRUE;
     g_log.Print(L"File selected: %s", m_clipPath.c_str());

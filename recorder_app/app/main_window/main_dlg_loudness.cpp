@@ -1,7 +1,7 @@
 // The "Loudness..." command of the system menu: the loudness dialog on the current clip and,
 // when it evened the clip out, the new clip in its place, with the same spots (its frames
-// stand where they stood). As after a join, a clip recorded here is then deleted; a file the
-// user opened is never touched.
+// stand where they stood). The evened-out copy is a recording of the program's own, even of
+// a clip the user opened, which stays untouched; a clip recorded here waits for Undo.
 #include <ctime>
 
 #include "app/loudness/loudness_dlg.h"
@@ -10,7 +10,6 @@
 #include "main_dlg.h"
 #include "runtime/folders.h"
 #include "runtime/log_file.h"
-#include "runtime/system_error.h"
 
 namespace {
 
@@ -47,14 +46,14 @@ void CMainDlg::ShowLoudness() {
     g_log.Print(L"Loudness requested");
     // The player keeps the clip open; a recorded clip is deleted once it has been replaced.
     ReleasePlayer();
+    const ClipState before = CurrentState();
     CLoudnessDlg dialog(m_clipPath, EvenedClipPath());
     if (dialog.Run(m_hWnd) != IDOK) return;
 
-    const std::wstring earlier = m_clipPath;
     m_clipPath = dialog.EvenedPath();
+    m_isImported = FALSE;
     g_log.Print(L"Evened-out clip is: %s (%+d steps)", m_clipPath.c_str(), dialog.Plan().steps);
-    if (!m_isImported && !DeleteFileW(earlier.c_str()))
-        g_log.Print(L"!!! cannot delete %s: %s", earlier.c_str(), SystemErrorText(GetLastError()).c_str());
     // Same frames, same length: the time line, its cursor and the spots stay as they are.
     ShowSpots();
+    RecordStep(StepKind::kEvenOut, before);
 }

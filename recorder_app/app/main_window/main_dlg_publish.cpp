@@ -52,9 +52,10 @@ void CMainDlg::OnPublished(const std::wstring& siteName) {
     m_spots.clear();
     SwitchMode(InterfaceMode::New);
     m_timeLine.SetLength(0);
-    // A recording of ours is gone once published (its copy stays in the podcast's folder);
-    // a file the user opened is theirs and stays.
-    if (!m_isImported) DeleteFileW(TrimWhiteSpace(m_clipPath).c_str());
+    // A recording of ours goes to the Recycle Bin once published (its copy stays in the
+    // podcast's folder), and so do the clips Undo kept; a file the user opened stays.
+    if (!m_isImported) RecycleClip(TrimWhiteSpace(m_clipPath));
+    ForgetHistory();
     m_clipPath.clear();
     m_isImported = FALSE;
     m_prevPartPath.clear();

@@ -66,6 +66,8 @@ LRESULT CMainDlg::OnRecord(WORD, WORD, HWND, BOOL&) {
 
 void CMainDlg::StartRecording() {
     g_log.Print(L"Starting podcast recording");
+    KeepSpaceForRecording();
+    const ClipState beforeTake = CurrentState();
     const std::wstring target = NewRecordingPath();
 
     if (m_isImported) {
@@ -123,6 +125,7 @@ void CMainDlg::StartRecording() {
         return;
     }
     m_recordStartTick = timeGetTime() - static_cast<unsigned>(m_startPos);
+    m_stateBeforeTake = beforeTake;
     SwitchMode(InterfaceMode::Recording);
 
     m_spotsBeforeTake = m_spots;
@@ -173,23 +176,37 @@ void CMainDlg::OnRecordingTick() {
     }
 }
 
-void CMainDlg::StopRecording() {
+void CMainDlg::StopRecording(TakeEnd end) {
     g_log.Print(L"Recording stopped");
     KillTimer(m_hWnd, kRecordingTimer);
     const bool stopped = SoundRecorder::Stop() == 0;
     if (!stopped) g_log.Print(L"!!! Audio recorder failed to stop cleanly");
 
-    if (!m_prevPartPath.empty()) JoinWithEarlierClip(stopped);
+    // Whether the take's files are settled (its journal can go) and the take is a step.
+    bool settled = true, step = true;
+    if (!m_prevPartPath.empty() && end == TakeEnd::kDiscardPart) {
+        g_log.Print(L"Too little was recorded to join: the earlier clip stays as it was");
+        if (!DeleteFileW(m_clipPath.c_str())) g_log.Print(L"!!! cannot delete %s", m_clipPath.c_str());
+        m_clipPath = m_prevPartPath;
+        m_spots = m_spotsBeforeTake;
+        ShowSpots();
+        step = false;
+    } else if (!m_prevPartPath.empty()) {
+        settled = step = JoinWithEarlierClip(stopped);
+    }
     SwitchMode(InterfaceMode::Idle);
 
     const uint32_t duration = ClipDuration(m_clipPath);
     if (duration != ClipPlayer::kNoDuration) m_timeLine.SetLength(duration);
-    // No duration is a negative position, which the time line takes as 0.
-    m_timeLine.SetPosition(static_cast<int32_t>(duration));
+    // No duration is a negative position, which the time line takes as 0. A take left out
+    // puts the cursor back where it began.
+    m_timeLine.SetPosition(step || !settled ? static_cast<int32_t>(duration) : m_startPos);
 
     m_blinking.StopBlinking();
     StartLevelListener();
-    EndTakeJournal();
+    if (settled) EndTakeJournal();
+    else KeepTakeJournal();
+    if (step) RecordStep(StepKind::kRecording, m_stateBeforeTake);
 }
 
 // On success the joined clip becomes the current one. On failure nothing is deleted: the
@@ -209,7 +226,8 @@ bool CMainDlg::JoinWithEarlierClip(bool partComplete) {
     if (!joined) {
         g_log.Print(L"!!! Joining failed, both parts kept: %s", error.c_str());
         const std::wstring text = L"The new recording could not be joined to the earlier clip:\n" + error +
-                                  L"\n\nNothing was deleted. The earlier clip is\n" + request.earlier +
+                                  L"\n\nNothing was deleted, and the join will be offered again at the next "
+                                  L"start. The earlier clip is\n" + request.earlier +
                                   L"\nand the new recording is\n" + request.part;
         MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
         m_clipPath = request.earlier;
@@ -217,7 +235,9 @@ bool CMainDlg::JoinWithEarlierClip(bool partComplete) {
         ShowSpots();
         return false;
     }
-    if (!error.empty()) g_log.Print(L"!!! %s", error.c_str());
+    // The earlier clip waits for Undo (the take's step holds it); the part lives on in the
+    // joined clip.
+    RecycleClip(request.part);
     m_clipPath = request.joined;
     g_log.Print(L"New joined file is: %s", m_clipPath.c_str());
     return true;

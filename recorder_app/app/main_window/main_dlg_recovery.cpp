@@ -25,18 +25,25 @@ void CMainDlg::OfferTakeRecovery() {
         g_log.Print(L"Another instance of the program is running: interrupted recordings are not looked for");
         return;
     }
-    for (const LeftTake& take : FindLeftTakes(TakeJournalFolder())) {
-        if (!RecoverTake(take.journal)) {
+    const std::vector<LeftTake> takes = FindLeftTakes(TakeJournalFolder());
+    for (const LeftTake& take : takes) {
+        ClipState undoState;
+        ClipState* undoTo = nullptr;
+        if (!RecoverTake(take.journal, undoTo, undoState)) {
             g_log.Print(L"Journal of the interrupted recording kept for the next start");
             continue;
         }
         if (DeleteFileW(take.journalPath.c_str())) g_log.Print(L"Journal of the interrupted recording removed");
         else
             g_log.Print(L"!!! Journal of the interrupted recording could not be removed: %s", take.journalPath.c_str());
+        // Only now: the history does not move a clip that a journal names.
+        if (undoTo != nullptr) RecordStep(StepKind::kRestore, *undoTo);
     }
+    // After the journals, which may still name clips of such a history.
+    ReleaseOrphanedHistories(RecordingsFolder());
 }
 
-bool CMainDlg::RecoverTake(const TakeJournal& journal) {
+bool CMainDlg::RecoverTake(const TakeJournal& journal, ClipState*& undoTo, ClipState& undoState) {
     g_log.Print(L"Asking user to restore the interrupted recording");
     const int answer = MessageBoxW(m_hWnd,
         L"The last recording was interrupted.\nRestore it?\n\n"
@@ -60,6 +67,9 @@ bool CMainDlg::RecoverTake(const TakeJournal& journal) {
         MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
         return !restored.worthRetrying;
     }
+    // Undo brings back the clip the take continued, whole, as the take found it.
+    if (journal.ContinuesClip()) undoState = ClipState{journal.earlier, false, journal.spots, journal.cutMs};
+    if (!restored.part.empty()) RecycleClip(restored.part);
 
     // The current clip, recorded here, so that Record continues it from the cursor.
     m_clipPath = restored.clip;
@@ -74,6 +84,7 @@ bool CMainDlg::RecoverTake(const TakeJournal& journal) {
     m_timeLine.SetPosition(static_cast<int32_t>(duration));
     ShowSpots();
     g_log.Print(L"Restored recording: %s", m_clipPath.c_str());
+    if (undoState.clip != m_clipPath) undoTo = &undoState;
     return true;
 }
 

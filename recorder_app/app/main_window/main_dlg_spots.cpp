@@ -33,6 +33,7 @@ void CMainDlg::ShowSpots() {
 }
 
 LRESULT CMainDlg::OnAdvSpot(WORD, WORD, HWND, BOOL&) {
+    const ClipState before = CurrentState();
     const uint32_t position = m_timeLine.GetPosition();
     uint32_t spot = 0;
     if (FindSpotAt(position, spot)) {
@@ -70,7 +71,9 @@ LRESULT CMainDlg::OnAdvSpot(WORD, WORD, HWND, BOOL&) {
         ShowSpots();
         ShowSpotFace(true);
     }
-    if (m_mode == 0) JournalSpotsOfTake();  // a take that is cut short keeps them
+    // A spot placed during a take is part of the take's step; a take cut short keeps it.
+    if (m_mode == 0) JournalSpotsOfTake();
+    else RecordStep(StepKind::kSpot, before);
     m_btnAdvSpot.RedrawNow();
     return 0;
 }

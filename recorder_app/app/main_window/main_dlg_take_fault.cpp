@@ -13,6 +13,10 @@
 
 namespace {
 
+// A take continued from the cursor that captured less than this before a fault is left out:
+// joining it would cut the earlier clip at the cursor for nothing worth keeping.
+constexpr unsigned kShortestKeptTakeMs = 1000;
+
 std::wstring DeviceErrorText(const RecorderFault& fault) {
     if (fault.code == MMSYSERR_NOERROR)
         return L"No sound has come from it for " + std::to_wstring(fault.silentMs / 1000) + L" seconds.";
@@ -35,17 +39,21 @@ void CMainDlg::EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs) {
         reachedMs = static_cast<unsigned>(m_startPos) + part.nFileSizeLow / recording::kBytesPerMs;
     else
         reachedMs -= std::min(reachedMs, static_cast<unsigned>(fault.silentMs));
+    const bool continued = !m_prevPartPath.empty();
+    const bool leftOut = continued && reachedMs - std::min(reachedMs, static_cast<unsigned>(m_startPos)) < kShortestKeptTakeMs;
     const std::wstring reached = controls::RulerLabel(reachedMs);
     const std::wstring reason = device ? DeviceErrorText(fault) : SystemErrorText(fault.code);
     if (device)
         g_log.Print(L"!!! Recording stopped at %s: the recording device is gone: %s", reached.c_str(), reason.c_str());
     else
         g_log.Print(L"!!! Recording stopped at %s: the file could not be written: %s", reached.c_str(), reason.c_str());
-    StopRecording();
+    StopRecording(leftOut ? TakeEnd::kDiscardPart : TakeEnd::kKeep);
     const std::wstring text =
         L"The recording stopped at " + reached +
         (device ? L" because the recording device is no longer available:\n"
                 : L" because the file could not be written:\n") +
-        reason + L"\n\nEverything recorded until then is kept.";
+        reason +
+        (leftOut ? L"\n\nLess than a second was recorded, so the clip was left as it was before the recording."
+                 : L"\n\nEverything recorded until then is kept.");
     MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
 }

@@ -72,8 +72,6 @@ public:
         m_joined.Close();
         earlier.Close();
         part.Close();
-        DeleteSource(m_request.earlier);
-        DeleteSource(m_request.part);
         return true;
     }
 
@@ -101,6 +99,7 @@ private:
         cut = walk.Cut();
         // Cutting at the damage would silently leave out everything between it and the cursor.
         if (walk.StoppedOnDamage()) {
+            m_earlierDamaged = true;
             SetLastError(ERROR_SUCCESS);
             return Fail(L"the earlier clip is damaged at " + controls::RulerLabel(static_cast<uint32_t>(cut / recording::kBytesPerMs)) +
                         L", before the point the new recording continues from");
@@ -137,11 +136,6 @@ private:
         return true;
     }
 
-    void DeleteSource(const std::wstring& path) {
-        if (DeleteFileW(path.c_str())) return;
-        m_error = L"cannot delete " + path + L": " + SystemErrorText(GetLastError());
-    }
-
     // Keeps the first failure's text, with the system's reason when there is one.
     bool Fail(const std::wstring& what) {
         const DWORD code = GetLastError();
@@ -163,6 +157,9 @@ private:
     std::vector<uint8_t> m_buffer;
     File m_joined;
     bool m_created = false;
+
+public:
+    bool m_earlierDamaged = false;
 };
 
 }  // namespace
@@ -171,8 +168,11 @@ const JoinFileApi& SystemJoinFileApi() {
     return kSystemApi;
 }
 
-bool JoinClips(const JoinRequest& request, std::wstring& error, const JoinFileApi& api) {
+bool JoinClips(const JoinRequest& request, std::wstring& error, const JoinFileApi& api, bool* earlierDamaged) {
     error.clear();
     SetLastError(ERROR_SUCCESS);
-    return Joiner(request, api, error).Run();
+    Joiner joiner(request, api, error);
+    const bool joined = joiner.Run();
+    if (earlierDamaged != nullptr) *earlierDamaged = joiner.m_earlierDamaged;
+    return joined;
 }

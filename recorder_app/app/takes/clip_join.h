@@ -1,8 +1,8 @@
 // Joins the earlier clip, cut at a frame boundary at or before the cursor, and a new
 // recorded part into a third file. An earlier clip whose frames break off before the cursor
-// is not joined. Nothing is deleted unless the joined file was written
-// whole, flushed and measured; on any failure the partial joined file is removed and both
-// sources stay, so no recorded audio is lost.
+// is not joined. The sources are left where they are, for the caller to keep for Undo or
+// dispose of once the joined file was written whole, flushed and measured; on any failure
+// the partial joined file is removed, so no recorded audio is lost.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -21,8 +21,8 @@ struct JoinRequest {
     std::wstring joined;       // created; the join fails if a file of that name exists
 };
 
-// true: the joined file is complete and both sources are deleted (a source that cannot be
-// deleted is only reported in `error`). false: `error` says what failed and why; the joined
-// path does not exist and both sources are untouched.
+// true: the joined file is complete. false: `error` says what failed and why, and
+// `earlierDamaged` (when given) whether the earlier clip breaks off before the cursor, which
+// no later try can mend; the joined path does not exist. The sources are untouched either way.
 bool JoinClips(const JoinRequest& request, std::wstring& error,
-               const JoinFileApi& api = SystemJoinFileApi());
+               const JoinFileApi& api = SystemJoinFileApi(), bool* earlierDamaged = nullptr);

@@ -94,3 +94,20 @@ void EndTakeJournal() {
     else if (GetLastError() != ERROR_FILE_NOT_FOUND)
         g_log.Print(L"!!! Take journal could not be removed: %s", WithReason(path).c_str());
 }
+
+// Renamed rather than left under this process's name, which the next take of this run
+// writes again.
+void KeepTakeJournal() {
+    if (TakeJournalFolder().empty()) return;
+    const std::wstring path = OwnTakeJournalPath();
+    const std::wstring stem = path.substr(0, path.size() - std::wstring(L".journal").size());
+    for (int n = 1; n < 1000; ++n) {
+        const std::wstring kept = stem + L"-kept" + std::to_wstring(n) + L".journal";
+        if (MoveFileExW(path.c_str(), kept.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            g_log.Print(L"Take journal kept for the next start: %s", kept.c_str());
+            return;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    g_log.Print(L"!!! Take journal could not be kept: %s", WithReason(path).c_str());
+}

@@ -28,3 +28,6 @@ void BeginTakeJournal(const TakeJournal& journal);
 // The same journal again, once a spot was placed or removed during the take.
 void UpdateTakeJournal(const TakeJournal& journal);
 void EndTakeJournal();
+// Once a take's join failed: the journal stays for the next start, which offers the join
+// again, under a name the next take of this run does not write over.
+void KeepTakeJournal();

@@ -203,10 +203,14 @@ bool RestoreTake(const TakeJournal& journal, RestoredTake& restored, std::wstrin
     request.cutAtMostBytes = static_cast<uint64_t>(journal.cutMs) * recording::kBytesPerMs;
     request.part = journal.part;
     request.joined = FreeJoinedPath(FolderOf(journal.part));
-    if (!JoinClips(request, error)) return false;
-    if (!error.empty()) g_log.Print(L"!!! %s", error.c_str());
-    error.clear();
+    bool damaged = false;
+    if (!JoinClips(request, error, SystemJoinFileApi(), &damaged)) {
+        restored.worthRetrying = !damaged;
+        return false;
+    }
     restored.clip = request.joined;
+    restored.continued = journal.earlier;
+    restored.part = journal.part;
     if (journal.spotsChanged) {
         restored.spots = journal.takeSpots;
         return true;

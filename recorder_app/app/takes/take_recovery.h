@@ -25,11 +25,16 @@ bool WholeFramesEnd(const std::wstring& path, uint64_t& end, uint64_t& size);
 struct RestoredTake {
     std::wstring clip;
     SpotSet spots;
+    // After a join: the clip the take continued and the part, left for the caller to keep
+    // for Undo or dispose of; empty otherwise.
+    std::wstring continued;
+    std::wstring part;
     bool worthRetrying = false;  // after a failure: whether a later start may succeed
 };
 // Finishes the take: cuts the torn last frame off the part and, when the take continued a
-// clip, joins that clip up to the cut and the part into a new file in the part's folder
-// (both sources then deleted). A part without a whole frame leaves the earlier clip as it
-// was, with its spots. false with `error`: every file with audio is kept, and only a fresh
-// part without a whole frame is not worth another try.
+// clip, joins that clip up to the cut and the part into a new file in the part's folder. A
+// part without a whole frame leaves the earlier clip as it was, with its spots. false with
+// `error`: every file with audio is kept; a fresh part without a whole frame, and an
+// earlier clip damaged before the point the take continued it from, are not worth another
+// try.
 bool RestoreTake(const TakeJournal& journal, RestoredTake& restored, std::wstring& error);

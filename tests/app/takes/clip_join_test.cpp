@@ -53,8 +53,9 @@ TEST_F(ClipJoin, CutsTheEarlierClipAtTheLastFrameBeforeTheCursor) {
     request.cutAtMostBytes = 2000 * 12;
     std::wstring error;
     ASSERT_TRUE(JoinClips(request, error)) << std::string(error.begin(), error.end());
-    EXPECT_FALSE(Exists(request.earlier));
-    EXPECT_FALSE(Exists(request.part));
+    // The sources are the caller's to keep for Undo or to dispose of.
+    EXPECT_TRUE(Bytes(request.earlier) == earlier);
+    EXPECT_TRUE(Bytes(request.part) == part);
     const std::string joined = Bytes(request.joined);
     ASSERT_GT(joined.size(), part.size());
     const size_t cut = joined.size() - part.size();
@@ -96,8 +97,8 @@ TEST_F(ClipJoin, FailuresDeleteNothingAndLeaveNoPartialFile) {
     }
     EXPECT_FALSE(JoinClips(request, error));
     EXPECT_EQ(Bytes(request.joined), "keep");
-    EXPECT_EQ(Bytes(request.earlier), earlier);
-    EXPECT_EQ(Bytes(request.part), part);
+    EXPECT_TRUE(Bytes(request.earlier) == earlier);
+    EXPECT_TRUE(Bytes(request.part) == part);
     DeleteFileW(request.joined.c_str());
 
     // A source that is gone.
@@ -121,12 +122,15 @@ TEST_F(ClipJoin, DamageBeforeTheCursorFailsTheJoin) {
 
     std::wstring error;
     request.cutAtMostBytes = 24000;
-    EXPECT_FALSE(JoinClips(request, error));
+    bool damaged = false;
+    EXPECT_FALSE(JoinClips(request, error, SystemJoinFileApi(), &damaged));
     ExpectNothingLost(error);
     EXPECT_NE(error.find(L"damaged"), std::wstring::npos) << std::string(error.begin(), error.end());
+    EXPECT_TRUE(damaged);  // no later try can mend it
 
     request.cutAtMostBytes = 6000;
-    ASSERT_TRUE(JoinClips(request, error)) << std::string(error.begin(), error.end());
+    ASSERT_TRUE(JoinClips(request, error, SystemJoinFileApi(), &damaged)) << std::string(error.begin(), error.end());
+    EXPECT_FALSE(damaged);
     const std::string joined = Bytes(request.joined);
     ASSERT_GT(joined.size(), part.size());
     EXPECT_LE(joined.size() - part.size(), 6000u);

@@ -1,0 +1,136 @@
+// Undo and Redo: Ctrl+Z and Ctrl+Y, and the "Undo <step>" and "Redo <step>" items of the
+// system menu. A step is a take (with its join and the spots placed while it ran), an
+// evening out, a spot placed or removed, or the restore of an interrupted take. The clips a
+// step replaced wait in the history's own folder; the current clip is always under its own
+// name in "Unpublished", and a file the user opened is never moved.
+#include <algorithm>
+#include "app/history/history_menu.h"
+#include "main_dlg.h"
+#include "runtime/log_file.h"
+
+namespace {
+
+// What a two-hour take and its join need on the recordings' drive, and some to spare: below
+// it, the oldest steps give their clips up so that the history never fills the disk.
+constexpr uint64_t kLowSpaceBytes = 256ull << 20;
+
+}  // namespace
+
+ClipState CMainDlg::CurrentState() const {
+    return ClipState{m_clipPath, m_isImported != FALSE, m_spots, m_timeLine.GetPosition()};
+}
+
+void CMainDlg::RecordStep(StepKind kind, const ClipState& before) {
+    const ClipState after = CurrentState();
+    // The clip the step replaced waits for Undo in the history's folder.
+    const FileMoves moves = MovesBetween(before, after);
+    std::wstring error;
+    if (!moves.hold.empty() && !m_held.Hold(moves.hold, error))
+        g_log.Print(L"!!! The replaced clip stays where it is: %s", error.c_str());
+    ReleaseClips(m_history.Push(EditStep{kind, before, after}));
+    g_log.Print(L"Undo step: %s", StepName(kind));
+    KeepSpaceForRecording();
+}
+
+void CMainDlg::ReleaseClips(const std::vector<std::wstring>& clips) {
+    for (const std::wstring& clip : clips) m_held.Release(clip);
+}
+
+void CMainDlg::ForgetHistory() {
+    if (m_history.Empty()) return;
+    ReleaseClips(m_history.Clear());
+    m_held.RemoveFolder();
+    g_log.Print(L"Undo history cleared");
+}
+
+void CMainDlg::KeepSpaceForRecording() {
+    const std::wstring folder = RecordingsFolder();
+    std::vector<std::wstring> released;
+    while (!m_history.Empty() && FreeBytesOf(folder) < kLowSpaceBytes && m_history.DropOldest(released)) {
+        for (const std::wstring& clip : released) m_held.Discard(clip);
+        g_log.Print(L"The recordings' drive runs low: the oldest Undo step was dropped");
+    }
+}
+
+LRESULT CMainDlg::OnUndo(WORD, WORD, HWND, BOOL&) {
+    StepThroughHistory(true);
+    return 0;
+}
+
+LRESULT CMainDlg::OnRedo(WORD, WORD, HWND, BOOL&) {
+    StepThroughHistory(false);
+    return 0;
+}
+
+LRESULT CMainDlg::OnHistorySysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
+    const UINT command = static_cast<UINT>(wParam & 0xFFF0);
+    if (command != kUndoCommand && command != kRedoCommand) {
+        bHandled = FALSE;
+        return 0;
+    }
+    StepThroughHistory(command == kUndoCommand);
+    return 0;
+}
+
+LRESULT CMainDlg::OnHistoryMenuPopup(UINT, WPARAM, LPARAM lParam, BOOL& bHandled) {
+    bHandled = FALSE;  // the microphone's submenu is filled as well
+    if (!HIWORD(lParam)) return 0;
+    const bool idle = m_mode == 1;
+    const EditStep* undo = idle ? m_history.NextUndo() : nullptr;
+    const EditStep* redo = idle ? m_history.NextRedo() : nullptr;
+    ShowHistoryMenuItems(m_hWnd, undo ? StepName(undo->kind) : nullptr, redo ? StepName(redo->kind) : nullptr);
+    return 0;
+}
+
+void CMainDlg::StepThroughHistory(bool undo) {
+    const EditStep* step = undo ? m_history.NextUndo() : m_history.NextRedo();
+    // Refused while recording or playing, and while a box or dialog of the window's is open.
+    if (step == nullptr || m_mode != 1 || !::IsWindowEnabled(m_hWnd)) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    const ClipState from = undo ? step->after : step->before;
+    const ClipState to = undo ? step->before : step->after;
+    const StepKind kind = step->kind;
+    ReleasePlayer();  // the player keeps the clip open
+    const FileMoves moves = MovesBetween(from, to);
+    std::wstring error;
+    bool moved = moves.hold.empty() || m_held.Hold(moves.hold, error);
+    if (moved && !moves.unhold.empty() && !m_held.Unhold(moves.unhold, error)) {
+        std::wstring ignored;
+        if (!moves.hold.empty()) m_held.Unhold(moves.hold, ignored);
+        moved = false;
+    }
+    if (!moved) {
+        g_log.Print(L"!!! %s %s failed: %s", undo ? L"Undo" : L"Redo", StepName(kind), error.c_str());
+        const std::wstring text = std::wstring(undo ? L"Undo" : L"Redo") + L" is not possible now:\n" + error;
+        MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
+        return;
+    }
+    if (undo) m_history.Undone();
+    else m_history.Redone();
+    ShowState(to);
+    g_log.Print(L"%s %s: %s, %d spots, cursor at %d ms", undo ? L"Undo" : L"Redo", StepName(kind),
+                m_clipPath.empty() ? L"no clip" : m_clipPath.c_str(), static_cast<int>(m_spots.size()),
+                static_cast<int>(m_timeLine.GetPosition()));
+}
+
+void CMainDlg::ShowState(const ClipState& state) {
+    m_clipPath = state.clip;
+    m_isImported = state.imported ? TRUE : FALSE;
+    m_prevPartPath.clear();
+    m_startPos = 0;
+    m_spots = state.spots;
+    uint32_t duration = 0;
+    if (!m_clipPath.empty()) {
+        const uint32_t measured = ClipDuration(m_clipPath);
+        if (measured != ClipPlayer::kNoDuration) duration = measured;
+    }
+    SwitchMode(m_clipPath.empty() ? InterfaceMode::New : InterfaceMode::Idle);
+    m_timeLine.SetLength(duration);
+    m_timeLine.SetPosition(static_cast<int32_t>(std::min(state.cursor, duration)));
+    ShowSpots();
+    uint32_t spot = 0;
+    ShowSpotFace(FindSpotAt(m_timeLine.GetPosition(), spot));
+    m_btnAdvSpot.RedrawNow();
+}

@@ -13,6 +13,11 @@
 #     encoder's share and the window following the take. Rounds of 20 s listening and 20 s
 #     recording alternate, after a first take long enough for the time line to scroll.
 #   window_cpu_over_listening: the same for the main thread alone, which runs the window.
+#   flush_cpu_us, flush_max_ms, block_gap_max_ms: the recorder on its own recording 30 s
+#     of a tone, its file flushed by its flush thread as in the program: that thread's CPU
+#     time (/proc's schedstat, in ns) per flush, the longest flush (wall clock), and the
+#     longest time between two captured blocks while the flushes ran (100 ms when nothing
+#     holds the capture worker up).
 # The latency and open figures are the median of 5 rounds in one program run; the CPU
 # figures the median of 5 rounds.
 set -euo pipefail
@@ -125,6 +130,32 @@ over_cpu=$(awk '$1 == "listening" { l = $2 } $1 == "recording" { printf "%.2f\n"
 # The window thread's part of it, which Wine's sound threads in the same process do not blur.
 window_over_cpu=$(awk '$1 == "listening" { l = $3 } $1 == "recording" { printf "%.2f\n", $3 - l }' cpu.txt | median)
 [ -n "$open_ms" ] && [ -n "$play_ms" ] && [ -n "$over_cpu" ] || { echo "the program runs failed" >&2; exit 1; }
+# flush_cpu: reads the driver's lines; at "measure N" prints the CPU time of the thread
+# named qb-flush in the driver's process, in microseconds per flush.
+flush_cpu() {
+  local line pid= dir task
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    case $line in
+    "measure "*)
+      for dir in /proc/[0-9]*; do
+        grep -qaF 'commands_bench.exe' "$dir/cmdline" 2>/dev/null && grep -qaF 'flush' "$dir/cmdline" 2>/dev/null || continue
+        for task in "$dir"/task/*; do
+          [ "$(cat "$task/comm" 2>/dev/null)" = qb-flush ] || continue
+          pid=$task
+          awk -v n="${line#measure }" '{ printf "flush_cpu_us %.1f\n", $1 / 1000 / n }' "$task/schedstat"
+        done
+      done
+      [ -n "$pid" ] || echo "no thread named qb-flush" >&2 ;;
+    *) echo "$line" ;;
+    esac
+  done
+}
+wine "$bench" flush 30 | flush_cpu >flush.txt
+flush_cpu_us=$(awk '$1 == "flush_cpu_us" { print $2 }' flush.txt)
+flush_max_ms=$(awk '$1 == "flush_max_ms" { print $2 }' flush.txt)
+block_gap_ms=$(awk '$1 == "block_gap_max_ms" { print $2 }' flush.txt)
+[ -n "$block_gap_ms" ] && [ -n "$flush_cpu_us" ] || { echo "the flush run failed" >&2; exit 1; }
 
 echo "commands.join_ms: $ours_best ms"
 echo "commands.join_native_ms: $native_best ms"
@@ -136,3 +167,6 @@ echo "commands.listening_cpu: $listening_cpu %"
 echo "commands.recording_cpu: $recording_cpu %"
 echo "commands.recording_cpu_over_listening: $over_cpu %"
 echo "commands.window_cpu_over_listening: $window_over_cpu %"
+echo "commands.flush_cpu_us: $flush_cpu_us us"
+echo "commands.flush_max_ms: $flush_max_ms ms"
+echo "commands.block_gap_max_ms: $block_gap_ms ms"

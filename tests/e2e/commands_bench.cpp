@@ -21,6 +21,16 @@
 //       by which the caller finds its process, then "span listening" or "span recording"
 //       where a span begins and "span end" where it ends; the caller reads the process's
 //       CPU time there, from /proc.
+//   commands_bench flush SECONDS
+//       the recorder itself (no window) records SECONDS of a tone from the system's default
+//       device into a file in the current folder, its flush thread flushing it as in the
+//       program. The flush thread is named "qb-flush" (Wine names the Linux thread after
+//       it). Just after a flush, near the end, prints "measure N" with the flushes so far
+//       and records half a second more, so that the caller reads the thread's CPU time
+//       then; at the end prints "flush_max_ms MS" (the longest flush, wall clock) and
+//       "block_gap_max_ms MS": the longest time between two captured blocks being handed
+//       back to the device, which the capture worker does right after it has written the
+//       block; 100 ms while nothing holds the worker up.
 // Exit code 0 when every round succeeded.
 #include <windows.h>
 #include <mmsystem.h>
@@ -30,6 +40,7 @@
 #include <string>
 #include <vector>
 #include "../../recorder_app/app/takes/clip_join.h"
+#include "../../recorder_app/audio/capture/sound_recorder.h"
 #include "../../recorder_app/res/resource.h"
 #include "app_harness.h"
 #include "tone_player.h"
@@ -290,6 +301,82 @@ int Cpu(int seconds, int rounds) {
     return 0;
 }
 
+// What the flush bench measures, from the capture worker and the flush thread.
+DWORD g_benchThread = 0;
+std::atomic<double> g_lastBlock{0};
+std::atomic<double> g_blockGapMax{0};
+std::atomic<int> g_flushes{0};
+std::atomic<double> g_flushMaxMs{0};
+HANDLE g_flushed = nullptr;
+
+void KeepMax(std::atomic<double>& max, double value) {
+    for (double seen = max.load(); value > seen && !max.compare_exchange_weak(seen, value);) {
+    }
+}
+
+// The capture worker hands each block back right after writing it; Start queues the
+// first two from this program's own thread, before any block was captured.
+MMRESULT WINAPI TimedAddBuffer(HWAVEIN device, WAVEHDR* header, UINT size) {
+    if (GetCurrentThreadId() != g_benchThread) {
+        const double now = Now();
+        const double last = g_lastBlock.exchange(now);
+        if (last != 0) KeepMax(g_blockGapMax, now - last);
+    }
+    return WinmmWaveIn().addBuffer(device, header, size);
+}
+
+BOOL WINAPI TimedFlush(HANDLE file) {
+    if (g_flushes == 0) {
+        using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+        const auto name = reinterpret_cast<SetDescription>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetThreadDescription")));
+        if (name) name(GetCurrentThread(), L"qb-flush");
+    }
+    const double start = Now();
+    const BOOL ok = FlushFileBuffers(file);
+    KeepMax(g_flushMaxMs, Now() - start);
+    ++g_flushes;
+    SetEvent(g_flushed);
+    return ok;
+}
+
+int Flush(int seconds) {
+    g_benchThread = GetCurrentThreadId();
+    g_flushed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    static WaveInApi device = WinmmWaveIn();
+    device.addBuffer = &TimedAddBuffer;
+    static const FileWriteApi files{&WriteFile, &TimedFlush};
+    // The encoder library is dist's, as the program finds it beside itself.
+    SetDllDirectoryW(DistDir().c_str());
+    wchar_t folder[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"\\flush_bench.mp3";
+    DeleteFileW(path.c_str());
+    // Sound, as a take has: the sink's monitor records it.
+    TonePlayer tone(997.0, 0.5, seconds + 10);
+    if (!tone.IsPlaying()) return Fail("cannot play the tone");
+    RecordingEngine recorder(device, files);
+    const int started = recorder.Start(path.c_str(), 1, 44100, 96);
+    if (started != kCaptureOk) {
+        std::fprintf(stderr, "commands_bench: the recorder did not start (%d)\n", started);
+        return 1;
+    }
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    // Read just after a flush, with the next one a second away.
+    WaitForSingleObject(g_flushed, 5000);
+    std::printf("measure %d\n", g_flushes.load());
+    std::fflush(stdout);
+    Sleep(500);
+    const RecorderFault fault = recorder.Fault();
+    const int stopped = recorder.Stop();
+    DeleteFileW(path.c_str());
+    if (stopped != 0 || fault.kind != RecorderFault::kNone) return Fail("the recording failed");
+    if (g_flushes == 0) return Fail("nothing was flushed");
+    Line("flush_max_ms", g_flushMaxMs);
+    Line("block_gap_max_ms", g_blockGapMax);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -298,8 +385,9 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"open" && argc == 4) return Open(argv[2], _wtoi(argv[3]));
     if (mode == L"play" && argc == 4) return Play(argv[2], _wtoi(argv[3]));
     if (mode == L"cpu" && argc == 4) return Cpu(_wtoi(argv[2]), _wtoi(argv[3]));
+    if (mode == L"flush" && argc == 3) return Flush(_wtoi(argv[2]));
     std::fprintf(stderr,
                  "usage: commands_bench join EARLIER PART JOINED CUT_MS | open CLIP ROUNDS | play CLIP ROUNDS"
-                 " | cpu SECONDS ROUNDS\n");
+                 " | cpu SECONDS ROUNDS | flush SECONDS\n");
     return 2;
 }

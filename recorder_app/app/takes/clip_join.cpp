@@ -3,6 +3,7 @@
 #include <vector>
 #include "app/command_rules/recording_clock.h"
 #include "audio/reading/frame_cut.h"
+#include "audio/reading/info_frame.h"
 #include "controls/time_text.h"
 #include "runtime/system_error.h"
 
@@ -61,7 +62,7 @@ public:
         m_created = true;
 
         uint64_t cut = 0;
-        if (!CopyEarlier(earlier, cut) || !CopyAll(part, m_request.part, partSize)) return Abandon();
+        if (!CopyEarlier(earlier, cut) || !CopyPart(part, partSize)) return Abandon();
         uint64_t written = 0;
         if (!m_joined.Size(written) || written != cut + partSize) {
             return Fail(L"the joined file came out at " + std::to_wstring(written) + L" bytes instead of " +
@@ -107,17 +108,25 @@ private:
         return true;
     }
 
-    bool CopyAll(File& source, const std::wstring& path, uint64_t size) {
-        uint64_t copied = 0;
+    // Copies the part, less an encoder's Info frame in front of it: in the middle of a clip
+    // that frame would be played as a frame of silence and counted as one, which would
+    // put every position after the join a frame late. `size` is the part's measured size
+    // on entry and the bytes it gave the joined file on return.
+    bool CopyPart(File& part, uint64_t& size) {
+        const std::wstring& path = m_request.part;
+        uint64_t read = 0, skipped = 0;
         for (;;) {
             DWORD got = 0;
-            if (!ReadFile(source.Get(), m_buffer.data(), kChunkBytes, &got, nullptr)) return Fail(L"cannot read " + path);
+            if (!ReadFile(part.Get(), m_buffer.data(), kChunkBytes, &got, nullptr)) return Fail(L"cannot read " + path);
             if (got == 0) break;
-            if (!Write(m_buffer.data(), got)) return false;
-            copied += got;
+            const size_t skip = read == 0 ? LeadingInfoFrameBytes(m_buffer.data(), got) : 0;
+            if (!Write(m_buffer.data() + skip, got - skip)) return false;
+            read += got;
+            skipped += skip;
         }
         // A part that changed size while it was copied is not what was measured.
-        if (copied != size) return Fail(L"read " + std::to_wstring(copied) + L" of " + std::to_wstring(size) + L" bytes of " + path);
+        if (read != size) return Fail(L"read " + std::to_wstring(read) + L" of " + std::to_wstring(size) + L" bytes of " + path);
+        size -= skipped;
         return true;
     }
 

@@ -1,4 +1,8 @@
 // SoundRecorder: a capture engine whose blocks are encoded to MP3 while it is busy.
+// Threads: the caller's runs Start, Stop (and so OnDeviceOpened and OnStopped, which open
+// and close the stream) and Fault; the capture worker runs OnBlock and alone sets the write
+// failure while capturing; the stream's flush thread sets only the disk-full code that
+// Fault reads through the stream. The worker never waits for a flush.
 #include "audio/capture/sound_recorder.h"
 
 #include "audio/encoding/encoder_binding.h"
@@ -43,13 +47,18 @@ void RecordingEngine::OnBlock(const BYTE* data, DWORD bytes) {
 
 RecorderFault RecordingEngine::Fault() const {
     RecorderFault fault;
-    if ((fault.code = m_writeFailure.load()) != 0) fault.kind = RecorderFault::kWriteFailed;
+    // A flush that found the disk full ends the take as a failed write does, though the
+    // file keeps everything written to it.
+    if ((fault.code = m_writeFailure.load()) != 0 || (fault.code = EncoderStream::FlushFailure(m_stream)) != 0)
+        fault.kind = RecorderFault::kWriteFailed;
     else if ((fault.code = DeviceError()) != MMSYSERR_NOERROR) fault.kind = RecorderFault::kDeviceLost;
     else if ((fault.silentMs = SilentMs()) >= kGoneSilentMs) fault.kind = RecorderFault::kDeviceLost;
     return fault;
 }
 
 void RecordingEngine::OnStopped() {
+    // Kept past the stream, as a failed write is.
+    if (m_writeFailure == 0) m_writeFailure = EncoderStream::FlushFailure(m_stream);
     EncoderStream::Close(m_stream);
     m_stream = nullptr;
 }

@@ -16,8 +16,8 @@ class EncoderStream;
 // creatable): recording then would lose everything, so it does not start.
 constexpr int kRecorderEncoderFailed = -4;
 
-// Why a recording can no longer go on: its file cannot be written (code: the system's
-// error code) or its device has gone (code: the wave-input error it refused a buffer with,
+// Why a recording can no longer go on: its file cannot be written, or its flush found the
+// disk full (code: the system's error code), or its device has gone (code: the wave-input error it refused a buffer with,
 // or 0 when it handed none back for kGoneSilentMs). What was captured before is in the
 // file; the take is to be stopped.
 struct RecorderFault {
@@ -56,7 +56,8 @@ private:
     std::wstring m_targetPath;
     bool m_encoderConfigured = false;
     bool m_createdTarget = false;  // the target did not exist before this start opened it
-    // Set by the worker at the first write that fails.
+    // Set by the worker at the first write that fails, or at the stop by a flush that found
+    // the disk full.
     std::atomic<DWORD> m_writeFailure{0};
     // Set by the caller's thread before capture starts, cleared only after the worker has
     // handed back every buffer.

@@ -1,5 +1,8 @@
 // The encoder stream: drives beInitStream / beEncodeChunk / beDeinitStream / beCloseStream
-// and writes what they produce straight to the file.
+// and writes what they produce straight to the file. Three threads meet here: the one that
+// opens and closes the stream (the recorder's caller), the capture worker, which alone
+// writes between the two, and the stream's flush thread, which shares nothing with the
+// others but the file (see file_flusher.cpp).
 #include "audio/encoding/encoder_stream.h"
 
 #include <algorithm>
@@ -9,7 +12,9 @@
 EncoderStream* EncoderStream::Open(const wchar_t* path, const FileWriteApi& files) {
     if (!encoder_binding::IsLoaded() || !path) return nullptr;
     EncoderStream* stream = new EncoderStream(files);
-    stream->m_file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+    // Write access is shared with the flush thread's handle only: the file is new, and
+    // nobody else knows its name yet.
+    stream->m_file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (stream->m_file == INVALID_HANDLE_VALUE) {
         delete stream;
@@ -29,6 +34,9 @@ EncoderStream* EncoderStream::Open(const wchar_t* path, const FileWriteApi& file
         delete stream;
         return nullptr;
     }
+    // A flusher that cannot start leaves the file to the system's own pace of writing out,
+    // which is no reason to lose the take.
+    stream->m_flusher.Start(path);
     return stream;
 }
 
@@ -86,6 +94,10 @@ DWORD EncoderStream::WriteFailure(const EncoderStream* stream) {
     return stream ? stream->m_failure : 0;
 }
 
+DWORD EncoderStream::FlushFailure(const EncoderStream* stream) {
+    return stream ? stream->m_flusher.DiskFull() : 0;
+}
+
 void EncoderStream::Close(EncoderStream* stream) {
     if (!stream) return;
     const EncoderEntryPoints& library = encoder_binding::EntryPoints();
@@ -95,6 +107,7 @@ void EncoderStream::Close(EncoderStream* stream) {
         produced <= kEncoderOutputBufferSize)
         stream->WriteOutput(produced);
     library.closeStream(stream->m_handle);
+    stream->m_flusher.Stop();
     CloseHandle(stream->m_file);
     delete stream;
 }

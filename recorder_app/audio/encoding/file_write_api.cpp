@@ -1,6 +1,6 @@
 #include "audio/encoding/file_write_api.h"
 
 const FileWriteApi& SystemFileWrite() {
-    static const FileWriteApi api = {WriteFile};
+    static const FileWriteApi api = {WriteFile, FlushFileBuffers};
     return api;
 }

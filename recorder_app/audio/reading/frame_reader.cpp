@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "audio/reading/info_frame.h"
 #include "audio/reading/vbr_frame_count.h"
 
 namespace {
@@ -60,42 +61,6 @@ private:
     ByteSource& m_source;
     uint64_t m_base;
 };
-
-struct InfoCounts {
-    uint32_t frames = 0;  // 0 when not given
-    uint32_t bytes = 0;   // the stream's bytes from this frame on, 0 when not given
-};
-
-// The counts of a Xing, Info or VBRI frame (the encoder's information frame that opens many
-// files). Encoders put "Xing" or "Info" right after the Layer III side information; LAME does
-// so even in a frame whose header announces a CRC, others leave room for the CRC.
-InfoCounts ReadInfoFrame(const uint8_t* frame, size_t size, const FrameHeader& h) {
-    const bool mpeg1 = h.version == MpegVersion::Mpeg1;
-    const size_t sideInfo = mpeg1 ? (h.channels == 1 ? 17 : 32) : (h.channels == 1 ? 9 : 17);
-    const size_t offsets[] = {FrameReader::kHeaderBytes + sideInfo,
-                              FrameReader::kHeaderBytes + sideInfo + 2};
-    for (size_t i = 0; i < (h.crcPresent ? 2u : 1u); ++i) {
-        const uint8_t* tag = frame + offsets[i];
-        if (offsets[i] + 16 > size) break;
-        if (std::memcmp(tag, "Xing", 4) != 0 && std::memcmp(tag, "Info", 4) != 0) continue;
-        const uint32_t kFramesPresent = 1, kBytesPresent = 2;
-        const uint32_t flags = BigEndian32(tag + 4);
-        InfoCounts counts;
-        const uint8_t* field = tag + 8;
-        if (flags & kFramesPresent) counts.frames = BigEndian32(field), field += 4;
-        if (flags & kBytesPresent) counts.bytes = BigEndian32(field);
-        return counts;
-    }
-    // Fraunhofer's encoders write a VBRI frame instead: its tag 32 bytes after the header,
-    // then version, delay and quality (two bytes each), the stream's bytes and its frames.
-    const size_t vbri = FrameReader::kHeaderBytes + 32;
-    InfoCounts counts;
-    if (vbri + 18 <= size && std::memcmp(frame + vbri, "VBRI", 4) == 0) {
-        counts.bytes = BigEndian32(frame + vbri + 10);
-        counts.frames = BigEndian32(frame + vbri + 14);
-    }
-    return counts;
-}
 
 }  // namespace
 

@@ -2,10 +2,12 @@
 // configuration, the encoder stream per recording, and a Start that cannot write refused.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "audio/capture/sound_recorder.h"
 #include "audio/encoding/encoder_binding.h"
+#include "audio/encoding/file_flusher.h"
 #include "encoder_test_support.h"
 #include "fake_wave_in.h"
 
@@ -131,7 +133,20 @@ BOOL WINAPI WriteUntilFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD writte
     g_diskAllowance -= now;
     return WriteFile(file, data, now, written, nullptr);
 }
-const FileWriteApi kFullDisk{&WriteUntilFull};
+const FileWriteApi kFullDisk{&WriteUntilFull, &FlushFileBuffers};
+
+// A disk that took the writes into its cache and then finds no room for them: every flush
+// fails with g_flushError. The second flush sets g_secondFlush, by when the first one's
+// failure has been dealt with.
+DWORD g_flushError = 0;
+HANDLE g_secondFlush = nullptr;
+std::atomic<int> g_flushes{0};
+BOOL WINAPI FailingFlush(HANDLE) {
+    if (++g_flushes == 2) SetEvent(g_secondFlush);
+    SetLastError(g_flushError);
+    return FALSE;
+}
+const FileWriteApi kFailingFlush{&WriteFile, &FailingFlush};
 
 }  // namespace
 
@@ -210,4 +225,35 @@ TEST(SoundRecorder, AnUnpluggedDeviceIsReportedAndLetGoOf) {
     EXPECT_EQ(recorder.Start(folder.Path(L"next.mp3").c_str(), 1, 44100, 96), kCaptureOk);
     EXPECT_EQ(recorder.Fault().kind, RecorderFault::kNone);
     EXPECT_EQ(recorder.Stop(), 0);
+}
+
+// A flush that finds the disk full ends the take as a failed write does, but what was
+// written stays in the file; any other failed flush is tried again and the take goes on.
+TEST(SoundRecorder, AFlushThatFindsTheDiskFullEndsTheTakeAndKeepsTheFile) {
+    for (const DWORD error : {static_cast<DWORD>(ERROR_DISK_FULL), static_cast<DWORD>(ERROR_IO_DEVICE)}) {
+        FakeWaveIn& device = FakeWaveIn::Reset();
+        TempFolder folder;
+        const std::wstring path = folder.Path(L"episode.mp3");
+        RecordingEngine recorder(FakeWaveIn::Api(), kFailingFlush);
+        g_flushError = error;
+        g_flushes = 0;
+        g_secondFlush = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        ASSERT_EQ(recorder.Start(path.c_str(), 1, 44100, 96), kCaptureOk);
+        ASSERT_TRUE(LoadFakeEncoder());
+        ASSERT_TRUE(device.Deliver(8820, 0));
+        // Generous: flushes are due every kFlushIntervalMs.
+        EXPECT_EQ(WaitForSingleObject(g_secondFlush, 20 * kFlushIntervalMs), WAIT_OBJECT_0);
+        const RecorderFault fault = recorder.Fault();
+        ASSERT_TRUE(device.PartlyFill(2304, 0));
+        EXPECT_EQ(recorder.Stop(), 0);
+        CloseHandle(g_secondFlush);
+        if (error == ERROR_DISK_FULL) {
+            EXPECT_EQ(fault.kind, RecorderFault::kWriteFailed);
+            EXPECT_EQ(fault.code, error);
+            EXPECT_EQ(recorder.Fault().kind, RecorderFault::kWriteFailed) << "after the stop";
+        } else {
+            EXPECT_EQ(fault.kind, RecorderFault::kNone);
+        }
+        EXPECT_EQ(ReadWholeFile(path), "bbbbbbbcccccccdddddddeeeeeeefffffffZZZZZ") << error;
+    }
 }

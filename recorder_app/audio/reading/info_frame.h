@@ -1,0 +1,21 @@
+// The encoder's information frame (Xing, Info or VBRI) that opens many MP3 files: a frame
+// of the stream that holds no sound but the stream's frame and byte counts. Pure logic.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "audio/reading/frame_header.h"
+
+struct InfoCounts {
+    bool present = false;  // the frame is an information frame
+    uint32_t frames = 0;   // 0 when not given
+    uint32_t bytes = 0;    // the stream's bytes from this frame on, 0 when not given
+};
+
+// The counts of the frame (header included) whose header is `h`, when it is an
+// information frame.
+InfoCounts ReadInfoFrame(const uint8_t* frame, size_t size, const FrameHeader& h);
+
+// The length of the information frame that `bytes` open with, or 0 when they open with
+// anything else (a frame of sound, a tag, too few bytes to tell).
+size_t LeadingInfoFrameBytes(const uint8_t* bytes, size_t size);

@@ -37,7 +37,7 @@ bool Check(const std::wstring& address, CUpdateInfo* info) {
         info->m_fileLocation = reply.fileLocation;
         info->m_fileSize = reply.fileSize;
         info->m_mustUpdate = reply.mustUpdate ? 1 : 0;
-        info->m_signature = reply.signature;
+        info->m_signedOffer = reply.offer;
         return IsNewerVersion(reply.major, reply.minor, kVersionMajor, kVersionMinor);
     } catch (...) {
         return false;

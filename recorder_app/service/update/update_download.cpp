@@ -48,8 +48,7 @@ private:
 }  // namespace
 
 std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
-                                         const std::optional<std::wstring>& signature,
-                                         TransferWatch* watch) {
+                                         const SignedOffer& offer, TransferWatch* watch) {
     const std::wstring updates = Folder(appDir) + L"updates";
     const std::wstring archive = updates + L"\\update.zip";
     DiscardUpdateList(updates);
@@ -59,7 +58,7 @@ std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::
         HttpGet(location, &body, kMaxArchiveBytes, watch);
         StopIfCancelled(watch);
         // The bytes checked are the bytes written and unpacked.
-        VerifyUpdateArchive(body, signature);
+        VerifyUpdateArchive(body, offer);
         StopIfCancelled(watch);  // checking a large archive takes a moment
         CreateDirectoryW(updates.c_str(), nullptr);
         WriteWhole(archive, body);

@@ -178,7 +178,8 @@ TEST_F(UpdateE2e, AnArchiveSwappedOnTheWayIsRefusedBeforeAnythingIsWritten) {
     ExpectItGoesOnAndCloses(app);
     const std::vector<std::wstring> lines = app.LogLines();
     EXPECT_NE(lines.end(),
-              std::find(lines.begin(), lines.end(), L"!!! Update refused: the archive's signature does not match it"))
+              std::find(lines.begin(), lines.end(),
+                        L"!!! Update refused: the signature does not match the offered version and archive"))
         << Joined(lines);
     EXPECT_FALSE(e2e::FileExists(app.AppDir() + L"\\updates"));
     EXPECT_FALSE(e2e::FileExists(e2e::JoinPath(app.AppDir(), L"patcher-started.txt")));

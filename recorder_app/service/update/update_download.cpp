@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <algorithm>
 #include <stdexcept>
+#include "runtime/system_error.h"
 #include "unpack.h"
 #include "update_list.h"
 #include "update_verify.h"
@@ -94,15 +95,18 @@ void InstallPatcher(const std::wstring& appDir) {
     DeleteFileW(unpacked.c_str());
 }
 
-void StartPatcher(const std::wstring& appDir) {
+bool StartPatcher(const std::wstring& appDir, std::wstring* error) {
     const std::wstring folder = Folder(appDir);
     const std::wstring program = folder + L"patcher.exe";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                       &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+    if (!CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+        *error = SystemErrorText(GetLastError());
+        return false;
     }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
 }

@@ -25,6 +25,6 @@ void FinishUpdateList(const std::wstring& appDir, const std::vector<std::wstring
 // deletes it. Throws std::runtime_error("cannot update existing file") if the copy fails.
 void InstallPatcher(const std::wstring& appDir);
 
-// Starts "patcher.exe" from the program's folder, without arguments; its outcome is not
-// examined.
-void StartPatcher(const std::wstring& appDir);
+// Starts "patcher.exe" from the program's folder, without arguments, and leaves it running.
+// False, with the system's text of the reason in error, when it cannot be started.
+bool StartPatcher(const std::wstring& appDir, std::wstring* error);

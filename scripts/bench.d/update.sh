@@ -1,10 +1,11 @@
 # Unpacking a 50 MB update archive of 500 entries, beside native `unzip -q` of the same
 # archive in the same run (best of three each), and the program's peak memory growth while
 # it downloads, writes and unpacks that archive from the stand-in service (the archive is held
-# in memory whole, so about its size is expected). The check of that archive's Ed25519 signature,
-# in memory, beside `openssl pkeyutl -verify -rawin` of the same bytes with the same key (best of
-# three each; openssl's time is its whole run, reading the file included, as a user would
-# run it).
+# in memory whole, so about its size is expected). The check of that archive's Ed25519 signature
+# with its version (the archive's SHA-512 signed after the version, as the service signs it), in
+# memory, beside `openssl pkeyutl -verify -rawin` of the archive's bytes alone with the same key
+# (best of three each; openssl's time is its whole run, reading the file included, as a user
+# would run it).
 set -euo pipefail
 build=$1
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -35,20 +36,26 @@ for round in 1 2 3; do
 done
 diff -r "$work/native" "$work/ours" >/dev/null || { echo "unpacked trees differ" >&2; exit 1; }
 
-# A key pair of the benchmark's own: the signature as the service sends it (base64) for us,
-# raw for openssl, and the public key as 64 hex digits and as openssl's PEM.
+# A key pair of the benchmark's own: the signature of version 2.9 with the archive as the service
+# sends it (base64) for us, the archive's alone raw for openssl, and the public key as 64 hex
+# digits and as openssl's PEM.
+version=2.9
 php -r '
   $pair = sodium_crypto_sign_keypair();
-  $signature = sodium_crypto_sign_detached(file_get_contents($argv[1]), sodium_crypto_sign_secretkey($pair));
+  $archive = file_get_contents($argv[1]);
+  $secret = sodium_crypto_sign_secretkey($pair);
+  $ours = sodium_crypto_sign_detached($argv[3] . "\n" . hash("sha512", $archive, true), $secret);
+  $signature = sodium_crypto_sign_detached($archive, $secret);
   $public = sodium_crypto_sign_publickey($pair);
-  file_put_contents($argv[2] . "/signature.b64", base64_encode($signature));
+  file_put_contents($argv[2] . "/signature.b64", base64_encode($ours));
   file_put_contents($argv[2] . "/signature.bin", $signature);
   file_put_contents($argv[2] . "/key.hex", bin2hex($public));
   $der = hex2bin("302a300506032b6570032100") . $public;  // SubjectPublicKeyInfo of an Ed25519 key
   file_put_contents($argv[2] . "/key.pem",
       "-----BEGIN PUBLIC KEY-----\n" . chunk_split(base64_encode($der), 64, "\n") . "-----END PUBLIC KEY-----\n");
-' "$archive" "$work"
-verify_ms=$(wine "$bench" verify "$(winpath "$archive")" "$(winpath "$work/signature.b64")" "$(winpath "$work/key.hex")" |
+' "$archive" "$work" "$version"
+verify_ms=$(wine "$bench" verify "$(winpath "$archive")" "$version" "$(winpath "$work/signature.b64")" \
+  "$(winpath "$work/key.hex")" |
   tr -d '\r' | sed -n 's/^ms=//p')
 [ -n "$verify_ms" ] || { echo "the signature check failed" >&2; exit 1; }
 openssl_best=
@@ -65,8 +72,9 @@ mkdir -p "$work/app"
 signing=$(sed -n 's/^QB_UPDATE_SIGNING_KEY_FILE:FILEPATH=//p' "$build/CMakeCache.txt")
 signature=()
 if [ -n "$signing" ]; then
-  signature=("$(php -r 'echo base64_encode(sodium_crypto_sign_detached(file_get_contents($argv[1]),
-    hex2bin(trim(file_get_contents($argv[2])))));' "$archive" "$signing")")
+  signature=("$version" "$(php -r 'echo base64_encode(sodium_crypto_sign_detached(
+    $argv[3] . "\n" . hash("sha512", file_get_contents($argv[1]), true), hex2bin(trim(file_get_contents($argv[2])))));' \
+    "$archive" "$signing" "$version")")
 fi
 wine "$bench" download "http://$QB_STANDIN_HOST/files/large.zip" "$(winpath "$work/app")" "${signature[@]}" |
   tr -d '\r' >"$work/download"

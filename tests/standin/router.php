@@ -3,7 +3,7 @@
 // standin.sh with enable_post_data_reading off so the raw body stays readable):
 //   /publish.php           login (request type 1) and publication (type 2)
 //   /recorder-update.php   the update query's key=value reply (<state>/update_reply replaces it),
-//                          with the signature of the archive it offers
+//                          with the signatures of the update it offers
 //   /crash-report.php      a minidump collector: keeps the "upload_file_minidump" part in
 //                          <state>/crash_reports/ and answers with a crash id
 //   /files/NAME            files the tests put into <state>/files
@@ -136,9 +136,12 @@ function crash_report_reply(string $dir, array $files): array {
 }
 
 // The data file's pairs, or the text of <state>/update_reply when a test put one there;
-// "{host}" stands for the service's own host:port. An offered archive is signed, as the real
-// service signs it, unless the reply has a "signature" already or <state>/update_unsigned
-// exists.
+// "{host}" stands for the service's own host:port. An offered archive is signed as the real
+// service signs it, in both forms: "update_signature" over the offered version with the
+// archive (the message is described in recorder_app/service/update/update_reply.h), which this
+// program requires, and "signature" over the archive alone, which programs installed before
+// that read. A key the reply has already is left as it is; <state>/update_unsigned leaves out
+// the keys it names, one a line, or both when it names none.
 function update_reply(string $dir): array {
     $reply = '';
     if (is_file("$dir/update_reply")) {
@@ -147,24 +150,52 @@ function update_reply(string $dir): array {
         foreach (standin_data()['update'] as $key => $value) $reply .= "$key=$value\r\n";
     }
     $reply = str_replace('{host}', $_SERVER['HTTP_HOST'] ?? '', $reply);
-    if (!is_file("$dir/update_unsigned") && !preg_match('/^[ \t]*signature[ \t]*=/m', $reply)) {
-        $signature = archive_signature($dir, $reply);
-        if ($signature !== null) $reply = rtrim($reply, "\r\n") . "\r\nsignature=$signature\r\n";
+    $unsigned = null;
+    if (is_file("$dir/update_unsigned")) {
+        $unsigned = preg_split('/\s+/', file_get_contents("$dir/update_unsigned"), -1, PREG_SPLIT_NO_EMPTY);
+        if ($unsigned === []) $unsigned = ['update_signature', 'signature'];
+    }
+    $signatures = update_signatures($dir, $reply);
+    foreach (['update_signature', 'signature'] as $key) {
+        if (!isset($signatures[$key]) || in_array($key, $unsigned ?? [], true) || reply_value($reply, $key) !== null)
+            continue;
+        $reply = rtrim($reply, "\r\n") . "\r\n$key=" . $signatures[$key] . "\r\n";
     }
     return [200, $reply];
 }
 
-// The base64 Ed25519 signature of the archive that the reply's file_location names among
-// <state>/files, with the private key in $QB_UPDATE_SIGNING_KEY (made by make_update_key.php);
-// null without either.
-function archive_signature(string $dir, string $reply): ?string {
+// The value of a key of the reply as the program reads it: lines end at any run of CR and LF,
+// key and value are the text around the line's first "=" with blanks trimmed, and the first
+// occurrence counts. Null when the key is absent.
+function reply_value(string $reply, string $key): ?string {
+    foreach (preg_split('/[\r\n]+/', $reply, -1, PREG_SPLIT_NO_EMPTY) as $line) {
+        $equals = strpos($line, '=');
+        $name = trim($equals === false ? $line : substr($line, 0, $equals), " \t\v\f");
+        if ($name === $key) return $equals === false ? '' : trim(substr($line, $equals + 1), " \t\v\f");
+    }
+    return null;
+}
+
+// The base64 Ed25519 signatures of the archive that the reply's file_location names among
+// <state>/files, with the private key in $QB_UPDATE_SIGNING_KEY (made by make_update_key.php):
+// "update_signature" of the version, a line feed and the archive's SHA-512; "signature" of the
+// archive's bytes. None without the key or the archive.
+function update_signatures(string $dir, string $reply): array {
     $keyFile = getenv('QB_UPDATE_SIGNING_KEY');
-    if ($keyFile === false || $keyFile === '' || !is_file($keyFile)) return null;
-    if (!preg_match('~^[ \t]*file_location[ \t]*=[^\r\n]*/files/([^/\r\n?]+?)[ \t]*\r?$~m', $reply, $m)) return null;
+    if ($keyFile === false || $keyFile === '' || !is_file($keyFile)) return [];
+    $location = reply_value($reply, 'file_location');
+    if ($location === null || !preg_match('~/files/([^/?]+)$~', $location, $m)) return [];
     $archive = "$dir/files/" . basename($m[1]);
-    if (!is_file($archive)) return null;
+    if (!is_file($archive)) return [];
     $secret = hex2bin(trim(file_get_contents($keyFile)));
-    return base64_encode(sodium_crypto_sign_detached(file_get_contents($archive), $secret));
+    $bytes = file_get_contents($archive);
+    $signatures = ['signature' => base64_encode(sodium_crypto_sign_detached($bytes, $secret))];
+    $version = reply_value($reply, 'current_version');
+    if ($version !== null) {
+        $message = $version . "\n" . hash('sha512', $bytes, true);
+        $signatures['update_signature'] = base64_encode(sodium_crypto_sign_detached($message, $secret));
+    }
+    return $signatures;
 }
 
 function write_record(string $dir, string $record): void {

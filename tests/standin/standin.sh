@@ -14,7 +14,8 @@
 #                          what tests write: "behaviour" to make it misbehave (see router.php),
 #                          "behaviour.update" and "behaviour.files" for the update query or
 #                          the files alone, "update_reply" to replace the update query's reply,
-#                          "update_unsigned" to leave out the offered archive's signature
+#                          "update_unsigned" to leave out the offered update's signatures
+#                          (those it names, one a line: "update_signature", "signature")
 #   QB_STANDIN_DROP_PORT   a server that drops connections in the middle of an upload
 #   QB_STANDIN_EXPECT_PORT the service behind a server that answers "Expect: 100-continue"
 #                          with 417 once the body has begun, so the body must be sent again
@@ -22,7 +23,7 @@
 #   QB_SOCKS_PROXY_PORT    microsocks, SOCKS5 (--proxies); its requests come from 127.0.0.2
 # Proxy variables of the environment are cleared, so only the proxies the tests set apply.
 # QB_UPDATE_SIGNING_KEY, if set, names the private key (make_update_key.php) with which the
-# update query's reply signs the archive it offers.
+# update query's reply signs the update it offers (see update_reply in router.php).
 
 standin_home=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 standin_pids=()

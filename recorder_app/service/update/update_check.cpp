@@ -2,6 +2,7 @@
 #include <exception>
 #include "runtime/app_globals.h"
 #include "runtime/crash_guard.h"
+#include "runtime/log_file.h"
 #include "runtime/text_format.h"
 #include "runtime/version.h"
 #include "service/request/reply_grammar.h"
@@ -37,7 +38,7 @@ bool Check(const std::wstring& address, CUpdateInfo* info) {
         info->m_fileLocation = reply.fileLocation;
         info->m_fileSize = reply.fileSize;
         info->m_mustUpdate = reply.mustUpdate ? 1 : 0;
-        info->m_signature = reply.signature;
+        info->m_signedOffer = reply.offer;
         return IsNewerVersion(reply.major, reply.minor, kVersionMajor, kVersionMinor);
     } catch (...) {
         return false;
@@ -66,7 +67,17 @@ DWORD RunUpdateCheck(void* argument) {
         if (dialog.Run(mainWnd) != 1) return 0;
         MessageBoxW(mainWnd, L"The application will restart now, in order to complete the update process.",
                     L"Information", MB_ICONINFORMATION);
-        StartPatcher(g_appDir);
+        std::wstring reason;
+        if (!StartPatcher(g_appDir, &reason)) {
+            // Closing now would end the program with nothing installed: it goes on as it is.
+            g_log.Print(L"!!! The updater could not be started: %s", reason.c_str());
+            const std::wstring text =
+                L"The update could not be completed: the updater patcher.exe could not be started.\n" + reason +
+                L"\n\nThe program goes on in its current version, and the update will be offered again at its "
+                L"next start.";
+            MessageBoxW(mainWnd, text.c_str(), L"Update error", MB_ICONERROR);
+            return 0;
+        }
         // The main window closes as it does for the user: a recording is stopped and kept.
         PostMessageW(mainWnd, WM_CLOSE, 0, 0);
     } catch (const std::exception& error) {

@@ -14,7 +14,7 @@ namespace {
 struct UpdateWork {
     std::shared_ptr<TransferWatch> watch;
     std::wstring fileLocation;
-    std::optional<std::wstring> signature;
+    SignedOffer signedOffer;
     std::wstring appDir;
     HWND dialog;
 };
@@ -23,7 +23,8 @@ DWORD RunUpdateWorker(void* argument) {
     const std::unique_ptr<UpdateWork> work(static_cast<UpdateWork*>(argument));
     bool failed = false;
     try {
-        const std::vector<std::wstring> files = DownloadUpdate(work->appDir, work->fileLocation, work->signature, work->watch.get());
+        const std::vector<std::wstring> files =
+            DownloadUpdate(work->appDir, work->fileLocation, work->signedOffer, work->watch.get());
         if (!work->watch->cancelled.load()) InstallPatcher(work->appDir);
         if (!work->watch->cancelled.load()) FinishUpdateList(work->appDir, files);
     } catch (const std::exception& error) {
@@ -54,7 +55,7 @@ LRESULT CUpdateDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     ::SendMessageW(m_progressBar, PBM_SETPOS, 0, 0);
     m_updateInfo->m_progressWnd = m_hWnd;
     m_watch->progressWnd.store(m_hWnd);
-    auto* work = new UpdateWork{m_watch, m_updateInfo->m_fileLocation, m_updateInfo->m_signature, g_appDir, m_hWnd};
+    auto* work = new UpdateWork{m_watch, m_updateInfo->m_fileLocation, m_updateInfo->m_signedOffer, g_appDir, m_hWnd};
     HANDLE thread = CreateThread(nullptr, 0, GuardedThread<&RunUpdateWorker>, work, 0, nullptr);
     if (thread != nullptr) {
         CloseHandle(thread);

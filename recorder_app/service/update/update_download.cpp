@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <algorithm>
 #include <stdexcept>
+#include "runtime/system_error.h"
 #include "unpack.h"
 #include "update_list.h"
 #include "update_verify.h"
@@ -48,8 +49,7 @@ private:
 }  // namespace
 
 std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
-                                         const std::optional<std::wstring>& signature,
-                                         TransferWatch* watch) {
+                                         const SignedOffer& offer, TransferWatch* watch) {
     const std::wstring updates = Folder(appDir) + L"updates";
     const std::wstring archive = updates + L"\\update.zip";
     DiscardUpdateList(updates);
@@ -59,7 +59,7 @@ std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::
         HttpGet(location, &body, kMaxArchiveBytes, watch);
         StopIfCancelled(watch);
         // The bytes checked are the bytes written and unpacked.
-        VerifyUpdateArchive(body, signature);
+        VerifyUpdateArchive(body, offer);
         StopIfCancelled(watch);  // checking a large archive takes a moment
         CreateDirectoryW(updates.c_str(), nullptr);
         WriteWhole(archive, body);
@@ -95,15 +95,18 @@ void InstallPatcher(const std::wstring& appDir) {
     DeleteFileW(unpacked.c_str());
 }
 
-void StartPatcher(const std::wstring& appDir) {
+bool StartPatcher(const std::wstring& appDir, std::wstring* error) {
     const std::wstring folder = Folder(appDir);
     const std::wstring program = folder + L"patcher.exe";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                       &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+    if (!CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+        *error = SystemErrorText(GetLastError());
+        return false;
     }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
 }

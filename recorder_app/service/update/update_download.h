@@ -2,21 +2,20 @@
 // program. All paths are below appDir, the program's folder (with or without its trailing
 // backslash).
 #pragma once
-#include <optional>
 #include <string>
 #include <vector>
+#include "update_reply.h"
 #include "update_transfer.h"
 
-// Downloads the archive at location into memory, checks it against signature (the reply's,
-// if any), writes it to "updates\update.zip", unpacks it into "updates" and deletes it;
-// returns the files unpacked, relative to "updates". Throws std::runtime_error on a transfer
-// or write failure, for an archive the signature check refuses (then nothing is written),
-// when the archive is not a whole archive of at least one entry (an error page, a body cut
-// short, a damaged entry), and when watch was cancelled (then nothing more is written). The
-// list of an earlier download goes first.
+// Downloads the archive at location into memory, checks it with the offered version against
+// the reply's signature of the two, writes it to "updates\update.zip", unpacks it into
+// "updates" and deletes it; returns the files unpacked, relative to "updates". Throws
+// std::runtime_error on a transfer or write failure, for an update the check refuses (then
+// nothing is written), when the archive is not a whole archive of at least one entry (an
+// error page, a body cut short, a damaged entry), and when watch was cancelled (then nothing
+// more is written). The list of an earlier download goes first.
 std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
-                                         const std::optional<std::wstring>& signature,
-                                         TransferWatch* watch);
+                                         const SignedOffer& offer, TransferWatch* watch);
 
 // The last step of a download: the list of the files for the updater, without the updater
 // itself, which InstallPatcher has moved. Throws std::runtime_error if it cannot be written.
@@ -26,6 +25,6 @@ void FinishUpdateList(const std::wstring& appDir, const std::vector<std::wstring
 // deletes it. Throws std::runtime_error("cannot update existing file") if the copy fails.
 void InstallPatcher(const std::wstring& appDir);
 
-// Starts "patcher.exe" from the program's folder, without arguments; its outcome is not
-// examined.
-void StartPatcher(const std::wstring& appDir);
+// Starts "patcher.exe" from the program's folder, without arguments, and leaves it running.
+// False, with the system's text of the reason in error, when it cannot be started.
+bool StartPatcher(const std::wstring& appDir, std::wstring* error);

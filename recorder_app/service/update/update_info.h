@@ -3,8 +3,8 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
-#include <optional>
 #include <string>
+#include "update_reply.h"
 
 struct CUpdateInfo {
     int32_t m_major = 0;
@@ -13,5 +13,5 @@ struct CUpdateInfo {
     int32_t m_fileSize = 0;       // as announced; the progress range
     uint8_t m_mustUpdate = 0;
     HWND m_progressWnd = nullptr;  // the update dialog once it runs
-    std::optional<std::wstring> m_signature;  // the archive's, as the reply gave it
+    SignedOffer m_signedOffer;     // the version as offered and its signature with the archive
 };

@@ -64,14 +64,12 @@ UpdateReply ParseUpdateReply(const std::wstring& text) {
     const auto location = pairs.find(L"file_location");
     const auto size = pairs.find(L"file_size");
     const auto must = pairs.find(L"must_update");
-    const auto signature = pairs.find(L"signature");
+    const auto signature = pairs.find(L"update_signature");
     if (version == pairs.end()) {
         reply.error = "Error while getting update info: no software version in server response";
         return reply;
     }
-    const size_t point = version->second.find(L'.');
-    reply.major = LeadingNumber(version->second.substr(0, point));
-    reply.minor = point == std::wstring::npos ? 0 : LeadingNumber(version->second.substr(point + 1));
+    ReadVersion(version->second, &reply.major, &reply.minor);
     if (location == pairs.end()) {
         reply.error = "Error while getting update info: no file location in server response";
         return reply;
@@ -83,8 +81,15 @@ UpdateReply ParseUpdateReply(const std::wstring& text) {
     }
     reply.fileSize = LeadingNumber(size->second);
     reply.mustUpdate = must != pairs.end() && EqualsIgnoringCase(must->second, L"true");
-    if (signature != pairs.end()) reply.signature = signature->second;
+    reply.offer.version = version->second;
+    if (signature != pairs.end()) reply.offer.signature = signature->second;
     return reply;
+}
+
+void ReadVersion(const std::wstring& text, int32_t* major, int32_t* minor) {
+    const size_t point = text.find(L'.');
+    *major = LeadingNumber(text.substr(0, point));
+    *minor = point == std::wstring::npos ? 0 : LeadingNumber(text.substr(point + 1));
 }
 
 bool IsNewerVersion(int32_t major, int32_t minor, int32_t runningMajor, int32_t runningMinor) {

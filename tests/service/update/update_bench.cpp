@@ -1,14 +1,15 @@
 // Benchmark program of scripts/bench.d/update.sh; prints its figures as name=value lines.
 //   update_bench unpack ARCHIVE FOLDER   seconds=<time to unpack the archive into FOLDER>
-//   update_bench download URL APPDIR [SIGNATURE]
-//                                        seconds=<download, check against SIGNATURE (base64),
-//                                        write and unpack into APPDIR\updates>,
+//   update_bench download URL APPDIR [VERSION SIGNATURE]
+//                                        seconds=<download, check as VERSION against
+//                                        SIGNATURE (base64), write and unpack into
+//                                        APPDIR\updates>,
 //                                        peak_growth_mb=<largest growth of the process's memory
 //                                        meanwhile>
-//   update_bench verify ARCHIVE SIGNATURE_FILE KEY_FILE
+//   update_bench verify ARCHIVE VERSION SIGNATURE_FILE KEY_FILE
 //                                        ms=<best of three checks of the archive, held in
-//                                        memory, against the base64 signature with the key
-//                                        (64 hex digits)>
+//                                        memory, as VERSION against the base64 signature
+//                                        with the key (64 hex digits)>
 #include <curl/curl.h>
 #include <windows.h>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "service/update/unpack.h"
 #include "service/update/update_download.h"
 #include "service/update/update_signature.h"
+#include "runtime/version.h"
 #include "settings/settings.h"
 
 std::string ReadWhole(const wchar_t* path) {
@@ -35,9 +37,9 @@ std::wstring Trimmed(const std::string& text) {
     return wide;
 }
 
-int Verify(const wchar_t* archivePath, const wchar_t* signaturePath, const wchar_t* keyPath) {
+int Verify(const wchar_t* archivePath, const wchar_t* version, const wchar_t* signaturePath, const wchar_t* keyPath) {
     const std::string archive = ReadWhole(archivePath);
-    const std::wstring signature = Trimmed(ReadWhole(signaturePath));
+    const SignedOffer offer{version, Trimmed(ReadWhole(signaturePath))};
     const std::wstring hex = Trimmed(ReadWhole(keyPath));
     uint8_t key[kUpdateKeyBytes];
     if (hex.size() != 2 * kUpdateKeyBytes) return 2;
@@ -46,9 +48,9 @@ int Verify(const wchar_t* archivePath, const wchar_t* signaturePath, const wchar
     for (int round = 0; round < 3; ++round) {
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
-        const ArchiveSignature result = CheckArchiveSignature(key, signature, archive);
+        const UpdateSignature result = CheckUpdateSignature(key, offer, archive, kVersionMajor, kVersionMinor);
         const double seconds = Seconds(start);
-        if (result != ArchiveSignature::Verified) {
+        if (result != UpdateSignature::Verified) {
             std::fprintf(stderr, "the archive did not verify (%d)\n", static_cast<int>(result));
             return 1;
         }
@@ -60,11 +62,11 @@ int Verify(const wchar_t* archivePath, const wchar_t* signaturePath, const wchar
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
-    if (mode == L"verify" && argc == 5) return Verify(argv[2], argv[3], argv[4]);
-    if (argc != 4 && !(mode == L"download" && argc == 5)) {
+    if (mode == L"verify" && argc == 6) return Verify(argv[2], argv[3], argv[4], argv[5]);
+    if (argc != 4 && !(mode == L"download" && argc == 6)) {
         std::fprintf(stderr,
-                     "usage: update_bench unpack ARCHIVE FOLDER | download URL APPDIR [SIGNATURE] | "
-                     "verify ARCHIVE SIGNATURE_FILE KEY_FILE\n");
+                     "usage: update_bench unpack ARCHIVE FOLDER | download URL APPDIR [VERSION SIGNATURE] | "
+                     "verify ARCHIVE VERSION SIGNATURE_FILE KEY_FILE\n");
         return 2;
     }
     LARGE_INTEGER start;
@@ -86,9 +88,8 @@ int wmain(int argc, wchar_t** argv) {
     const SIZE_T before = Memory().WorkingSetSize;
     QueryPerformanceCounter(&start);
     try {
-        const std::optional<std::wstring> signature =
-            argc == 5 ? std::optional<std::wstring>(argv[4]) : std::optional<std::wstring>();
-        DownloadUpdate(argv[3], argv[2], signature, &watch);
+        const SignedOffer offer = argc == 6 ? SignedOffer{argv[4], std::wstring(argv[5])} : SignedOffer{};
+        DownloadUpdate(argv[3], argv[2], offer, &watch);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "download failed: %s\n", error.what());
         return 1;

@@ -178,10 +178,38 @@ TEST_F(UpdateE2e, AnArchiveSwappedOnTheWayIsRefusedBeforeAnythingIsWritten) {
     ExpectItGoesOnAndCloses(app);
     const std::vector<std::wstring> lines = app.LogLines();
     EXPECT_NE(lines.end(),
-              std::find(lines.begin(), lines.end(), L"!!! Update refused: the archive's signature does not match it"))
+              std::find(lines.begin(), lines.end(),
+                        L"!!! Update refused: the signature does not match the offered version and archive"))
         << Joined(lines);
     EXPECT_FALSE(e2e::FileExists(app.AppDir() + L"\\updates"));
     EXPECT_FALSE(e2e::FileExists(e2e::JoinPath(app.AppDir(), L"patcher-started.txt")));
+}
+
+// An update that brings no updater, to a program that has none beside it: closing would end
+// the program with nothing installed, so the user is told and the program goes on.
+TEST_F(UpdateE2e, AnUpdaterThatCannotBeStartedIsToldAndTheProgramGoesOn) {
+    if (QB_PROGRAM_UPDATE_KEY == 2) GTEST_SKIP() << "built with a key the stand-in cannot sign for";
+    m_archive = ReadFileBytes(ArchivePath(L"layout.zip"));
+    WriteWholeFile(StandinDir() + L"\\files\\update.zip", m_archive);
+    Offer(false);
+    RecorderApp app;
+    ASSERT_TRUE(app.Start());
+    Answer(app, kOfferQuestion, IDYES);
+    const HWND info = FindShown(app, L"Information", 30000);
+    ASSERT_NE(nullptr, info) << Joined(app.LogLines());
+    ASSERT_TRUE(ClickAnswer(app, info, IDOK));
+    const HWND box = FindShown(app, L"Update error", 20000);
+    ASSERT_NE(nullptr, box) << Joined(app.LogLines());
+    const std::wstring text = BoxText(box);
+    EXPECT_EQ(0u, text.find(L"The update could not be completed: the updater patcher.exe could not be started.\n"))
+        << Narrow(text);
+    EXPECT_NE(std::wstring::npos, text.find(L"\n\nThe program goes on in its current version, and the update will "
+                                            L"be offered again at its next start."))
+        << Narrow(text);
+    EXPECT_EQ(app.MainWindow(), GetWindow(box, GW_OWNER));
+    ASSERT_TRUE(ClickAnswer(app, box, IDOK));
+    ExpectItGoesOnAndCloses(app);
+    EXPECT_NE(std::wstring::npos, Joined(app.LogLines()).find("!!! The updater could not be started: "));
 }
 
 TEST_F(UpdateE2e, DeclinedUpdateLeavesTheProgramRunning) {

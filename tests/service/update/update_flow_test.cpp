@@ -5,14 +5,17 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
+#include <sodium.h>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <thread>
 #include <utility>
 #include "runtime/app_globals.h"
 #include "service/update/update_check.h"
 #include "service/update/update_dlg.h"
 #include "service/update/update_key.h"
+#include "service/update/update_transfer.h"
 #include "../../support/thread_count.h"
 #include "standin_client.h"
 #include "update_test_support.h"
@@ -180,6 +183,42 @@ TEST_F(UpdateFlow, TheArchiveIsUnpackedAndItsUpdaterInstalled) {
     EXPECT_EQ("data\\new_version.txt\r\n", ReadFileBytes(g_appDir + L"updates\\update.lst"));
 }
 
+// The stand-in signs as the service does, checked here with libsodium rather than the
+// program's own check: the version with the archive for this program, and the archive alone
+// for programs installed before that.
+TEST_F(UpdateFlow, TheStandinSignsTheVersionWithTheArchiveAndTheArchiveAlone) {
+    if (BuiltInUpdateKey() == nullptr || !StandinSignsForUs()) GTEST_SKIP() << "no key the stand-in signs for";
+    ASSERT_GE(sodium_init(), 0);
+    const std::string archive = ReadFileBytes(ArchivePath(L"update.zip"));
+    const std::wstring location = Serve(archive, L"update.zip");
+    SetReply(L"current_version = 2.9 \r\nfile_location=" + location + L"\r\nfile_size=1\r\n");
+    TransferWatch quiet;
+    std::string reply;
+    HttpGet(QueryAddress(), &reply, 1 << 16, &quiet);
+    std::map<std::string, std::vector<unsigned char>> signatures;
+    for (size_t pos = 0, end; (end = reply.find("\r\n", pos)) != std::string::npos; pos = end + 2) {
+        const std::string line = reply.substr(pos, end - pos);
+        const size_t equals = line.find('=');
+        std::vector<unsigned char> bytes(crypto_sign_BYTES);
+        size_t length = 0;
+        if (equals != std::string::npos &&
+            sodium_base642bin(bytes.data(), bytes.size(), line.c_str() + equals + 1, line.size() - equals - 1, nullptr,
+                              &length, nullptr, sodium_base64_VARIANT_ORIGINAL) == 0 &&
+            length == crypto_sign_BYTES)
+            signatures[line.substr(0, equals)] = bytes;
+    }
+    ASSERT_EQ(2u, signatures.size()) << reply;
+    unsigned char digest[crypto_hash_sha512_BYTES];
+    crypto_hash_sha512(digest, reinterpret_cast<const unsigned char*>(archive.data()), archive.size());
+    const std::string message = "2.9\n" + std::string(reinterpret_cast<const char*>(digest), sizeof digest);
+    EXPECT_EQ(0, crypto_sign_verify_detached(signatures["update_signature"].data(),
+                                             reinterpret_cast<const unsigned char*>(message.data()), message.size(),
+                                             BuiltInUpdateKey()));
+    EXPECT_EQ(0, crypto_sign_verify_detached(signatures["signature"].data(),
+                                             reinterpret_cast<const unsigned char*>(archive.data()), archive.size(),
+                                             BuiltInUpdateKey()));
+}
+
 TEST_F(UpdateFlow, ADamagedOrEmptyArchiveIsAFailedDownload) {
     const std::string archive = ReadFileBytes(ArchivePath(L"update.zip"));
     const std::pair<const wchar_t*, std::string> bodies[] = {
@@ -285,44 +324,64 @@ TEST_F(UpdateFlow, FiftyCancelsDuringASlowDownload) {
     EXPECT_FALSE(Exists(g_appDir + L"patcher.exe"));
 }
 
-TEST_F(UpdateFlow, AnArchiveWithoutTheServiceSignatureIsAFailedDownloadThatWritesNothing) {
+TEST_F(UpdateFlow, AnUpdateWithoutTheServiceSignatureIsAFailedDownloadThatWritesNothing) {
     if (BuiltInUpdateKey() == nullptr) GTEST_SKIP() << "built without a key (QB_UPDATE_KEY=none)";
     if (!StandinSignsForUs()) GTEST_SKIP() << "built with a key the stand-in cannot sign for";
     const std::string archive = ReadFileBytes(ArchivePath(L"update.zip"));
-    const std::wstring signature = *Offered(archive, L"update.zip").m_signature;
+    const std::wstring signature = *Offered(archive, L"update.zip").m_signedOffer.signature;
     std::wstring flipped = signature;
     flipped[20] = flipped[20] == L'A' ? L'B' : L'A';
+    // The stand-in's signature of this very archive as version 2.7, and of 2.8 as 2.8.
+    const std::wstring location = Serve(archive, L"update.zip");
+    CUpdateInfo older, same;
+    SetReply(L"current_version=2.7\r\nfile_location=" + location + L"\r\nfile_size=1\r\n");
+    EXPECT_FALSE(Check(QueryAddress(), &older));
+    SetReply(L"current_version=2.8\r\nfile_location=" + location + L"\r\nfile_size=1\r\n");
+    EXPECT_FALSE(Check(QueryAddress(), &same));
+    // Only the archive's signature, as the stand-in still sends it for programs installed earlier.
+    WriteWholeFile(StandinDir() + L"\\update_unsigned", "update_signature\n");
+    const SignedOffer oldKeyOnly = Offered(archive, L"update.zip").m_signedOffer;
+    DeleteFileW((StandinDir() + L"\\update_unsigned").c_str());
+    const char* unsignedFailure = "the update archive is not signed by the service";
+    const wchar_t* mismatch = L"!!! Update refused: the signature does not match the offered version and archive";
     struct Case {
         const char* what;
-        std::optional<std::wstring> signature;
+        SignedOffer offer;
         const wchar_t* logged;
+        const char* failure;
     };
     const Case cases[] = {
-        {"missing", std::nullopt, L"!!! Update refused: the service sent no signature for the archive"},
-        {"wrong", flipped, L"!!! Update refused: the archive's signature does not match it"},
-        {"another archive's", Offered(ReadFileBytes(ArchivePath(L"layout.zip")), L"other.zip").m_signature,
-         L"!!! Update refused: the archive's signature does not match it"},
-        {"garbage", std::wstring(L"=?garbage?="), L"!!! Update refused: the archive's signature is malformed"},
+        {"the old key alone", oldKeyOnly, L"!!! Update refused: the service sent no signature for the archive",
+         unsignedFailure},
+        {"wrong", {L"2.9", flipped}, mismatch, unsignedFailure},
+        {"another archive's",
+         Offered(ReadFileBytes(ArchivePath(L"layout.zip")), L"other.zip").m_signedOffer, mismatch, unsignedFailure},
+        {"garbage", {L"2.9", std::wstring(L"=?garbage?=")}, L"!!! Update refused: the archive's signature is malformed",
+         unsignedFailure},
         // Bytes appended after what was signed could hold entries of their own.
-        {"over a truncated archive", Offered(archive.substr(0, archive.size() - 22), L"short.zip").m_signature,
-         L"!!! Update refused: the archive's signature does not match it"},
+        {"over a truncated archive",
+         Offered(archive.substr(0, archive.size() - 22), L"short.zip").m_signedOffer, mismatch, unsignedFailure},
+        {"an older version's offered as 2.9", {L"2.9", older.m_signedOffer.signature}, mismatch, unsignedFailure},
+        {"signed as it is, but not newer", same.m_signedOffer,
+         L"!!! Update refused: version 2.8 is not newer than this program's 2.08",
+         "the update is not newer than this program"},
     };
     for (const Case& refused : cases) {
         CUpdateInfo info = Offered(archive, L"update.zip");
-        info.m_signature = refused.signature;
+        info.m_signedOffer = refused.offer;
         VerifyLog log;
         std::atomic<bool> seen{false};
         EXPECT_EQ(2, RunDialog(&info, [&] { AnswerError(&seen); })) << refused.what;
         EXPECT_TRUE(seen.load()) << refused.what;
         // The check names the reason; the worker then logs the failed download as any other.
-        EXPECT_EQ(std::vector<std::wstring>(
-                      {refused.logged, L"!!! Update download failed: the update archive is not signed by the service"}),
+        const std::string failure = std::string("!!! Update download failed: ") + refused.failure;
+        EXPECT_EQ(std::vector<std::wstring>({refused.logged, std::wstring(failure.begin(), failure.end())}),
                   log.Lines())
             << refused.what;
         EXPECT_FALSE(Exists(g_appDir + L"updates")) << refused.what;
         EXPECT_FALSE(Exists(g_appDir + L"patcher.exe")) << refused.what;
     }
-    // The stand-in's own reply without a signature: the program's query sees none.
+    // The stand-in's own reply without signatures: the program's query sees none.
     WriteWholeFile(StandinDir() + L"\\update_unsigned", "");
-    EXPECT_FALSE(Offered(archive, L"update.zip").m_signature.has_value());
+    EXPECT_FALSE(Offered(archive, L"update.zip").m_signedOffer.signature.has_value());
 }

@@ -10,8 +10,8 @@ TEST(UpdateWithoutKey, ArchivesAreTakenUnverifiedAndTheLogSaysSo) {
     ASSERT_EQ(nullptr, BuiltInUpdateKey());
     const std::string archive = ReadFileBytes(ArchivePath(L"update.zip"));
     VerifyLog log;
-    EXPECT_NO_THROW(VerifyUpdateArchive(archive, std::nullopt));
-    EXPECT_NO_THROW(VerifyUpdateArchive(archive, std::wstring(L"not a signature")));
+    EXPECT_NO_THROW(VerifyUpdateArchive(archive, SignedOffer{L"2.9", std::nullopt}));
+    EXPECT_NO_THROW(VerifyUpdateArchive(archive, SignedOffer{L"2.9", L"not a signature"}));
     const std::wstring line = L"Update archive not verified: this program was built without the service's public key";
     EXPECT_EQ(std::vector<std::wstring>({line, line}), log.Lines());
 }

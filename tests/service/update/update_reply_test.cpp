@@ -76,3 +76,12 @@ TEST(UpdateReply, NumbersTakeTheirLeadingDigitsAndNeverWrap) {
     EXPECT_EQ(12, reply.minor);
     EXPECT_EQ(INT32_MAX, reply.fileSize);
 }
+
+TEST(UpdateReply, TheSignatureIsTakenOnlyFromItsOwnKeyWithTheVersionAsOffered) {
+    const std::wstring base = L"current_version =  2.9 \nfile_location=a\nfile_size=1\n";
+    const UpdateReply both = ParseUpdateReply(base + L"signature=old\nupdate_signature= new \n");
+    EXPECT_EQ(L"2.9", both.offer.version);
+    EXPECT_EQ(std::optional<std::wstring>(L"new"), both.offer.signature);
+    // The archive's signature alone, which programs installed earlier read, is no signature here.
+    EXPECT_FALSE(ParseUpdateReply(base + L"signature=old\n").offer.signature.has_value());
+}

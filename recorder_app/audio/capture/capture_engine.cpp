@@ -29,6 +29,14 @@ bool LetGo(MMRESULT result) {
     return result == MMSYSERR_NOERROR || result == MMSYSERR_NODRIVER;
 }
 
+// The worker may store a block's tick after the caller read the clock, so `then` can be a
+// little ahead of `now`; unsigned, that difference would be about 49 days of silence. The
+// clock also wraps every 49.7 days, so only the signed difference is meaningful.
+DWORD TicksSince(DWORD then, DWORD now) {
+    const LONG since = static_cast<LONG>(now - then);
+    return since > 0 ? static_cast<DWORD>(since) : 0;
+}
+
 }  // namespace
 
 CaptureEngine::CaptureEngine(const WaveInApi& api) : m_api(api) {}
@@ -65,7 +73,7 @@ void CaptureEngine::RunWorker() {
 }
 
 void CaptureEngine::OnBlockReturned(HWAVEIN device, WAVEHDR* header) {
-    m_lastBlockTick = GetTickCount();
+    m_lastBlockTick = m_api.tickCount();
     if (header->dwBytesRecorded != 0) {
         if (m_busy) OnBlock(reinterpret_cast<const BYTE*>(header->lpData), header->dwBytesRecorded);
         std::int16_t first;
@@ -161,7 +169,7 @@ int CaptureEngine::QueueBuffers() {
     for (; m_queued < 2; ++m_queued)
         if (m_api.addBuffer(m_device, &m_headers[m_queued], sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
             return kCaptureBuffersFailed;
-    m_lastBlockTick = GetTickCount();
+    m_lastBlockTick = m_api.tickCount();
     m_running = true;
     if (m_api.start(m_device) != MMSYSERR_NOERROR) return kCaptureBuffersFailed;
     return kCaptureOk;
@@ -232,7 +240,8 @@ int CaptureEngine::AbandonDevice() {
 
 DWORD CaptureEngine::SilentMs() const {
     if (!m_running) return 0;
-    return GetTickCount() - m_lastBlockTick.load();
+    const DWORD lastBlock = m_lastBlockTick.load();
+    return TicksSince(lastBlock, m_api.tickCount());
 }
 
 // Undoes a Start that failed after the device opened. A device that cannot be let go of

@@ -45,7 +45,8 @@ public:
     // it captures nothing more (an unplugged device answers MMSYSERR_NODRIVER).
     MMRESULT DeviceError() const { return m_deviceError.load(); }
     // Milliseconds since the device last handed a block back while capturing (0 when not
-    // capturing). A device whose source has gone may simply stop handing blocks back.
+    // capturing, and 0 for a block handed back while the clock was being read). A device
+    // whose source has gone may simply stop handing blocks back.
     DWORD SilentMs() const;
 
 protected:

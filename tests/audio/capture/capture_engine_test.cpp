@@ -302,3 +302,20 @@ TEST(CaptureEngine, AFailedCloseDuringAnUndoneStartLeavesTheEngineBusy) {
     EXPECT_FALSE(MemoryIsFree(device.prepared[0]->lpData));
     EXPECT_EQ(engine.Start(1, 44100), kCaptureAlreadyRunning);
 }
+
+// The worker stores a block's tick while the caller reads the clock: the caller may have read
+// it just before, and the clock wraps every 49.7 days. Neither is a long silence.
+TEST(CaptureEngine, SilenceIsNeverCountedFromABlockAheadOfTheClockNorAcrossItsWrap) {
+    FakeWaveIn& device = FakeWaveIn::Reset();
+    device.SetClock(0xFFFFFF00u);
+    LoggingEngine engine;
+    ASSERT_EQ(engine.Start(1, 44100), kCaptureOk);
+    device.SetClock(0x100u);
+    EXPECT_EQ(engine.SilentMs(), 0x200u);
+    ASSERT_TRUE(device.Deliver(8820, 1));  // stored at 0x100
+    device.SetClock(0xFFu);                // read just before it was stored
+    EXPECT_EQ(engine.SilentMs(), 0u);
+    device.SetClock(0x100u + kGoneSilentMs);
+    EXPECT_EQ(engine.SilentMs(), kGoneSilentMs);
+    EXPECT_EQ(engine.Stop(), 0);
+}

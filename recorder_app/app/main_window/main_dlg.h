@@ -11,6 +11,7 @@
 #include "app/command_rules/spot_rules.h"
 #include "app/crash/crash_test_trigger.h"
 #include "app/takes/take_journal_format.h"
+#include "audio/capture/device_match.h"
 #include "audio/playback/clip_player.h"
 #include "controls/bitmap_button.h"
 #include "controls/blinking_image.h"
@@ -109,7 +110,7 @@ private:
     bool OnMicrophoneChoice(int choice);
     void InitMicrophone();
     void RestoreMicrophone();
-    void ChooseMicrophone(const std::wstring& name);
+    void ChooseMicrophone(const CaptureDevice& device);
     // The chosen device's id (WAVE_MAPPER for the default); false when it is not present.
     bool FindMicrophone(UINT& deviceId) const;
     // The same for a recording, which the log names.
@@ -166,7 +167,7 @@ private:
     // app/command_rules/recording_clock.h (kMaxLengthMs, kWarnBeforeMs); change them there.
     unsigned m_maxLengthMs = recording::kMaxLengthMs;
     unsigned m_warnBeforeMs = recording::kWarnBeforeMs;
-    std::wstring m_microphone;  // the chosen recording device's name; empty: the system default
+    CaptureDevice m_microphone;  // the chosen recording device; no name: the system default
     HMENU m_microphoneMenu = nullptr;
-    std::vector<std::wstring> m_menuDevices;  // as the submenu listed them when it last opened
+    std::vector<CaptureDevice> m_menuDevices;  // as the submenu listed them when it last opened
 };

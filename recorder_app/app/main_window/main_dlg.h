@@ -115,6 +115,9 @@ private:
     bool FindMicrophone(UINT& deviceId) const;
     // The same for a recording, which the log names.
     bool RecordingDevice(UINT& deviceId) const;
+    // Before a recording: false when the chosen device is gone and the user would rather not
+    // record from the system default instead.
+    bool MicrophoneReady();
     // Starts the listener and its timer; false when the chosen device could not be opened
     // and the listener follows the system default instead.
     bool OpenLevelListener();

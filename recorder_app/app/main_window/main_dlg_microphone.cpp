@@ -1,7 +1,7 @@
 // The recording device: chosen in the system menu's "Microphone" submenu, remembered by its
 // endpoint's identity and its name (device ids change as devices come and go), and opened by
-// the level listener and by the recorder. The recorder never falls back to another device,
-// since a recording from the wrong microphone is only noticed when listening; the
+// the level listener and by the recorder. The recorder never falls back to another device
+// unasked, since a recording from the wrong microphone is only noticed when listening; the
 // meter does, so that it keeps showing a level.
 #include "app/microphone/microphone_menu.h"
 #include "audio/capture/capture_devices.h"
@@ -55,6 +55,34 @@ bool CMainDlg::RecordingDevice(UINT& deviceId) const {
                 m_microphone.name.empty() ? DefaultDeviceDescription().c_str() : m_microphone.name.c_str());
     if (!present) g_log.Print(L"!!! Recording device not present: %s", m_microphone.name.c_str());
     return present;
+}
+
+// Unplugged since it was chosen or since the start (no longer listed, or listed until the
+// program restarts but no longer opening): the user learns which microphone is missing and
+// where to choose another, and may record from the default at once. That is then this
+// session's device, as after a start without it; the choice stays remembered for when it is
+// back.
+bool CMainDlg::MicrophoneReady() {
+    UINT deviceId = WAVE_MAPPER;
+    if (FindMicrophone(deviceId) &&
+        (deviceId == WAVE_MAPPER || CaptureDeviceOpens(deviceId, kListenerChannels, kListenerSampleRate)))
+        return true;
+    g_log.Print(L"!!! Recording device not present, asking to record from the system default: %s",
+                m_microphone.name.c_str());
+    const std::wstring text = L"The microphone \"" + m_microphone.name +
+                              L"\" is not available: it may have been unplugged.\n\nAnother microphone can be "
+                              L"chosen in the Microphone submenu of this window's system menu (Alt+Space).\n\nDo you "
+                              L"want to record from the system default microphone instead?";
+    if (MessageBoxW(m_hWnd, text.c_str(), L"Microphone not available", MB_ICONWARNING | MB_YESNO) != IDYES) {
+        g_log.Print(L"Operation cancelled by user");
+        // The meter may still be listening to where the device was: it follows the default.
+        StopLevelListener();
+        StartLevelListener();
+        return false;
+    }
+    g_log.Print(L"User records from the system default instead");
+    m_microphone = CaptureDevice{};
+    return true;
 }
 
 bool CMainDlg::OpenLevelListener() {

@@ -65,6 +65,20 @@ std::wstring DefaultCaptureDeviceName(const WaveInApi& api) {
     return Device(api, preferred).name;
 }
 
+bool CaptureDeviceOpens(const WaveInApi& api, UINT deviceId, WORD channels, DWORD sampleRate) {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = channels;
+    format.nSamplesPerSec = sampleRate;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = static_cast<WORD>(channels * 2);
+    format.nAvgBytesPerSec = channels * 2 * sampleRate;
+    HWAVEIN device = nullptr;
+    if (api.open(&device, deviceId, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return false;
+    api.close(device);
+    return true;
+}
+
 std::vector<CaptureDevice> CaptureDevices() {
     const ComScope com;
     return CaptureDevices(WinmmWaveIn());
@@ -73,4 +87,8 @@ std::vector<CaptureDevice> CaptureDevices() {
 std::wstring DefaultCaptureDeviceName() {
     const ComScope com;
     return DefaultCaptureDeviceName(WinmmWaveIn());
+}
+
+bool CaptureDeviceOpens(UINT deviceId, WORD channels, DWORD sampleRate) {
+    return CaptureDeviceOpens(WinmmWaveIn(), deviceId, channels, sampleRate);
 }

@@ -15,6 +15,12 @@ std::vector<CaptureDevice> CaptureDevices(const WaveInApi& api);
 // The name of the device that the system records from by default, or empty.
 std::wstring DefaultCaptureDeviceName(const WaveInApi& api);
 
+// Whether the device opens for 16-bit PCM of that shape; it is closed again at once. A device
+// unplugged while the program runs may stay listed until the program restarts, and only
+// refuses to open.
+bool CaptureDeviceOpens(const WaveInApi& api, UINT deviceId, WORD channels, DWORD sampleRate);
+
 // The same for the system's own devices.
 std::vector<CaptureDevice> CaptureDevices();
 std::wstring DefaultCaptureDeviceName();
+bool CaptureDeviceOpens(UINT deviceId, WORD channels, DWORD sampleRate);

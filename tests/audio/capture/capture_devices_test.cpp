@@ -98,4 +98,17 @@ TEST(CaptureDevices, ARememberedDeviceIsFoundByItsEndpointBeforeItsNameOrItsFirs
     EXPECT_EQ(FindCaptureDevice({left, rear}, front), kDeviceNotFound);
 }
 
+// Unplugged while the program runs, a device may stay listed and only refuse to open.
+TEST(CaptureDevices, AProbeOpensTheDeviceAndClosesItAtOnceOrTellsItIsGone) {
+    FakeWaveIn* device = &FakeWaveIn::Reset();
+    EXPECT_TRUE(CaptureDeviceOpens(FakeWaveIn::Api(), 1, 1, 44100));
+    EXPECT_EQ(device->Calls(), (std::vector<std::string>{"open other device", "close"}));
+    EXPECT_EQ(device->format.nAvgBytesPerSec, 88200u);
+    FakeWaveInScript script;
+    script.openResult = MMSYSERR_NODRIVER;
+    device = &FakeWaveIn::Reset(script);
+    EXPECT_FALSE(CaptureDeviceOpens(FakeWaveIn::Api(), 1, 1, 44100));
+    EXPECT_EQ(device->Calls(), (std::vector<std::string>{"open other device"}));
+}
+
 }  // namespace

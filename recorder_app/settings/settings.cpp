@@ -72,6 +72,9 @@ void CSettings::Load() {
 
     m_recordingDevice.clear();
     ReadRegistryString(key, kRecordingDeviceValue, &m_recordingDevice);
+    // An id without a name is left over from nothing this program writes: the default.
+    m_recordingDeviceId.clear();
+    if (!m_recordingDevice.empty()) ReadRegistryString(key, kRecordingDeviceIdValue, &m_recordingDeviceId);
 
     if (key != nullptr) RegCloseKey(key);
 }
@@ -85,11 +88,15 @@ void CSettings::RememberPassword(const std::wstring& password) {
     m_rememberedPassword = password;
 }
 
-bool CSettings::SetRecordingDevice(const std::wstring& name) {
+// The id first, so that a name is never read back beside the id of the device chosen before.
+bool CSettings::SetRecordingDevice(const std::wstring& name, const std::wstring& endpointId) {
     m_recordingDevice = name;
+    m_recordingDeviceId = name.empty() ? std::wstring() : endpointId;
     HKEY key = OpenUserKey(kSettingsKeyPath);
-    const bool written = name.empty() ? DeleteRegistryValue(key, kRecordingDeviceValue)
-                                      : WriteRegistryString(key, kRecordingDeviceValue, name);
+    const bool idWritten = m_recordingDeviceId.empty() ? DeleteRegistryValue(key, kRecordingDeviceIdValue)
+                                                       : WriteRegistryString(key, kRecordingDeviceIdValue, endpointId);
+    const bool written = idWritten && (name.empty() ? DeleteRegistryValue(key, kRecordingDeviceValue)
+                                                    : WriteRegistryString(key, kRecordingDeviceValue, name));
     if (key != nullptr) RegCloseKey(key);
     return written;
 }

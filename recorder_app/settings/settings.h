@@ -16,24 +16,28 @@
 // string there counts as missing.
 //
 // Software\QuillbankRecorder (kSettingsKeyPath)
-//   value              type       default           read / written                 limits
-//   "ServerHost"       string     "quillbank.com"   Load                           an empty host is used as stored
-//   "ProxyType"        4 bytes    4 (PROXY_SYSTEM)  Load                           0 to 4; others leave the type to libcurl
-//   "ProxyUrl"         string     empty             Load, unless ProxyType is 4    handed to libcurl unparsed
-//   "RecordingDevice"  string     missing: the      Load; SetRecordingDevice       a name past 1023 units is written but
-//                                 system default    writes it or removes it        read back as the system default
-//   "LastUser"         string     empty             ReadLastLogin; SaveLastLogin   a name past 1023 units reads back empty
-//   "LastPodcastID"    REG_DWORD  0                 ReadLastLogin; SaveLastLogin   a signed 32-bit podcast number
-//   "CrashReportUrl"   string     empty: the        ReadCrashReportUrl             set by hand or by the tests
-//                                 service's host
+//   value                type       default           read / written                 limits
+//   "ServerHost"         string     "quillbank.com"   Load                           an empty host is used as stored
+//   "ProxyType"          4 bytes    4 (PROXY_SYSTEM)  Load                           0 to 4; others leave the type to libcurl
+//   "ProxyUrl"           string     empty             Load, unless ProxyType is 4    handed to libcurl unparsed
+//   "RecordingDevice"    string     missing: the      Load; SetRecordingDevice       a name past 1023 units is written but
+//                                   system default    writes it or removes it        read back as the system default
+//   "RecordingDeviceId"  string     missing: the      Load; SetRecordingDevice       the device's audio endpoint id; an id
+//                                   device is found   writes it beside the name,     past 1023 units is written but read back
+//                                   by name only      or removes it with it          as missing; ignored without the name
+//   "LastUser"           string     empty             ReadLastLogin; SaveLastLogin   a name past 1023 units reads back empty
+//   "LastPodcastID"      REG_DWORD  0                 ReadLastLogin; SaveLastLogin   a signed 32-bit podcast number
+//   "CrashReportUrl"     string     empty: the        ReadCrashReportUrl             set by hand or by the tests
+//                                   service's host
 // Software\Microsoft\Windows\CurrentVersion\Internet Settings (the system's; read only
 // when ProxyType is 4, never written)
-//   "ProxyEnable"      4 bytes    0                 Load                           not 0: ProxyServer is used
-//   "ProxyServer"      string     empty             Load                           "host:port" or "http=...;socks=..."
+//   "ProxyEnable"        4 bytes    0                 Load                           not 0: ProxyServer is used
+//   "ProxyServer"        string     empty             Load                           "host:port" or "http=...;socks=..."
 constexpr wchar_t kServerHostValue[] = L"ServerHost";
 constexpr wchar_t kProxyTypeValue[] = L"ProxyType";
 constexpr wchar_t kProxyUrlValue[] = L"ProxyUrl";
 constexpr wchar_t kRecordingDeviceValue[] = L"RecordingDevice";
+constexpr wchar_t kRecordingDeviceIdValue[] = L"RecordingDeviceId";
 constexpr wchar_t kLastUserValue[] = L"LastUser";
 constexpr wchar_t kLastPodcastValue[] = L"LastPodcastID";
 constexpr wchar_t kCrashReportUrlValue[] = L"CrashReportUrl";
@@ -67,9 +71,10 @@ public:
     // replaces is wiped first, so it cannot linger in the heap.
     void RememberPassword(const std::wstring& password);
 
-    // Remembers the chosen recording device by name as "RecordingDevice"; an empty name (the
-    // system's default device) removes the value. False when the registry refused.
-    bool SetRecordingDevice(const std::wstring& name);
+    // Remembers the chosen recording device by name as "RecordingDevice" and by its endpoint's
+    // id as "RecordingDeviceId" (removed when the id is empty: the driver gives none); an
+    // empty name (the system's default device) removes both. False when the registry refused.
+    bool SetRecordingDevice(const std::wstring& name, const std::wstring& endpointId);
 
     // "LastUser" and "LastPodcastID", as the last successful publication left them: read
     // afresh each time, since another instance may have published meanwhile. Missing values
@@ -91,6 +96,7 @@ public:
     int32_t m_proxyType = PROXY_SYSTEM;
     std::wstring m_proxyAddress;  // handed to libcurl unparsed: host:port, a URL or a list
     std::wstring m_recordingDevice;  // the chosen device's name; empty: the system's default
+    std::wstring m_recordingDeviceId;  // its endpoint's id; empty: found by name only
 };
 
 extern CSettings g_settings;

@@ -20,6 +20,7 @@ MMRESULT WINAPI FakeStart(HWAVEIN) { return g_device->Start(); }
 MMRESULT WINAPI FakeReset(HWAVEIN) { return g_device->ResetDevice(); }
 MMRESULT WINAPI FakeClose(HWAVEIN) { return g_device->Close(); }
 void WINAPI FakeWait(DWORD ms) { g_device->Wait(ms); }
+DWORD WINAPI FakeTickCount() { return g_device->TickCount(); }
 UINT WINAPI FakeDeviceCount() { return g_device->DeviceCount(); }
 MMRESULT WINAPI FakeDeviceCaps(UINT_PTR id, WAVEINCAPSW* caps, UINT) { return g_device->DeviceCaps(id, caps); }
 MMRESULT WINAPI FakeMessage(HWAVEIN device, UINT message, DWORD_PTR param1, DWORD_PTR param2) {
@@ -45,9 +46,10 @@ FakeWaveIn& FakeWaveIn::Reset(const FakeWaveInScript& script) {
 }
 
 const WaveInApi& FakeWaveIn::Api() {
-    static const WaveInApi api = {FakeOpen,        FakePrepare,     FakeUnprepare, FakeAddBuffer,
-                                  FakeStart,       FakeReset,       FakeClose,     FakeWait,
-                                  FakeDeviceCount, FakeDeviceCaps,  FakeMessage,   FakeEndpointName};
+    static const WaveInApi api = {FakeOpen,      FakePrepare,     FakeUnprepare,  FakeAddBuffer,
+                                  FakeStart,     FakeReset,       FakeClose,      FakeWait,
+                                  FakeTickCount, FakeDeviceCount, FakeDeviceCaps, FakeMessage,
+                                  FakeEndpointName};
     return api;
 }
 
@@ -78,6 +80,13 @@ void FakeWaveIn::Wait(DWORD ms) {
     }
     if (!m_script.hung) Sleep(ms);
 }
+
+void FakeWaveIn::SetClock(DWORD now) {
+    m_clock = now;
+    m_clockSet = true;
+}
+
+DWORD FakeWaveIn::TickCount() const { return m_clockSet ? m_clock.load() : GetTickCount(); }
 
 void FakeWaveIn::Post(UINT message, WAVEHDR* header) {
     PostThreadMessageW(static_cast<DWORD>(callback), message, reinterpret_cast<WPARAM>(kDevice),

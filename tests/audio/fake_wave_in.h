@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -55,6 +56,9 @@ public:
     size_t Queued();
     // Milliseconds the engine has waited for the device.
     DWORD WaitedMs();
+    // From now on the engine's clock reads `now` until set again (until the first call, the
+    // system's clock).
+    void SetClock(DWORD now);
     WAVEFORMATEX format{};
     DWORD_PTR callback = 0;
     DWORD openFlags = 0;
@@ -69,6 +73,7 @@ public:
     MMRESULT ResetDevice();
     MMRESULT Close();
     void Wait(DWORD ms);
+    DWORD TickCount() const;
     UINT DeviceCount() const { return static_cast<UINT>(m_script.devices.size()); }
     MMRESULT DeviceCaps(UINT_PTR id, WAVEINCAPSW* caps);
     MMRESULT Message(UINT id, UINT message, DWORD_PTR param1, DWORD_PTR param2);
@@ -88,6 +93,8 @@ private:
     int m_handled = 0;  // buffers taken back by the worker or refused to it
     DWORD m_waitedMs = 0;
     bool m_gone = false;
+    std::atomic<bool> m_clockSet{false};
+    std::atomic<DWORD> m_clock{0};
 };
 
 // A HANDLE to the callback thread (the engine's worker), or null when it has ended.

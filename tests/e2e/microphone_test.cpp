@@ -1,8 +1,8 @@
 // The microphone of the user's choice, with two recording devices: the test environment's
 // null sink's monitor (the default) and that of a second null sink added here. The choice is
 // made in the system menu with the keyboard, recorded from, and remembered at the next start;
-// once the device is gone a recording is refused rather than taken from another microphone,
-// and the next start uses the default.
+// once the device is gone a recording is not taken from another microphone unless the user
+// says so when told which one is missing, and the next start uses the default.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <memory>
@@ -170,12 +170,13 @@ bool WaitForLine(const RecorderApp& app, const std::wstring& line, size_t count 
     return WaitFor([&] { return CountLines(app, line) >= count; }, timeoutMs);
 }
 
-// The line that follows the first one starting with prefix.
+// The line that follows the last one starting with prefix.
 std::wstring LineAfter(const RecorderApp& app, const std::wstring& prefix) {
     const auto lines = app.LogLines();
+    std::wstring after;
     for (size_t i = 0; i + 1 < lines.size(); ++i)
-        if (lines[i].rfind(prefix, 0) == 0) return lines[i + 1];
-    return {};
+        if (lines[i].rfind(prefix, 0) == 0) after = lines[i + 1];
+    return after;
 }
 
 std::string LogText(const RecorderApp& app) {
@@ -243,23 +244,46 @@ TEST(Microphone, TheChosenDeviceIsRecordedRememberedAndGivenUpOnceGone) {
         EXPECT_EQ(runs[0].label, 1) << Describe(runs);
         EXPECT_EQ(LineAfter(app, L"Target file to write: "), deviceLine);
 
-        // Unplugged while the program runs: no recording from another microphone instead.
+        // Unplugged while the program runs: no recording from another microphone unasked. The
+        // user learns which one is missing and where to choose another.
         ASSERT_TRUE(sink.Remove());
         const size_t starts = CountLines(app, L"Switching interface to the recording mode");
+        const std::wstring question =
+            L"The microphone \"" + kSecondName +
+            L"\" is not available: it may have been unplugged.\n\nAnother microphone can be chosen in the Microphone "
+            L"submenu of this window's system menu (Alt+Space).\n\nDo you want to record from the system default "
+            L"microphone instead?";
         app.ClickControl(IDC_RECORD);
-        const MessageBoxInfo box = app.WaitForMessageBox(20000);
-        ASSERT_NE(box.window, nullptr) << "no error box";
-        EXPECT_EQ(box.text, L"Error occured, while recording audio");
-        EXPECT_EQ(box.caption, L"Error");
+        MessageBoxInfo box = app.WaitForMessageBox(20000);
+        ASSERT_NE(box.window, nullptr) << "no question";
+        EXPECT_EQ(box.text, question) << LogText(app);
+        EXPECT_EQ(box.caption, L"Microphone not available");
         EXPECT_EQ(GetWindow(box.window, GW_OWNER), app.MainWindow());
-        ASSERT_TRUE(app.AnswerMessageBox(box, IDOK));
+        ASSERT_TRUE(app.AnswerMessageBox(box, IDNO));
+        EXPECT_TRUE(WaitForLine(app, L"!!! Recording device not present, asking to record from the system default: " +
+                                         kSecondName));
+        EXPECT_TRUE(WaitForLine(app, L"Operation cancelled by user"));
         EXPECT_EQ(CountLines(app, L"Switching interface to the recording mode"), starts);
-        EXPECT_TRUE(WaitForLine(app, L"!!! Audio recorder failed while starting record operation"));
-        // The meter follows the default meanwhile.
-        TonePlayer tone(997.0, 0.8, 20);
-        int highest = 0;
-        EXPECT_TRUE(WaitFor([&] { return (highest = std::max(highest, LitMeterRows(app.MainWindow()))) >= 20; }, 15000))
-            << "the meter stands still: highest bar " << highest << " rows\n" << LogText(app);
+        {
+            // The meter follows the default meanwhile.
+            TonePlayer tone(997.0, 0.8, 20);
+            int highest = 0;
+            EXPECT_TRUE(
+                WaitFor([&] { return (highest = std::max(highest, LitMeterRows(app.MainWindow()))) >= 20; }, 15000))
+                << "the meter stands still: highest bar " << highest << " rows\n" << LogText(app);
+        }
+        // Asked again at the next Record: this time from the default, for the rest of the run.
+        app.ClickControl(IDC_RECORD);
+        box = app.WaitForMessageBox(20000);
+        ASSERT_NE(box.window, nullptr) << "no question the second time";
+        EXPECT_EQ(box.text, question);
+        ASSERT_TRUE(app.AnswerMessageBox(box, IDYES));
+        ASSERT_TRUE(WaitForLine(app, L"Switching interface to the recording mode", starts + 1)) << LogText(app);
+        const std::wstring device = LineAfter(app, L"Target file to write: ");
+        EXPECT_EQ(device.rfind(L"Recording device: System default", 0), 0u) << Narrow(device);
+        const size_t stops = CountLines(app, L"Switching interface to the idle mode");
+        app.ClickControl(IDC_RECORD);
+        EXPECT_TRUE(WaitForLine(app, L"Switching interface to the idle mode", stops + 1));
         app.PressKey(VK_ESCAPE);
         EXPECT_EQ(app.WaitForExit(), 0u);
     }

@@ -236,25 +236,40 @@ TEST_F(SettingsTest, LastUserFollowsTheStringRules) {
     RegCloseKey(key);
 }
 
-TEST_F(SettingsTest, TheChosenRecordingDeviceIsRememberedByNameAndTheDefaultRemovesIt) {
+TEST_F(SettingsTest, TheChosenRecordingDeviceIsRememberedByNameAndEndpointAndTheDefaultRemovesBoth) {
+    const std::wstring endpoint = L"{0.0.1.00000000}.{5c1f0e6b-2d4a-4c3e-9b1a-7f3e2d1c0b9a}";
     {
         CSettings settings;
         EXPECT_EQ(settings.m_recordingDevice, L"");
-        EXPECT_TRUE(settings.SetRecordingDevice(L"Microphone (Podcast USB & Co.)"));
+        EXPECT_TRUE(settings.SetRecordingDevice(L"Microphone (Podcast USB & Co.)", endpoint));
     }
     HKEY key = OpenUserKey(kSettingsKeyPath);
     ASSERT_NE(key, nullptr);
     DWORD type = REG_NONE;
     EXPECT_EQ(RegQueryValueExW(key, L"RecordingDevice", nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    type = REG_NONE;
+    EXPECT_EQ(RegQueryValueExW(key, L"RecordingDeviceId", nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     {
         CSettings settings;  // the next start
         EXPECT_EQ(settings.m_recordingDevice, L"Microphone (Podcast USB & Co.)");
-        EXPECT_TRUE(settings.SetRecordingDevice(L""));
+        EXPECT_EQ(settings.m_recordingDeviceId, endpoint);
+        // A driver that gives no endpoint: the one of the device chosen before goes.
+        EXPECT_TRUE(settings.SetRecordingDevice(L"Line In", L""));
+    }
+    EXPECT_EQ(RegQueryValueExW(key, L"RecordingDeviceId", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    {
+        CSettings settings;
+        EXPECT_EQ(settings.m_recordingDevice, L"Line In");
+        EXPECT_EQ(settings.m_recordingDeviceId, L"");
+        EXPECT_TRUE(settings.SetRecordingDevice(L"", endpoint));
         EXPECT_EQ(settings.m_recordingDevice, L"");
-        EXPECT_TRUE(settings.SetRecordingDevice(L""));  // nothing left to remove
+        EXPECT_EQ(settings.m_recordingDeviceId, L"");
+        EXPECT_TRUE(settings.SetRecordingDevice(L"", L""));  // nothing left to remove
     }
     EXPECT_EQ(RegQueryValueExW(key, L"RecordingDevice", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExW(key, L"RecordingDeviceId", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
     RegCloseKey(key);
     EXPECT_EQ(CSettings().m_recordingDevice, L"");
 }

@@ -13,6 +13,7 @@
 #include "app/history/edit_history.h"
 #include "app/history/history_files.h"
 #include "app/takes/take_journal_format.h"
+#include "audio/capture/device_match.h"
 #include "audio/playback/clip_player.h"
 #include "controls/bitmap_button.h"
 #include "controls/blinking_image.h"
@@ -135,11 +136,14 @@ private:
     bool OnMicrophoneChoice(int choice);
     void InitMicrophone();
     void RestoreMicrophone();
-    void ChooseMicrophone(const std::wstring& name);
+    void ChooseMicrophone(const CaptureDevice& device);
     // The chosen device's id (WAVE_MAPPER for the default); false when it is not present.
     bool FindMicrophone(UINT& deviceId) const;
     // The same for a recording, which the log names.
     bool RecordingDevice(UINT& deviceId) const;
+    // Before a recording: false when the chosen device is gone and the user would rather not
+    // record from the system default instead.
+    bool MicrophoneReady();
     // Starts the listener and its timer; false when the chosen device could not be opened
     // and the listener follows the system default instead.
     bool OpenLevelListener();
@@ -196,7 +200,7 @@ private:
     ClipState m_stateBeforeTake;
     EditHistory m_history;
     HeldClips m_held{RecordingsFolder()};
-    std::wstring m_microphone;  // the chosen recording device's name; empty: the system default
+    CaptureDevice m_microphone;  // the chosen recording device; no name: the system default
     HMENU m_microphoneMenu = nullptr;
-    std::vector<std::wstring> m_menuDevices;  // as the submenu listed them when it last opened
+    std::vector<CaptureDevice> m_menuDevices;  // as the submenu listed them when it last opened
 };

@@ -1,8 +1,8 @@
 // The recording device: chosen in the system menu's "Microphone" submenu, remembered by its
-// name (device ids change as devices come and go), and opened by the level listener and by
-// the recorder. The recorder never falls back to another device, since a recording from the
-// wrong microphone is only noticed when listening; the meter does, so that it keeps showing
-// a level.
+// endpoint's identity and its name (device ids change as devices come and go), and opened by
+// the level listener and by the recorder. The recorder never falls back to another device
+// unasked, since a recording from the wrong microphone is only noticed when listening; the
+// meter does, so that it keeps showing a level.
 #include "app/microphone/microphone_menu.h"
 #include "audio/capture/capture_devices.h"
 #include "audio/capture/device_match.h"
@@ -28,22 +28,22 @@ std::wstring DefaultDeviceDescription() {
 }  // namespace
 
 void CMainDlg::InitMicrophone() {
-    m_microphone = g_settings.m_recordingDevice;
+    m_microphone = CaptureDevice{g_settings.m_recordingDevice, g_settings.m_recordingDeviceId};
     m_microphoneMenu = AddMicrophoneMenu(GetSystemMenu(m_hWnd, FALSE));
 }
 
 // At start-up: a remembered device that is gone is not asked about; the session records from
 // the default. The value stays, so the device is used again once it is back at a later start.
 void CMainDlg::RestoreMicrophone() {
-    if (m_microphone.empty() || FindCaptureDevice(CaptureDeviceNames(), m_microphone) != kDeviceNotFound) return;
-    g_log.Print(L"!!! Recording device not present, using the system default: %s", m_microphone.c_str());
-    m_microphone.clear();
+    if (m_microphone.name.empty() || FindCaptureDevice(CaptureDevices(), m_microphone) != kDeviceNotFound) return;
+    g_log.Print(L"!!! Recording device not present, using the system default: %s", m_microphone.name.c_str());
+    m_microphone = CaptureDevice{};
 }
 
 bool CMainDlg::FindMicrophone(UINT& deviceId) const {
     deviceId = WAVE_MAPPER;
-    if (m_microphone.empty()) return true;
-    const int index = FindCaptureDevice(CaptureDeviceNames(), m_microphone);
+    if (m_microphone.name.empty()) return true;
+    const int index = FindCaptureDevice(CaptureDevices(), m_microphone);
     if (index == kDeviceNotFound) return false;
     deviceId = static_cast<UINT>(index);
     return true;
@@ -51,9 +51,38 @@ bool CMainDlg::FindMicrophone(UINT& deviceId) const {
 
 bool CMainDlg::RecordingDevice(UINT& deviceId) const {
     const bool present = FindMicrophone(deviceId);
-    g_log.Print(L"Recording device: %s", m_microphone.empty() ? DefaultDeviceDescription().c_str() : m_microphone.c_str());
-    if (!present) g_log.Print(L"!!! Recording device not present: %s", m_microphone.c_str());
+    g_log.Print(L"Recording device: %s",
+                m_microphone.name.empty() ? DefaultDeviceDescription().c_str() : m_microphone.name.c_str());
+    if (!present) g_log.Print(L"!!! Recording device not present: %s", m_microphone.name.c_str());
     return present;
+}
+
+// Unplugged since it was chosen or since the start (no longer listed, or listed until the
+// program restarts but no longer opening): the user learns which microphone is missing and
+// where to choose another, and may record from the default at once. That is then this
+// session's device, as after a start without it; the choice stays remembered for when it is
+// back.
+bool CMainDlg::MicrophoneReady() {
+    UINT deviceId = WAVE_MAPPER;
+    if (FindMicrophone(deviceId) &&
+        (deviceId == WAVE_MAPPER || CaptureDeviceOpens(deviceId, kListenerChannels, kListenerSampleRate)))
+        return true;
+    g_log.Print(L"!!! Recording device not present, asking to record from the system default: %s",
+                m_microphone.name.c_str());
+    const std::wstring text = L"The microphone \"" + m_microphone.name +
+                              L"\" is not available: it may have been unplugged.\n\nAnother microphone can be "
+                              L"chosen in the Microphone submenu of this window's system menu (Alt+Space).\n\nDo you "
+                              L"want to record from the system default microphone instead?";
+    if (MessageBoxW(m_hWnd, text.c_str(), L"Microphone not available", MB_ICONWARNING | MB_YESNO) != IDYES) {
+        g_log.Print(L"Operation cancelled by user");
+        // The meter may still be listening to where the device was: it follows the default.
+        StopLevelListener();
+        StartLevelListener();
+        return false;
+    }
+    g_log.Print(L"User records from the system default instead");
+    m_microphone = CaptureDevice{};
+    return true;
 }
 
 bool CMainDlg::OpenLevelListener() {
@@ -63,7 +92,7 @@ bool CMainDlg::OpenLevelListener() {
     const bool opened = present && (result == 0 || deviceId == WAVE_MAPPER);
     if (!opened) {
         g_log.Print(L"!!! Recording device cannot be opened, the meter follows the system default: %s",
-                    m_microphone.c_str());
+                    m_microphone.name.c_str());
         LevelListener::Start(kListenerChannels, kListenerSampleRate);
     }
     // Without any microphone the default fails too, and the meter simply stays at 0.
@@ -75,10 +104,10 @@ bool CMainDlg::OpenLevelListener() {
 // is offered only while nothing is recorded or played.
 LRESULT CMainDlg::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     if (!HIWORD(lParam) || !m_microphoneMenu || reinterpret_cast<HMENU>(wParam) == m_microphoneMenu) return 0;
-    m_menuDevices = CaptureDeviceNames();
-    SortMicrophoneNames(m_menuDevices);
-    const int chosen = m_microphone.empty() ? kMicrophoneDefault : FindCaptureDevice(m_menuDevices, m_microphone);
-    FillMicrophoneMenu(m_microphoneMenu, m_menuDevices, chosen, chosen == kDeviceNotFound ? m_microphone : L"");
+    m_menuDevices = CaptureDevices();
+    SortMicrophones(m_menuDevices);
+    const int chosen = m_microphone.name.empty() ? kMicrophoneDefault : FindCaptureDevice(m_menuDevices, m_microphone);
+    FillMicrophoneMenu(m_microphoneMenu, m_menuDevices, chosen, chosen == kDeviceNotFound ? m_microphone.name : L"");
     EnableMicrophoneMenu(GetSystemMenu(m_hWnd, FALSE), m_microphoneMenu, m_mode == 1);
     return 0;
 }
@@ -101,19 +130,23 @@ bool CMainDlg::OnMicrophoneChoice(int choice) {
     // The submenu is greyed while recording or playing; the listener is not running then.
     if (m_mode != 1) return true;
     if (choice != kMicrophoneDefault && choice >= static_cast<int>(m_menuDevices.size())) return true;
-    ChooseMicrophone(choice == kMicrophoneDefault ? std::wstring() : m_menuDevices[static_cast<size_t>(choice)]);
+    ChooseMicrophone(choice == kMicrophoneDefault ? CaptureDevice{} : m_menuDevices[static_cast<size_t>(choice)]);
     return true;
 }
 
-// Takes effect at once: the meter shows the new microphone.
-void CMainDlg::ChooseMicrophone(const std::wstring& name) {
-    g_log.Print(L"Recording device chosen: %s", name.empty() ? kSystemDefault : name.c_str());
-    m_microphone = name;
-    if (!g_settings.SetRecordingDevice(name)) g_log.Print(L"!!! The recording device could not be remembered");
+// Takes effect at once: the meter shows the new microphone. One the meter cannot open stays
+// chosen (a recording from it is tried, and fails visibly), and the user is told so now.
+void CMainDlg::ChooseMicrophone(const CaptureDevice& device) {
+    g_log.Print(L"Recording device chosen: %s", device.name.empty() ? kSystemDefault : device.name.c_str());
+    m_microphone = device;
+    if (!g_settings.SetRecordingDevice(device.name, device.endpointId))
+        g_log.Print(L"!!! The recording device could not be remembered");
     StopLevelListener();
     g_log.Print(L"Starting sound volume indicator listener...");
     if (!OpenLevelListener()) {
-        MessageBoxW(m_hWnd, L"Error occured, while recording audio", L"Error", MB_ICONERROR);
-        g_log.Print(L"!!! Audio recorder failed while starting record operation");
+        const std::wstring text = L"The microphone \"" + device.name +
+                                  L"\" could not be opened.\n\nThe level meter shows the system default microphone "
+                                  L"meanwhile.";
+        MessageBoxW(m_hWnd, text.c_str(), L"Microphone", MB_ICONWARNING);
     }
 }

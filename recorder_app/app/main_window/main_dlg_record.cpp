@@ -97,6 +97,8 @@ void CMainDlg::StartRecording() {
         return;
     }
 
+    if (!MicrophoneReady()) return;
+
     // A failed start must leave the clip as it was, or the next recording would continue a
     // file that was never written and drop the earlier clip from the join.
     const std::wstring earlierClip = m_clipPath, earlierPrevPart = m_prevPartPath;

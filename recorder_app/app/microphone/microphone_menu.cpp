@@ -44,12 +44,24 @@ void Append(HMENU menu, UINT command, const std::wstring& text, bool checked, bo
     AppendMenuW(menu, flags, command, shown.c_str());
 }
 
+// The second and later devices of one name get its number among them.
+std::wstring NumberedName(const std::vector<CaptureDevice>& devices, int index) {
+    int same = 1;
+    for (int i = 0; i < index; ++i)
+        if (devices[static_cast<size_t>(i)].name == devices[static_cast<size_t>(index)].name) ++same;
+    const std::wstring& name = devices[static_cast<size_t>(index)].name;
+    return same == 1 ? name : name + L" (" + std::to_wstring(same) + L")";
+}
+
 }  // namespace
 
-void SortMicrophoneNames(std::vector<std::wstring>& names) {
-    names.erase(std::remove(names.begin(), names.end(), std::wstring()), names.end());
-    std::stable_sort(names.begin(), names.end(),
-                     [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
+void SortMicrophones(std::vector<CaptureDevice>& devices) {
+    devices.erase(std::remove_if(devices.begin(), devices.end(), [](const CaptureDevice& d) { return d.name.empty(); }),
+                  devices.end());
+    std::stable_sort(devices.begin(), devices.end(), [](const CaptureDevice& a, const CaptureDevice& b) {
+        const int byName = lstrcmpiW(a.name.c_str(), b.name.c_str());
+        return byName != 0 ? byName < 0 : a.endpointId < b.endpointId;
+    });
 }
 
 // Other items that go above "Close" follow this one, whichever is inserted first: it goes to
@@ -74,14 +86,14 @@ HMENU AddMicrophoneMenu(HMENU systemMenu) {
     return submenu;
 }
 
-void FillMicrophoneMenu(HMENU submenu, const std::vector<std::wstring>& devices, int chosen,
+void FillMicrophoneMenu(HMENU submenu, const std::vector<CaptureDevice>& devices, int chosen,
                         const std::wstring& absent) {
     while (GetMenuItemCount(submenu) > 0) DeleteMenu(submenu, 0, MF_BYPOSITION);
     Append(submenu, kMicrophoneDefaultCommand, kDefaultText, absent.empty() && chosen == kMicrophoneDefault, true);
     const int listed = static_cast<int>(devices.size()) < kMaxDevices ? static_cast<int>(devices.size()) : kMaxDevices;
     for (int i = 0; i < listed; ++i)
-        Append(submenu, kMicrophoneFirstDeviceCommand + static_cast<UINT>(i) * kMicrophoneCommandStep, devices[i],
-               absent.empty() && chosen == i, true);
+        Append(submenu, kMicrophoneFirstDeviceCommand + static_cast<UINT>(i) * kMicrophoneCommandStep,
+               NumberedName(devices, i), absent.empty() && chosen == i, true);
     // Greyed, it cannot be chosen; its command is beyond the devices listed.
     if (!absent.empty() && listed < kMaxDevices)
         Append(submenu, kMicrophoneFirstDeviceCommand + static_cast<UINT>(listed) * kMicrophoneCommandStep, absent,

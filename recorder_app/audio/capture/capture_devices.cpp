@@ -1,5 +1,6 @@
 // Naming the recording devices: the capabilities' name, or better the endpoint's full one,
-// reached through the endpoint id that the driver gives for a device id.
+// reached through the endpoint id that the driver gives for a device id, which is also the
+// device's identity.
 #include "audio/capture/capture_devices.h"
 
 #include <mmddk.h>
@@ -16,38 +17,43 @@ HWAVEIN AsHandle(UINT deviceId) {
     return reinterpret_cast<HWAVEIN>(static_cast<UINT_PTR>(deviceId));
 }
 
-bool FullName(const WaveInApi& api, UINT deviceId, std::wstring* name) {
+// The endpoint's id that the driver gives for a device id, or empty.
+std::wstring EndpointId(const WaveInApi& api, UINT deviceId) {
     ULONG bytes = 0;
     if (api.message(AsHandle(deviceId), DRV_QUERYFUNCTIONINSTANCEIDSIZE, reinterpret_cast<DWORD_PTR>(&bytes), 0) !=
             MMSYSERR_NOERROR ||
         bytes < sizeof(wchar_t) || bytes > kMaxEndpointIdBytes)
-        return false;
+        return {};
     std::wstring endpoint(bytes / sizeof(wchar_t) + 1, L'\0');
     if (api.message(AsHandle(deviceId), DRV_QUERYFUNCTIONINSTANCEID, reinterpret_cast<DWORD_PTR>(&endpoint[0]),
                     bytes) != MMSYSERR_NOERROR)
-        return false;
-    wchar_t full[kMaxNameUnits] = {};
-    if (!api.endpointName(endpoint.c_str(), full, kMaxNameUnits)) return false;
-    name->assign(full);
-    return !name->empty();
+        return {};
+    endpoint.resize(lstrlenW(endpoint.c_str()));
+    return endpoint;
 }
 
-std::wstring DeviceName(const WaveInApi& api, UINT deviceId) {
-    std::wstring name;
-    if (FullName(api, deviceId, &name)) return name;
+CaptureDevice Device(const WaveInApi& api, UINT deviceId) {
+    CaptureDevice device;
+    device.endpointId = EndpointId(api, deviceId);
+    wchar_t full[kMaxNameUnits] = {};
+    if (!device.endpointId.empty() && api.endpointName(device.endpointId.c_str(), full, kMaxNameUnits) && full[0]) {
+        device.name = full;
+        return device;
+    }
     WAVEINCAPSW caps{};
-    if (api.deviceCaps(deviceId, &caps, sizeof caps) != MMSYSERR_NOERROR) return {};
+    if (api.deviceCaps(deviceId, &caps, sizeof caps) != MMSYSERR_NOERROR) return device;
     caps.szPname[MAXPNAMELEN - 1] = L'\0';
-    return caps.szPname;
+    device.name = caps.szPname;
+    return device;
 }
 
 }  // namespace
 
-std::vector<std::wstring> CaptureDeviceNames(const WaveInApi& api) {
-    std::vector<std::wstring> names;
+std::vector<CaptureDevice> CaptureDevices(const WaveInApi& api) {
+    std::vector<CaptureDevice> devices;
     const UINT count = api.deviceCount();
-    for (UINT id = 0; id < count; ++id) names.push_back(DeviceName(api, id));
-    return names;
+    for (UINT id = 0; id < count; ++id) devices.push_back(Device(api, id));
+    return devices;
 }
 
 std::wstring DefaultCaptureDeviceName(const WaveInApi& api) {
@@ -56,15 +62,33 @@ std::wstring DefaultCaptureDeviceName(const WaveInApi& api) {
                     reinterpret_cast<DWORD_PTR>(&flags)) != MMSYSERR_NOERROR ||
         preferred >= api.deviceCount())
         return {};
-    return DeviceName(api, preferred);
+    return Device(api, preferred).name;
 }
 
-std::vector<std::wstring> CaptureDeviceNames() {
+bool CaptureDeviceOpens(const WaveInApi& api, UINT deviceId, WORD channels, DWORD sampleRate) {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = channels;
+    format.nSamplesPerSec = sampleRate;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = static_cast<WORD>(channels * 2);
+    format.nAvgBytesPerSec = channels * 2 * sampleRate;
+    HWAVEIN device = nullptr;
+    if (api.open(&device, deviceId, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return false;
+    api.close(device);
+    return true;
+}
+
+std::vector<CaptureDevice> CaptureDevices() {
     const ComScope com;
-    return CaptureDeviceNames(WinmmWaveIn());
+    return CaptureDevices(WinmmWaveIn());
 }
 
 std::wstring DefaultCaptureDeviceName() {
     const ComScope com;
     return DefaultCaptureDeviceName(WinmmWaveIn());
+}
+
+bool CaptureDeviceOpens(UINT deviceId, WORD channels, DWORD sampleRate) {
+    return CaptureDeviceOpens(WinmmWaveIn(), deviceId, channels, sampleRate);
 }

@@ -16,6 +16,7 @@ constexpr DWORD kPollMs = 100;
 constexpr DWORD kBufferPollMs = 10;
 constexpr DWORD kBufferWaitMs = 10000;
 constexpr DWORD kBuffersPerSecond = 10;  // 100 ms blocks
+constexpr DWORD kHeadersBytes = 2 * sizeof(WAVEHDR);
 
 // Failures of the inner stop.
 constexpr int kUnprepareSecondFailed = -1;
@@ -27,6 +28,14 @@ constexpr int kBuffersKept = -4;
 // back: refusing to unprepare or close them then does not keep them.
 bool LetGo(MMRESULT result) {
     return result == MMSYSERR_NOERROR || result == MMSYSERR_NODRIVER;
+}
+
+// The worker may store a block's tick after the caller read the clock, so `then` can be a
+// little ahead of `now`; unsigned, that difference would be about 49 days of silence. The
+// clock also wraps every 49.7 days, so only the signed difference is meaningful.
+DWORD TicksSince(DWORD then, DWORD now) {
+    const LONG since = static_cast<LONG>(now - then);
+    return since > 0 ? static_cast<DWORD>(since) : 0;
 }
 
 }  // namespace
@@ -65,7 +74,7 @@ void CaptureEngine::RunWorker() {
 }
 
 void CaptureEngine::OnBlockReturned(HWAVEIN device, WAVEHDR* header) {
-    m_lastBlockTick = GetTickCount();
+    m_lastBlockTick = m_api.tickCount();
     if (header->dwBytesRecorded != 0) {
         if (m_busy) OnBlock(reinterpret_cast<const BYTE*>(header->lpData), header->dwBytesRecorded);
         std::int16_t first;
@@ -112,7 +121,6 @@ int CaptureEngine::Start(WORD channels, DWORD sampleRate, UINT deviceId) {
         m_busy = false;
         return kCaptureDeviceFailed;
     }
-    std::memset(m_headers, 0, sizeof m_headers);
     m_format = WAVEFORMATEX{};
     m_format.wFormatTag = WAVE_FORMAT_PCM;
     m_format.nChannels = channels;
@@ -145,13 +153,15 @@ int CaptureEngine::Start(WORD channels, DWORD sampleRate, UINT deviceId) {
     return kCaptureOk;
 }
 
+// The headers come first in the region, zeroed by VirtualAlloc, the two buffers after them.
 int CaptureEngine::QueueBuffers() {
     const DWORD length = m_format.nAvgBytesPerSec / kBuffersPerSecond;
-    m_memory = static_cast<BYTE*>(
-        VirtualAlloc(nullptr, 2 * length, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    m_memory = static_cast<BYTE*>(VirtualAlloc(nullptr, kHeadersBytes + 2 * length,
+                                               MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     if (!m_memory || length < sizeof(std::int16_t)) return kCaptureBuffersFailed;
+    m_headers = reinterpret_cast<WAVEHDR*>(m_memory);
     for (int i = 0; i < 2; ++i) {
-        m_headers[i].lpData = reinterpret_cast<LPSTR>(m_memory + i * length);
+        m_headers[i].lpData = reinterpret_cast<LPSTR>(m_memory + kHeadersBytes + i * length);
         m_headers[i].dwBufferLength = length;
     }
     for (; m_prepared < 2; ++m_prepared)
@@ -161,7 +171,7 @@ int CaptureEngine::QueueBuffers() {
     for (; m_queued < 2; ++m_queued)
         if (m_api.addBuffer(m_device, &m_headers[m_queued], sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
             return kCaptureBuffersFailed;
-    m_lastBlockTick = GetTickCount();
+    m_lastBlockTick = m_api.tickCount();
     m_running = true;
     if (m_api.start(m_device) != MMSYSERR_NOERROR) return kCaptureBuffersFailed;
     return kCaptureOk;
@@ -209,14 +219,15 @@ int CaptureEngine::StopDevice() {
     m_device = nullptr;
     if (m_memory) VirtualFree(m_memory, 0, MEM_RELEASE);
     m_memory = nullptr;
+    m_headers = nullptr;
     m_busy = false;
     return 0;
 }
 
 // A device that has gone away keeps buffers it will never hand back. Once the worker has
-// ended nothing can hand a block on, so the recorder may finish its file; the buffers are
-// left to the device (a small leak rather than memory a driver might still write to), and
-// the engine is free for the next device.
+// ended nothing can hand a block on, so the recorder may finish its file; the buffers and
+// their headers are left to the device (a small leak rather than memory a driver might still
+// write to), and the engine is free for the next device, which gets new ones.
 int CaptureEngine::AbandonDevice() {
     EndWorker();
     m_queued = 0;
@@ -226,13 +237,15 @@ int CaptureEngine::AbandonDevice() {
     m_api.close(m_device);
     m_device = nullptr;
     m_memory = nullptr;
+    m_headers = nullptr;
     m_busy = false;
     return 0;
 }
 
 DWORD CaptureEngine::SilentMs() const {
     if (!m_running) return 0;
-    return GetTickCount() - m_lastBlockTick.load();
+    const DWORD lastBlock = m_lastBlockTick.load();
+    return TicksSince(lastBlock, m_api.tickCount());
 }
 
 // Undoes a Start that failed after the device opened. A device that cannot be let go of

@@ -1,5 +1,5 @@
-// The design both capture engines share: one recording device, two 100 ms buffers
-// in one VirtualAlloc region, and a worker thread that receives the device's notifications
+// The design both capture engines share: one recording device, two 100 ms buffers and
+// their headers in one VirtualAlloc region, and a worker thread that receives the device's notifications
 // (CALLBACK_THREAD), hands each filled block on and puts the buffer straight back.
 #pragma once
 #include <windows.h>
@@ -45,7 +45,8 @@ public:
     // it captures nothing more (an unplugged device answers MMSYSERR_NODRIVER).
     MMRESULT DeviceError() const { return m_deviceError.load(); }
     // Milliseconds since the device last handed a block back while capturing (0 when not
-    // capturing). A device whose source has gone may simply stop handing blocks back.
+    // capturing, and 0 for a block handed back while the clock was being read). A device
+    // whose source has gone may simply stop handing blocks back.
     DWORD SilentMs() const;
 
 protected:
@@ -75,7 +76,10 @@ private:
     const WaveInApi& m_api;
     HWAVEIN m_device = nullptr;
     WAVEFORMATEX m_format{};
-    WAVEHDR m_headers[2]{};
+    // Both in the region of the take's buffers, which a device given up on keeps: the next
+    // take gets a region of its own, headers included, since such a device may still write
+    // to the old ones.
+    WAVEHDR* m_headers = nullptr;
     BYTE* m_memory = nullptr;
     int m_prepared = 0;  // headers prepared, in order
     int m_queued = 0;    // headers handed to the device

@@ -1,3 +1,4 @@
+// Finding a remembered recording device among those present.
 #include "audio/capture/device_match.h"
 
 namespace {
@@ -17,4 +18,14 @@ int FindCaptureDevice(const std::vector<std::wstring>& present, const std::wstri
     for (std::size_t i = 0; i < present.size(); ++i)
         if (SameWhenCut(present[i], wanted)) return static_cast<int>(i);
     return kDeviceNotFound;
+}
+
+int FindCaptureDevice(const std::vector<CaptureDevice>& present, const CaptureDevice& wanted) {
+    if (!wanted.endpointId.empty())
+        for (std::size_t i = 0; i < present.size(); ++i)
+            if (present[i].endpointId == wanted.endpointId) return static_cast<int>(i);
+    std::vector<std::wstring> names;
+    names.reserve(present.size());
+    for (const CaptureDevice& device : present) names.push_back(device.name);
+    return FindCaptureDevice(names, wanted.name);
 }

@@ -4,9 +4,10 @@
 #include "audio/capture/endpoint_name.h"
 
 const WaveInApi& WinmmWaveIn() {
-    static const WaveInApi api = {waveInOpen,      waveInPrepareHeader, waveInUnprepareHeader,
-                                  waveInAddBuffer, waveInStart,         waveInReset,
-                                  waveInClose,     Sleep,               waveInGetNumDevs,
-                                  waveInGetDevCapsW, waveInMessage,     EndpointFriendlyName};
+    static const WaveInApi api = {waveInOpen,       waveInPrepareHeader, waveInUnprepareHeader,
+                                  waveInAddBuffer,  waveInStart,         waveInReset,
+                                  waveInClose,      Sleep,               GetTickCount,
+                                  waveInGetNumDevs, waveInGetDevCapsW,   waveInMessage,
+                                  EndpointFriendlyName};
     return api;
 }

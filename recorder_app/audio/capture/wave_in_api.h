@@ -1,8 +1,10 @@
 // The wave-input calls the capture engines make, gathered in a table so that the engine's
 // start and stop steps can also run against a scripted device. The wait between polls of
 // the device is in the table too, so that a device that never answers can be scripted
-// without the test waiting for real. So are the calls that list the devices and name them,
-// so that a machine's set of microphones can be scripted as well.
+// without the test waiting for real; so is the clock a device's silence is measured by, so
+// that a test can set it where a race between the worker and the caller would. So are the
+// calls that list the devices and name them, so that a machine's set of microphones can be
+// scripted as well.
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>
@@ -17,6 +19,7 @@ struct WaveInApi {
     MMRESULT(WINAPI* reset)(HWAVEIN device);
     MMRESULT(WINAPI* close)(HWAVEIN device);
     void(WINAPI* wait)(DWORD ms);
+    DWORD(WINAPI* tickCount)();
     UINT(WINAPI* deviceCount)();
     MMRESULT(WINAPI* deviceCaps)(UINT_PTR deviceId, WAVEINCAPSW* caps, UINT size);
     // waveInMessage, which takes a device id in place of the handle for the driver queries

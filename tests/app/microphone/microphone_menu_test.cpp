@@ -19,6 +19,18 @@ UINT ItemState(HMENU menu, int position) {
     return GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION);
 }
 
+std::vector<std::wstring> NamesOf(const std::vector<CaptureDevice>& devices) {
+    std::vector<std::wstring> names;
+    for (const CaptureDevice& device : devices) names.push_back(device.name);
+    return names;
+}
+
+std::vector<std::wstring> EndpointsOf(const std::vector<CaptureDevice>& devices) {
+    std::vector<std::wstring> ids;
+    for (const CaptureDevice& device : devices) ids.push_back(device.endpointId);
+    return ids;
+}
+
 int PositionOf(HMENU menu, UINT command) {
     for (int i = 0; i < GetMenuItemCount(menu); ++i)
         if (GetMenuItemID(menu, i) == command) return i;
@@ -61,7 +73,7 @@ TEST_F(MicrophoneMenuTest, GoesBelowTheSeparatorAboveCloseAndStaysFirstOfTheItem
 TEST_F(MicrophoneMenuTest, ListsTheDefaultThenTheDevicesWithTheChoiceChecked) {
     HMENU submenu = AddMicrophoneMenu(systemMenu);
     ASSERT_NE(submenu, nullptr);
-    const std::vector<std::wstring> devices{L"Built-in Microphone", L"Tom & Jerry's USB Mic"};
+    const std::vector<CaptureDevice> devices{{L"Built-in Microphone", L"{b}"}, {L"Tom & Jerry's USB Mic", L"{t}"}};
     FillMicrophoneMenu(submenu, devices, 1, L"");
     ASSERT_EQ(GetMenuItemCount(submenu), 3);
     EXPECT_EQ(ItemText(submenu, 0), L"System default");
@@ -73,12 +85,12 @@ TEST_F(MicrophoneMenuTest, ListsTheDefaultThenTheDevicesWithTheChoiceChecked) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(MicrophoneChoiceOf(GetMenuItemID(submenu, i)), i - 1);
 
     // Listed alphabetically, since the system may number them differently at each start.
-    std::vector<std::wstring> names{L"usb Mic", L"", L"Built-in", L"Line In"};
-    SortMicrophoneNames(names);
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"Built-in", L"Line In", L"usb Mic"}));
+    std::vector<CaptureDevice> sorted{{L"usb Mic", L"{u}"}, {L"", L"{n}"}, {L"Built-in", L""}, {L"Line In", L"{l}"}};
+    SortMicrophones(sorted);
+    EXPECT_EQ(NamesOf(sorted), (std::vector<std::wstring>{L"Built-in", L"Line In", L"usb Mic"}));
 
     // Filled again when the menu next opens: nothing of the last list stays.
-    FillMicrophoneMenu(submenu, {L"Built-in Microphone"}, kMicrophoneDefault, L"");
+    FillMicrophoneMenu(submenu, {{L"Built-in Microphone", L"{b}"}}, kMicrophoneDefault, L"");
     ASSERT_EQ(GetMenuItemCount(submenu), 2);
     EXPECT_TRUE(ItemState(submenu, 0) & MF_CHECKED);
     EXPECT_FALSE(ItemState(submenu, 1) & MF_CHECKED);
@@ -87,12 +99,33 @@ TEST_F(MicrophoneMenuTest, ListsTheDefaultThenTheDevicesWithTheChoiceChecked) {
 TEST_F(MicrophoneMenuTest, AChosenDeviceThatIsGoneIsShownCheckedButCannotBeChosen) {
     HMENU submenu = AddMicrophoneMenu(systemMenu);
     ASSERT_NE(submenu, nullptr);
-    FillMicrophoneMenu(submenu, {L"Built-in Microphone"}, kMicrophoneDefault, L"Podcast USB Microphone");
+    FillMicrophoneMenu(submenu, {{L"Built-in Microphone", L"{b}"}}, kMicrophoneDefault, L"Podcast USB Microphone");
     ASSERT_EQ(GetMenuItemCount(submenu), 3);
     EXPECT_FALSE(ItemState(submenu, 0) & MF_CHECKED);
     EXPECT_EQ(ItemText(submenu, 2), L"Podcast USB Microphone");
     EXPECT_TRUE(ItemState(submenu, 2) & MF_CHECKED);
     EXPECT_TRUE(ItemState(submenu, 2) & MF_GRAYED);
+}
+
+// Two microphones of one model: told apart by a number, and in the same places at every
+// start (by their endpoints), however the system numbers them.
+TEST_F(MicrophoneMenuTest, DevicesOfOneNameAreNumberedInTheOrderOfTheirEndpoints) {
+    HMENU submenu = AddMicrophoneMenu(systemMenu);
+    ASSERT_NE(submenu, nullptr);
+    const CaptureDevice first{L"USB Mic", L"{0.0.1.00000000}.{1}"}, second{L"USB Mic", L"{0.0.1.00000000}.{2}"},
+        other{L"Line In", L"{0.0.1.00000000}.{3}"};
+    std::vector<CaptureDevice> devices{second, other, first}, again{first, second, other};
+    SortMicrophones(devices);
+    SortMicrophones(again);
+    EXPECT_EQ(EndpointsOf(devices), EndpointsOf(again));
+    EXPECT_EQ(EndpointsOf(devices), (std::vector<std::wstring>{other.endpointId, first.endpointId, second.endpointId}));
+    FillMicrophoneMenu(submenu, devices, 2, L"");
+    ASSERT_EQ(GetMenuItemCount(submenu), 4);
+    EXPECT_EQ(ItemText(submenu, 1), L"Line In");
+    EXPECT_EQ(ItemText(submenu, 2), L"USB Mic");
+    EXPECT_EQ(ItemText(submenu, 3), L"USB Mic (2)");
+    EXPECT_TRUE(ItemState(submenu, 3) & MF_CHECKED);
+    EXPECT_FALSE(ItemState(submenu, 2) & MF_CHECKED);
 }
 
 TEST(MicrophoneCommands, OnlyTheSubmenusCommandsAreChoicesWhateverTheLowBits) {

@@ -19,14 +19,28 @@ const FakeCaptureDevice kUsb{L"Podcast USB Microphone", L"{0.0.1.00000000}.{b}",
 // An old driver gives no endpoint id: only the capabilities' name is known.
 const FakeCaptureDevice kHeadset{L"Headset Microphone (Wireless St", L"", L""};
 
-TEST(CaptureDevices, ListsTheEndpointsFullNamesAndTheCapabilitiesNameWhereThereIsNone) {
+Names NamesOf(const std::vector<CaptureDevice>& devices) {
+    Names names;
+    for (const CaptureDevice& device : devices) names.push_back(device.name);
+    return names;
+}
+
+Names EndpointsOf(const std::vector<CaptureDevice>& devices) {
+    Names ids;
+    for (const CaptureDevice& device : devices) ids.push_back(device.endpointId);
+    return ids;
+}
+
+TEST(CaptureDevices, ListsTheEndpointsFullNamesAndIdsAndTheCapabilitiesNameWhereThereIsNone) {
     FakeWaveInScript script;
     script.devices = {kBuiltIn, kHeadset, kUsb};
     script.devices.push_back({L"Gone", L"{0.0.1.00000000}.{c}", L"", true});
     FakeWaveIn::Reset(script);
-    EXPECT_EQ(CaptureDeviceNames(FakeWaveIn::Api()),
-              (Names{L"Microphone (Realtek High Definition Audio)", L"Headset Microphone (Wireless St",
-                     L"Podcast USB Microphone", L""}));
+    const std::vector<CaptureDevice> devices = CaptureDevices(FakeWaveIn::Api());
+    EXPECT_EQ(NamesOf(devices), (Names{L"Microphone (Realtek High Definition Audio)", L"Headset Microphone (Wireless St",
+                                       L"Podcast USB Microphone", L""}));
+    EXPECT_EQ(EndpointsOf(devices),
+              (Names{L"{0.0.1.00000000}.{a}", L"", L"{0.0.1.00000000}.{b}", L"{0.0.1.00000000}.{c}"}));
 }
 
 TEST(CaptureDevices, TheDefaultIsNamedByTheSystemsPreferredDevice) {
@@ -62,6 +76,39 @@ TEST(CaptureDevices, ANameCutToThirtyOneCharactersFindsTheFullOneAndTheOtherWayR
     // Shorter names are whole names: a common beginning is not enough.
     EXPECT_EQ(FindCaptureDevice({L"Microphone"}, L"Microphone (USB)"), kDeviceNotFound);
     EXPECT_EQ(FindCaptureDevice({full}, full.substr(0, kCapsNameUnits - 1)), kDeviceNotFound);
+}
+
+// Two microphones of one model, or of names alike over the capabilities' 31 characters: the
+// remembered endpoint decides, wherever the device is numbered now. A device given a new
+// endpoint, or a choice remembered without one, is still found by its name.
+TEST(CaptureDevices, ARememberedDeviceIsFoundByItsEndpointBeforeItsNameOrItsFirst31Characters) {
+    const std::wstring cut = L"Microphone (Realtek High Defini";
+    const CaptureDevice left{L"Podcast USB Microphone", L"{0.0.1.00000000}.{left}"};
+    const CaptureDevice right{L"Podcast USB Microphone", L"{0.0.1.00000000}.{right}"};
+    const CaptureDevice front{cut + L"tion Audio) Front", L"{0.0.1.00000000}.{front}"};
+    const CaptureDevice rear{cut + L"tion Audio) Rear", L"{0.0.1.00000000}.{rear}"};
+    EXPECT_EQ(FindCaptureDevice({left, right}, right), 1);
+    // Both named by their capabilities only this time.
+    EXPECT_EQ(FindCaptureDevice({CaptureDevice{cut, front.endpointId}, CaptureDevice{cut, rear.endpointId}}, rear), 1);
+    // A device renamed in the system's settings is still itself.
+    EXPECT_EQ(FindCaptureDevice({left, CaptureDevice{L"Interview Mic", right.endpointId}}, right), 1);
+    // No endpoint matches: the whole name, then the cut one.
+    EXPECT_EQ(FindCaptureDevice({rear, left}, CaptureDevice{right.name, L"{0.0.1.00000000}.{new}"}), 1);
+    EXPECT_EQ(FindCaptureDevice({CaptureDevice{cut, L""}, front}, CaptureDevice{front.name, L""}), 1);
+    EXPECT_EQ(FindCaptureDevice({left, rear}, front), kDeviceNotFound);
+}
+
+// Unplugged while the program runs, a device may stay listed and only refuse to open.
+TEST(CaptureDevices, AProbeOpensTheDeviceAndClosesItAtOnceOrTellsItIsGone) {
+    FakeWaveIn* device = &FakeWaveIn::Reset();
+    EXPECT_TRUE(CaptureDeviceOpens(FakeWaveIn::Api(), 1, 1, 44100));
+    EXPECT_EQ(device->Calls(), (std::vector<std::string>{"open other device", "close"}));
+    EXPECT_EQ(device->format.nAvgBytesPerSec, 88200u);
+    FakeWaveInScript script;
+    script.openResult = MMSYSERR_NODRIVER;
+    device = &FakeWaveIn::Reset(script);
+    EXPECT_FALSE(CaptureDeviceOpens(FakeWaveIn::Api(), 1, 1, 44100));
+    EXPECT_EQ(device->Calls(), (std::vector<std::string>{"open other device"}));
 }
 
 }  // namespace

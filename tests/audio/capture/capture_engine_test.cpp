@@ -177,8 +177,9 @@ void ExpectCleanFailure(const FakeWaveInScript& script, int expectedResult, cons
     EXPECT_EQ(engine.Start(1, 44100), expectedResult);
     EXPECT_EQ(WithoutRepeatedResets(device->Calls()), expectedCalls);
     EXPECT_FALSE(ThreadIsRunning(static_cast<DWORD>(device->callback)));
+    // The headers sit in the buffers' region: freed with it, so not to be read here.
     if (!device->prepared.empty()) {
-        EXPECT_TRUE(MemoryIsFree(device->prepared[0]->lpData));
+        EXPECT_TRUE(MemoryIsFree(device->prepared[0]));
     }
     EXPECT_FALSE(engine.IsBusy());
     EXPECT_EQ(engine.stoppedCalls, 1);
@@ -301,4 +302,46 @@ TEST(CaptureEngine, AFailedCloseDuringAnUndoneStartLeavesTheEngineBusy) {
     EXPECT_TRUE(engine.IsBusy());
     EXPECT_FALSE(MemoryIsFree(device.prepared[0]->lpData));
     EXPECT_EQ(engine.Start(1, 44100), kCaptureAlreadyRunning);
+}
+
+// The worker stores a block's tick while the caller reads the clock: the caller may have read
+// it just before, and the clock wraps every 49.7 days. Neither is a long silence.
+TEST(CaptureEngine, SilenceIsNeverCountedFromABlockAheadOfTheClockNorAcrossItsWrap) {
+    FakeWaveIn& device = FakeWaveIn::Reset();
+    device.SetClock(0xFFFFFF00u);
+    LoggingEngine engine;
+    ASSERT_EQ(engine.Start(1, 44100), kCaptureOk);
+    device.SetClock(0x100u);
+    EXPECT_EQ(engine.SilentMs(), 0x200u);
+    ASSERT_TRUE(device.Deliver(8820, 1));  // stored at 0x100
+    device.SetClock(0xFFu);                // read just before it was stored
+    EXPECT_EQ(engine.SilentMs(), 0u);
+    device.SetClock(0x100u + kGoneSilentMs);
+    EXPECT_EQ(engine.SilentMs(), kGoneSilentMs);
+    EXPECT_EQ(engine.Stop(), 0);
+}
+
+// A device given up on may still write into the buffers and headers it kept: the next take
+// must not hand the same ones to the next device.
+TEST(CaptureEngine, TheTakeAfterADeviceGivenUpOnHasBuffersAndHeadersOfItsOwn) {
+    FakeWaveInScript script;
+    script.hung = true;
+    FakeWaveIn* device = &FakeWaveIn::Reset(script);
+    LoggingEngine& engine = EngineLeftBusy();
+    ASSERT_EQ(engine.Start(1, 44100), kCaptureOk);
+    ASSERT_EQ(engine.Stop(), 0);
+    const std::vector<WAVEHDR*> kept = device->prepared;
+    ASSERT_EQ(kept.size(), 2u);
+
+    device = &FakeWaveIn::Reset();
+    ASSERT_EQ(engine.Start(1, 44100), kCaptureOk);
+    ASSERT_EQ(device->prepared.size(), 2u);
+    for (WAVEHDR* header : device->prepared) {
+        EXPECT_EQ(std::find(kept.begin(), kept.end(), header), kept.end());
+        for (WAVEHDR* old : kept) EXPECT_NE(header->lpData, old->lpData);
+    }
+    EXPECT_EQ(engine.Stop(), 0);
+    EXPECT_TRUE(MemoryIsFree(device->prepared[0]));
+    EXPECT_FALSE(MemoryIsFree(kept[0]));  // still the old device's, never freed
+    EXPECT_FALSE(MemoryIsFree(kept[0]->lpData));
 }

@@ -50,6 +50,19 @@ std::wstring CutToFit(const std::wstring& text, size_t maxUnits, size_t maxBytes
     return text.substr(0, units);
 }
 
+std::wstring CopyFileName(const std::wstring& date, const std::wstring& fileTitle, unsigned number,
+                          size_t folderChars, size_t maxNameBytes) {
+    const std::wstring suffix = (number > 1 ? L" (" + std::to_wstring(number) + L")" : L"") + L".mp3";
+    const std::wstring start = date + L"-";
+    // The date and the suffix are plain ASCII: a byte per character.
+    const size_t fixedChars = start.size() + suffix.size();
+    const size_t usedChars = folderChars + 1 + fixedChars;
+    const size_t pathRoom = usedChars < kLongestPathChars ? kLongestPathChars - usedChars : 0;
+    const size_t nameRoom = fixedChars < kLongestNameUnits ? kLongestNameUnits - fixedChars : 0;
+    const size_t titleBytes = fixedChars < maxNameBytes ? maxNameBytes - fixedChars : 0;
+    return start + CutToFit(fileTitle, pathRoom < nameRoom ? pathRoom : nameRoom, titleBytes) + suffix;
+}
+
 std::wstring CleanFolderName(const std::wstring& name) {
     std::wstring folder = Replace(TrimWhiteSpace(name), [](wchar_t c) { return c == L'.' || IsForbiddenInName(c); });
     // Windows drops a folder name's trailing spaces, which a cut may leave.

@@ -18,6 +18,19 @@ std::wstring CleanFileTitle(const std::wstring& title);
 constexpr size_t kLongestFolderChars = 80;
 std::wstring CleanFolderName(const std::wstring& name);
 
+// Limits of the copy's path: Windows opens no path past MAX_PATH - 1 characters and takes no
+// name past 255 UTF-16 units; Wine, on a Linux file system, no name past 255 bytes of UTF-8.
+constexpr size_t kLongestPathChars = 259;
+constexpr size_t kLongestNameUnits = 255;
+constexpr size_t kLongestNameBytes = 255;
+constexpr size_t kAnyNameBytes = static_cast<size_t>(-1);
+// The copy's file name in a folder whose path is folderChars long: "DATE-TITLE.mp3" for the
+// first copy, "DATE-TITLE (N).mp3" for the Nth, the title cut so that the whole path fits in
+// kLongestPathChars and the name, suffix included, in kLongestNameUnits and maxNameBytes of
+// UTF-8 (kAnyNameBytes: what Windows allows).
+std::wstring CopyFileName(const std::wstring& date, const std::wstring& fileTitle, unsigned number,
+                          size_t folderChars, size_t maxNameBytes);
+
 // The longest start of text that fits in maxUnits UTF-16 units and, as UTF-8, in maxBytes
-// bytes (what a file name may take under Wine), never splitting a surrogate pair.
+// bytes, never splitting a surrogate pair.
 std::wstring CutToFit(const std::wstring& text, size_t maxUnits, size_t maxBytes);

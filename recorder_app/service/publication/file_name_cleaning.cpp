@@ -63,12 +63,28 @@ std::wstring CopyFileName(const std::wstring& date, const std::wstring& fileTitl
     return start + CutToFit(fileTitle, pathRoom < nameRoom ? pathRoom : nameRoom, titleBytes) + suffix;
 }
 
-std::wstring CleanFolderName(const std::wstring& name) {
-    std::wstring folder = Replace(TrimWhiteSpace(name), [](wchar_t c) { return c == L'.' || IsForbiddenInName(c); });
-    // Windows drops a folder name's trailing spaces, which a cut may leave.
-    folder = TrimWhiteSpace(CutToFit(folder, kLongestFolderChars, 3 * kLongestFolderChars));
+namespace {
+
+// A folder name Windows would refuse or put elsewhere is made one it keeps.
+std::wstring Usable(std::wstring folder) {
     // A blank name would put the copy among the recordings of "My Podcasts\Unpublished", and
     // Windows refuses a folder called "CON" or "LPT1".
     if (folder.empty() || IsDeviceName(folder)) folder += L'_';
     return folder;
+}
+
+}  // namespace
+
+std::wstring CleanFolderName(const std::wstring& name) {
+    return Usable(Replace(TrimWhiteSpace(name), [](wchar_t c) { return c == L'.' || IsForbiddenInName(c); }));
+}
+
+std::wstring FitFolderName(const std::wstring& folder, size_t parentChars) {
+    const size_t usedChars = parentChars + 1 + kCopyRoomChars;
+    // Always below the 255 units of a name: the parent path takes some.
+    const size_t room = usedChars < kLongestPathChars ? kLongestPathChars - usedChars : 1;
+    if (folder.size() <= room) return folder;
+    // Windows drops a folder name's trailing spaces, which a cut may leave; the "_" a blank or
+    // device name gets may take one character more than the room, which the title then gives.
+    return Usable(TrimWhiteSpace(CutToFit(folder, room, kAnyNameBytes)));
 }

@@ -238,8 +238,9 @@ bool CSubmitDlg::Upload(const std::wstring& title, const std::wstring& descripti
 }
 
 std::wstring CSubmitDlg::GetPodcastFolder() {
-    const std::wstring name = CleanFolderName(ControlText(m_podcastCombo, kFieldChars));
-    std::wstring folder = DocumentsFolder() + L"\\My Podcasts\\" + name;
+    const std::wstring podcasts = DocumentsFolder() + L"\\My Podcasts";
+    const std::wstring name = FitFolderName(CleanFolderName(ControlText(m_podcastCombo, kFieldChars)), podcasts.size());
+    std::wstring folder = podcasts + L"\\" + name;
     CreateDirectoryW(folder.c_str(), nullptr);  // an existing folder is fine
     folder += L"\\Unpublished";
     CreateDirectoryW(folder.c_str(), nullptr);

@@ -36,8 +36,15 @@ TEST(FileNameCleaning, LongNamesAreCutWhereAFileNameEndsNeverInsideACharacter) {
     EXPECT_EQ(CutToFit(L"\u65e5\u672c\u8a9e", 10, 7), L"\u65e5\u672c");  // three bytes each
     EXPECT_EQ(CutToFit(L"a\U0001F399b", 2, 255), L"a");                  // the pair stays whole
     EXPECT_EQ(CutToFit(L"a\U0001F399b", 3, 255), L"a\U0001F399");
-    const std::wstring folder = CleanFolderName(std::wstring(79, L'x') + L" long tail");
-    EXPECT_EQ(folder, std::wstring(79, L'x'));  // and the space the cut left is trimmed
+}
+
+// The folders of podcasts with long names stay where they always were, unless the copy's path
+// could not fit.
+TEST(FileNameCleaning, AFolderIsCutOnlyWhenTheCopysPathWouldNotFit) {
+    const std::wstring name = std::wstring(79, L'x') + L" long tail";
+    EXPECT_EQ(FitFolderName(name, 35), name);
+    EXPECT_EQ(FitFolderName(name, kLongestPathChars - 1 - kCopyRoomChars - 80), std::wstring(79, L'x'));
+    EXPECT_EQ(FitFolderName(L"CON is a show", kLongestPathChars - 1 - kCopyRoomChars - 3), L"CON_");
 }
 
 TEST(FileNameCleaning, ACopysNumberFollowsTheTitleAndACutLeavesItRoom) {

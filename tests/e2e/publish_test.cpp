@@ -158,6 +158,19 @@ private:
     std::vector<std::wstring> m_files;
 };
 
+// Removes the copies earlier runs left in a podcast's folder, so that a name the scenario
+// expects is free.
+void RemoveCopies(const std::wstring& podcastFolder) {
+    const std::wstring folder = DocumentsFolder() + L"\\My Podcasts\\" + podcastFolder + L"\\Unpublished";
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*.mp3").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 DWORD HandleCount(DWORD processId) {
     DWORD count = 0;
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
@@ -177,6 +190,8 @@ TEST(Publish, OpenedClipWithSpotsThenARecordedClipWithoutThem) {
     const std::wstring clip = folder.Path(L"opened.mp3");
     ASSERT_TRUE(WriteSilentClip(clip, 30000));
     ASSERT_TRUE(WriteBytes(folder.Path(L"opened.mp3.ads"), SpotBytes({20000, 5000})));
+    RemoveCopies(L"Mr_ Sound");
+    RemoveCopies(L"Nine");
 
     RecorderApp app;
     ASSERT_TRUE(app.Start());
@@ -222,35 +237,40 @@ TEST(Publish, OpenedClipWithSpotsThenARecordedClipWithoutThem) {
     EXPECT_EQ(settings.String(L"LastUser"), L"fivenine");
     EXPECT_EQ(settings.Dword(L"LastPodcastID"), 5u);
 
-    // A recording of ours, published without spots to a podcast whose site name is no host
-    // name: the recording is deleted and the user told, but no web page is offered.
-    app.ClickControl(IDC_RECORD);
-    ASSERT_TRUE(WaitForLine(app, L"Switching interface to the recording mode"));
-    Sleep(1500);  // the clip's length
-    app.ClickControl(IDC_RECORD);
-    ASSERT_TRUE(WaitForLine(app, L"Switching interface to the idle mode"));
+    // Recordings of ours, published without spots to a podcast whose site name is no host
+    // name: each recording is deleted and the user told, but no web page is offered.
+    auto record = [&](std::wstring* recorded) {
+        app.ClickControl(IDC_RECORD);
+        ASSERT_TRUE(WaitForLine(app, L"Switching interface to the recording mode"));
+        Sleep(1500);  // the clip's length
+        app.ClickControl(IDC_RECORD);
+        ASSERT_TRUE(WaitForLine(app, L"Switching interface to the idle mode"));
+        for (const std::wstring& line : app.LogLines())
+            if (line.rfind(L"Target file to write: ", 0) == 0) *recorded = line.substr(22);
+        ASSERT_TRUE(FileExists(*recorded));
+    };
+    auto publishToNine = [&](const std::wstring& title, int publication) {
+        ASSERT_TRUE(PublishWithoutSpots(app, IDYES));
+        HWND dialog = WaitForSubmitDialog(app);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(FieldText(dialog, IDC_LOGIN_NAME), L"fivenine");
+        ASSERT_TRUE(LogIn(app, dialog));  // the password of the first publication is filled in
+        SendMessageW(GetDlgItem(dialog, IDC_PODCAST), CB_SETCURSEL, 1, 0);
+        SubmitEpisode(app, dialog, title);
+        ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Publication completed") == publication; }, 30000));
+        Settle(app.MainWindow());
+        const MessageBoxInfo published = WaitForBox(app, L"Done");
+        ASSERT_NE(published.window, nullptr);
+        EXPECT_EQ(published.text, L"Your podcasting has been published successfully.");
+        EXPECT_EQ(GetDlgItem(published.window, IDYES), nullptr);  // nothing to look at
+        ASSERT_TRUE(app.AnswerMessageBox(published, IDOK));
+    };
     std::wstring recorded;
-    for (const std::wstring& line : app.LogLines())
-        if (line.rfind(L"Target file to write: ", 0) == 0) recorded = line.substr(22);
-    ASSERT_TRUE(FileExists(recorded));
-
-    ASSERT_TRUE(PublishWithoutSpots(app, IDYES));
-    dialog = WaitForSubmitDialog(app);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(FieldText(dialog, IDC_LOGIN_NAME), L"fivenine");
-    ASSERT_TRUE(LogIn(app, dialog));  // the password of the first publication is filled in
-    SendMessageW(GetDlgItem(dialog, IDC_PODCAST), CB_SETCURSEL, 1, 0);
+    record(&recorded);
     // A title too long for a file name: the copy's name is cut, the service gets it whole.
     const std::wstring longTitle = L"Second " + std::wstring(120, L'\u65e5');
-    SubmitEpisode(app, dialog, longTitle);
-    ASSERT_TRUE(WaitFor([&] { return CountLines(app, L"Publication completed") == 2; }, 30000));
-    Settle(app.MainWindow());
+    publishToNine(longTitle, 2);
     EXPECT_TRUE(LogHasLineStarting(app, L"!!! Site name \"nine.example/x\""));
-    const MessageBoxInfo published = WaitForBox(app, L"Done");
-    ASSERT_NE(published.window, nullptr);
-    EXPECT_EQ(published.text, L"Your podcasting has been published successfully.");
-    EXPECT_EQ(GetDlgItem(published.window, IDYES), nullptr);  // nothing to look at
-    ASSERT_TRUE(app.AnswerMessageBox(published, IDOK));
     EXPECT_FALSE(FileExists(recorded));
     publications = service.Publications();
     ASSERT_EQ(publications.size(), 2u);
@@ -262,6 +282,20 @@ TEST(Publish, OpenedClipWithSpotsThenARecordedClipWithoutThem) {
     EXPECT_TRUE(FileExists(copyPath));
     EXPECT_EQ(publications[1]["raw.9.value"], "");
     EXPECT_EQ(settings.Dword(L"LastPodcastID"), 9u);
+
+    // Another recording on the same day under a title cut to the same name: its copy goes
+    // beside the first one's, which is all that is left of that episode.
+    record(&recorded);
+    publishToNine(longTitle + L" (the rest)", 3);
+    EXPECT_FALSE(FileExists(recorded));
+    publications = service.Publications();
+    ASSERT_EQ(publications.size(), 3u);
+    const std::wstring secondCopy = FromUtf8(publications[2]["raw.10.value"]);
+    EXPECT_EQ(secondCopy.rfind(copyStart, 0), 0u) << publications[2]["raw.10.value"];
+    EXPECT_EQ(secondCopy.substr(secondCopy.size() - 8), L" (2).mp3");
+    // Each copy still holds what the service was sent from it.
+    EXPECT_EQ(publications[1]["raw.11.value"], std::to_string(ReadBytes(copyPath).size()));
+    EXPECT_EQ(publications[2]["raw.11.value"], std::to_string(ReadBytes(secondCopy).size()));
 }
 
 // A published copy opened again, under another spelling of its path, and published under
@@ -445,6 +479,7 @@ TEST(Publish, FiftyCancelsDuringSlowUploads) {
     ClipFolder folder;
     const std::wstring clip = folder.Path(L"long.mp3");
     ASSERT_TRUE(WriteSilentClip(clip, 15 * 60000));  // 11 MB: 13 s at the trickle
+    RemoveCopies(L"Slow Show");
 
     RecorderApp app;
     ASSERT_TRUE(app.Start());
@@ -486,4 +521,8 @@ TEST(Publish, FiftyCancelsDuringSlowUploads) {
     EXPECT_LT(HandleCount(app.ProcessId()), handlesBefore + 10);
     EXPECT_EQ(service.UploadsCompleted(), 0);
     EXPECT_TRUE(app.IsRunning());
+    // Each OK replaced the copy the one before it made, held open as it may still have been.
+    const std::wstring copies = DocumentsFolder() + L"\\My Podcasts\\Slow Show\\Unpublished\\" + TodayText();
+    EXPECT_EQ(ReadBytes(copies + L"-Cancelled.mp3"), ReadBytes(clip));
+    EXPECT_FALSE(FileExists(copies + L"-Cancelled (2).mp3"));
 }

@@ -50,12 +50,41 @@ std::wstring CutToFit(const std::wstring& text, size_t maxUnits, size_t maxBytes
     return text.substr(0, units);
 }
 
-std::wstring CleanFolderName(const std::wstring& name) {
-    std::wstring folder = Replace(TrimWhiteSpace(name), [](wchar_t c) { return c == L'.' || IsForbiddenInName(c); });
-    // Windows drops a folder name's trailing spaces, which a cut may leave.
-    folder = TrimWhiteSpace(CutToFit(folder, kLongestFolderChars, 3 * kLongestFolderChars));
+std::wstring CopyFileName(const std::wstring& date, const std::wstring& fileTitle, unsigned number,
+                          size_t folderChars, size_t maxNameBytes) {
+    const std::wstring suffix = (number > 1 ? L" (" + std::to_wstring(number) + L")" : L"") + L".mp3";
+    const std::wstring start = date + L"-";
+    // The date and the suffix are plain ASCII: a byte per character.
+    const size_t fixedChars = start.size() + suffix.size();
+    const size_t usedChars = folderChars + 1 + fixedChars;
+    const size_t pathRoom = usedChars < kLongestPathChars ? kLongestPathChars - usedChars : 0;
+    const size_t nameRoom = fixedChars < kLongestNameUnits ? kLongestNameUnits - fixedChars : 0;
+    const size_t titleBytes = fixedChars < maxNameBytes ? maxNameBytes - fixedChars : 0;
+    return start + CutToFit(fileTitle, pathRoom < nameRoom ? pathRoom : nameRoom, titleBytes) + suffix;
+}
+
+namespace {
+
+// A folder name Windows would refuse or put elsewhere is made one it keeps.
+std::wstring Usable(std::wstring folder) {
     // A blank name would put the copy among the recordings of "My Podcasts\Unpublished", and
     // Windows refuses a folder called "CON" or "LPT1".
     if (folder.empty() || IsDeviceName(folder)) folder += L'_';
     return folder;
+}
+
+}  // namespace
+
+std::wstring CleanFolderName(const std::wstring& name) {
+    return Usable(Replace(TrimWhiteSpace(name), [](wchar_t c) { return c == L'.' || IsForbiddenInName(c); }));
+}
+
+std::wstring FitFolderName(const std::wstring& folder, size_t parentChars) {
+    const size_t usedChars = parentChars + 1 + kCopyRoomChars;
+    // Always below the 255 units of a name: the parent path takes some.
+    const size_t room = usedChars < kLongestPathChars ? kLongestPathChars - usedChars : 1;
+    if (folder.size() <= room) return folder;
+    // Windows drops a folder name's trailing spaces, which a cut may leave; the "_" a blank or
+    // device name gets may take one character more than the room, which the title then gives.
+    return Usable(TrimWhiteSpace(CutToFit(folder, room, kAnyNameBytes)));
 }

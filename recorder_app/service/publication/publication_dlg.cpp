@@ -24,8 +24,6 @@ constexpr int kCredentialChars = 2047;
 constexpr int kFieldChars = 2047;
 constexpr int kEpisodeTextChars = 8191;
 constexpr int kForgotLoginChars = 1023;
-constexpr size_t kLocalPathChars = 4096;  // terminator included
-constexpr size_t kLongestNameBytes = 255;  // of a file name's UTF-8 form, under Wine
 
 
 std::wstring ControlText(HWND control, int maxChars) {
@@ -191,17 +189,11 @@ LRESULT CSubmitDlg::OnPublish(WORD, WORD, HWND, BOOL&) {
     const std::wstring title = ControlText(m_titleEdit, kEpisodeTextChars);
     const std::wstring description = ControlText(m_descriptionEdit, kEpisodeTextChars);
     const std::wstring folder = GetPodcastFolder();
-    const std::wstring date = TodayText();
-    // A long title is cut in the copy's name (the service is sent it whole): Windows opens no
-    // path past MAX_PATH - 1 characters, and Wine no file name past 255 bytes of UTF-8.
-    const size_t nameExtra = date.size() + 5;  // the "-" after the date and ".mp3"
-    const size_t usedChars = folder.size() + 1 + nameExtra;
-    const std::wstring fileTitle =
-        CutToFit(CleanFileTitle(title), usedChars < MAX_PATH - 1 ? MAX_PATH - 1 - usedChars : 0,
-                 kLongestNameBytes - nameExtra);
-    wchar_t localPath[kLocalPathChars];
-    FormatTruncated(localPath, kLocalPathChars, L"%s\\%s-%s.mp3", folder.c_str(), date.c_str(), fileTitle.c_str());
-    if (!CopyClip(localPath)) return 0;
+    // A long title is cut in the copy's name; the service is sent it whole.
+    LocalCopy copy;
+    if (!CopyClip(folder, TodayText(), CleanFileTitle(title), &copy)) return 0;
+    m_copy = copy;
+    const std::wstring& localPath = copy.path;
 
     g_log.Print(L"Starting server request");
     std::wstring error;
@@ -218,13 +210,15 @@ LRESULT CSubmitDlg::OnPublish(WORD, WORD, HWND, BOOL&) {
     return 0;
 }
 
-bool CSubmitDlg::CopyClip(const std::wstring& localPath) {
+bool CSubmitDlg::CopyClip(const std::wstring& folder, const std::wstring& date, const std::wstring& fileTitle,
+                          LocalCopy* copy) {
     // A copy that failed, or stopped part-way on a full disk, must never be uploaded as the
-    // episode.
-    if (CopyWholeFile(m_clipPath, localPath)) return true;
+    // episode. Only this dialog's own earlier copy may be replaced: another file of the same
+    // name is another episode's, whose recording may be gone.
+    if (CopyClipIntoFolder(m_clipPath, folder, date, fileTitle, m_copy, copy)) return true;
     const std::wstring reason = SystemErrorText(GetLastError());
-    g_log.Print(L"!!! Copying the clip to %s failed: %s", localPath.c_str(), reason.c_str());
-    const std::wstring text = L"The clip could not be copied to\n" + localPath + L"\n\n" + reason;
+    g_log.Print(L"!!! Copying the clip to %s failed: %s", copy->path.c_str(), reason.c_str());
+    const std::wstring text = L"The clip could not be copied to\n" + copy->path + L"\n\n" + reason;
     MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
     return false;
 }
@@ -244,8 +238,9 @@ bool CSubmitDlg::Upload(const std::wstring& title, const std::wstring& descripti
 }
 
 std::wstring CSubmitDlg::GetPodcastFolder() {
-    const std::wstring name = CleanFolderName(ControlText(m_podcastCombo, kFieldChars));
-    std::wstring folder = DocumentsFolder() + L"\\My Podcasts\\" + name;
+    const std::wstring podcasts = DocumentsFolder() + L"\\My Podcasts";
+    const std::wstring name = FitFolderName(CleanFolderName(ControlText(m_podcastCombo, kFieldChars)), podcasts.size());
+    std::wstring folder = podcasts + L"\\" + name;
     CreateDirectoryW(folder.c_str(), nullptr);  // an existing folder is fine
     folder += L"\\Unpublished";
     CreateDirectoryW(folder.c_str(), nullptr);

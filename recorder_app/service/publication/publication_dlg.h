@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "clip_copy.h"
 #include "framework/dialog_impl.h"
 #include "res/resource.h"
 #include "service/request/podcast_entry.h"
@@ -53,6 +54,9 @@ public:
     int32_t m_podcastId = 0;
     std::wstring m_siteName;            // out: the published podcast's site name
     std::set<uint32_t> m_spots;         // in: spot positions, ms
+    // The copy this dialog's last OK made: OK pressed again (after a failed or cancelled
+    // upload) may replace it, and no other file.
+    LocalCopy m_copy;
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
@@ -66,8 +70,10 @@ private:
     void LoadLastLogin();
     void ShowPodcasts();
     void EnterLoggedInState();
-    // Copies the clip to the local path; false (reported to the user) if it failed.
-    bool CopyClip(const std::wstring& localPath);
+    // Copies the clip into the folder under the day's and the title's name, or a free one
+    // beside it; false (reported to the user) if it failed.
+    bool CopyClip(const std::wstring& folder, const std::wstring& date, const std::wstring& fileTitle,
+                  LocalCopy* copy);
     // Runs the upload behind the progress dialog; true when the service took it.
     bool Upload(const std::wstring& title, const std::wstring& description, const std::wstring& localPath,
                 std::wstring* error);

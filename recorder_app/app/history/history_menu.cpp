@@ -1,14 +1,8 @@
 #include "history_menu.h"
 #include <string>
+#include "framework/menu_items.h"
 
 namespace {
-
-bool IsSeparator(HMENU menu, int position) {
-    MENUITEMINFOW item{};
-    item.cbSize = sizeof item;
-    item.fMask = MIIM_FTYPE;
-    return GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item) && (item.fType & MFT_SEPARATOR);
-}
 
 void ShowItem(HMENU menu, UINT command, const wchar_t* verb, const wchar_t* step) {
     const std::wstring text = step != nullptr ? std::wstring(verb) + L" " + step : std::wstring(verb);
@@ -21,13 +15,8 @@ void ShowItem(HMENU menu, UINT command, const wchar_t* verb, const wchar_t* step
 void AddHistoryMenuItems(HWND window) {
     HMENU menu = GetSystemMenu(window, FALSE);
     if (menu == nullptr) return;
-    const int count = GetMenuItemCount(menu);
-    int close = count;
-    for (int i = 0; i < count; ++i)
-        if (GetMenuItemID(menu, i) == SC_CLOSE) close = i;
-    int top = close;
-    while (top > 0 && !IsSeparator(menu, top - 1)) --top;
-    const UINT at = static_cast<UINT>(top);
+    const int close = PositionOfCommand(menu, SC_CLOSE);
+    const UINT at = static_cast<UINT>(GroupTop(menu, close < 0 ? GetMenuItemCount(menu) : close));
     InsertMenuW(menu, at, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
     InsertMenuW(menu, at, MF_BYPOSITION | MF_STRING | MF_GRAYED, kRedoCommand, L"Redo");
     InsertMenuW(menu, at, MF_BYPOSITION | MF_STRING | MF_GRAYED, kUndoCommand, L"Undo");

@@ -2,6 +2,7 @@
 // that menu opens, so that devices plugged in meanwhile are listed.
 #include "microphone_menu.h"
 #include <algorithm>
+#include "framework/menu_items.h"
 
 namespace {
 
@@ -10,25 +11,11 @@ constexpr wchar_t kDefaultText[] = L"System default";
 constexpr int kMaxDevices =
     static_cast<int>((kMicrophoneLastCommand - kMicrophoneFirstDeviceCommand) / kMicrophoneCommandStep) + 1;
 
-int PositionOfCommand(HMENU menu, UINT command) {
-    const int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i)
-        if (GetMenuItemID(menu, i) == command) return i;
-    return -1;
-}
-
 int PositionOfSubmenu(HMENU menu, HMENU submenu) {
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i)
         if (GetSubMenu(menu, i) == submenu) return i;
     return -1;
-}
-
-bool IsSeparator(HMENU menu, int position) {
-    MENUITEMINFOW item{};
-    item.cbSize = sizeof item;
-    item.fMask = MIIM_FTYPE;
-    return GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item) && (item.fType & MFT_SEPARATOR);
 }
 
 void Append(HMENU menu, UINT command, const std::wstring& text, bool checked, bool enabled) {
@@ -70,8 +57,7 @@ HMENU AddMicrophoneMenu(HMENU systemMenu) {
     if (!systemMenu) return nullptr;
     int close = PositionOfCommand(systemMenu, SC_CLOSE);
     if (close < 0) return nullptr;
-    int at = close;
-    while (at > 0 && !IsSeparator(systemMenu, at - 1)) --at;
+    int at = GroupTop(systemMenu, close);
     if (at == 0) {
         InsertMenuW(systemMenu, static_cast<UINT>(close), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
         at = close + 1;

@@ -66,13 +66,7 @@ std::wstring DefaultCaptureDeviceName(const WaveInApi& api) {
 }
 
 bool CaptureDeviceOpens(const WaveInApi& api, UINT deviceId, WORD channels, DWORD sampleRate) {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = channels;
-    format.nSamplesPerSec = sampleRate;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = static_cast<WORD>(channels * 2);
-    format.nAvgBytesPerSec = channels * 2 * sampleRate;
+    WAVEFORMATEX format = PcmFormat(channels, sampleRate);
     HWAVEIN device = nullptr;
     if (api.open(&device, deviceId, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return false;
     api.close(device);

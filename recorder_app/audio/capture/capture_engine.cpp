@@ -121,14 +121,7 @@ int CaptureEngine::Start(WORD channels, DWORD sampleRate, UINT deviceId) {
         m_busy = false;
         return kCaptureDeviceFailed;
     }
-    m_format = WAVEFORMATEX{};
-    m_format.wFormatTag = WAVE_FORMAT_PCM;
-    m_format.nChannels = channels;
-    m_format.nSamplesPerSec = sampleRate;
-    m_format.wBitsPerSample = 16;
-    m_format.nBlockAlign = static_cast<WORD>(channels * 2);
-    m_format.nAvgBytesPerSec = channels * 2 * sampleRate;
-    m_format.cbSize = 0;
+    m_format = PcmFormat(channels, sampleRate);
     m_returned = 0;
     m_deviceError = MMSYSERR_NOERROR;
     m_prepared = 0;

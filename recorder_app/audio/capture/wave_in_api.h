@@ -9,6 +9,18 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+// 16-bit PCM, the only format the program captures.
+inline WAVEFORMATEX PcmFormat(WORD channels, DWORD sampleRate) {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = channels;
+    format.nSamplesPerSec = sampleRate;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = static_cast<WORD>(channels * 2);
+    format.nAvgBytesPerSec = channels * 2 * sampleRate;
+    return format;
+}
+
 struct WaveInApi {
     MMRESULT(WINAPI* open)(HWAVEIN* device, UINT deviceId, const WAVEFORMATEX* format,
                            DWORD_PTR callback, DWORD_PTR instance, DWORD flags);

@@ -52,3 +52,8 @@ std::wstring ProgramFolder() {
     *fileName = L'\0';  // cut before the file name, keeping the backslash
     return full;
 }
+
+std::wstring FileNameOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}

@@ -17,5 +17,7 @@ constexpr wchar_t kPatcherLogName[] = L"patcher.log";
 std::wstring LogPath(const wchar_t* fileName);
 // The local application-data folder, where crash dumps go.
 std::wstring LocalAppDataFolder();
+// The last component of a path: the file's name with its extension.
+std::wstring FileNameOf(const std::wstring& path);
 // The folder of the program file, full path, with its trailing backslash.
 std::wstring ProgramFolder();

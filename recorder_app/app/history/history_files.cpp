@@ -1,4 +1,5 @@
 #include "history_files.h"
+#include "runtime/folders.h"
 #include <windows.h>
 #include <shellapi.h>
 #include <cwctype>
@@ -11,11 +12,6 @@
 namespace {
 
 constexpr wchar_t kHistoryFolderPrefix[] = L".history-";
-
-std::wstring FileNameOf(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -85,7 +85,6 @@ LRESULT CMainDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
     else if (m_mode == 2) StopPlayback();
     ReleasePlayer();
     ForgetHistory();
-    m_held.RemoveFolder();
     g_log.Print(L"Destroying main dialog");
     if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->RemoveMessageFilter(this);
     DestroyWindow();

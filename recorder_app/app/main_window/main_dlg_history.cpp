@@ -37,10 +37,11 @@ void CMainDlg::ReleaseClips(const std::vector<std::wstring>& clips) {
 }
 
 void CMainDlg::ForgetHistory() {
-    if (m_history.Empty()) return;
-    ReleaseClips(m_history.Clear());
+    if (!m_history.Empty()) {
+        ReleaseClips(m_history.Clear());
+        g_log.Print(L"Undo history cleared");
+    }
     m_held.RemoveFolder();
-    g_log.Print(L"Undo history cleared");
 }
 
 void CMainDlg::KeepSpaceForRecording() {

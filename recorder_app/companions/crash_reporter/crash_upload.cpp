@@ -1,4 +1,5 @@
 #include <curl/curl.h>
+#include "runtime/folders.h"
 #include "crash_upload.h"
 #include <cstdio>
 #include "runtime/version.h"
@@ -22,11 +23,6 @@ std::string UserAgent() {
     char agent[64];
     std::snprintf(agent, sizeof agent, "QuillbankCrashReporter/%d.%02d", kVersionMajor, kVersionMinor);
     return agent;
-}
-
-std::wstring FileNameOf(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 bool BuildForm(MimeTransfer* transfer, const CrashReport& report, UploadFile* dump) {

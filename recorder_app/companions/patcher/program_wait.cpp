@@ -1,4 +1,5 @@
 #include "program_wait.h"
+#include "runtime/folders.h"
 #include <tlhelp32.h>
 #include <vector>
 
@@ -12,11 +13,6 @@ std::wstring Normalised(const std::wstring& path) {
         result = full;
     CharUpperBuffW(&result[0], static_cast<DWORD>(result.size()));
     return result;
-}
-
-std::wstring FileNameOf(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 // A process running programPath, opened for waiting; null if there is none.

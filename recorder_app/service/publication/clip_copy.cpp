@@ -1,4 +1,5 @@
 #include "clip_copy.h"
+#include "runtime/folders.h"
 #include <windows.h>
 #include <vector>
 #include "file_name_cleaning.h"
@@ -76,11 +77,6 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
                                 TRUE) == CSTR_EQUAL;
 }
 
-std::wstring LastName(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 // False when the file's own name is not the one target asked for: Wine cuts a name longer than
 // a Linux file system holds without a word, and even drops its ".mp3".
 bool HoldsName(HANDLE file, const std::wstring& target, const ClipCopyApi& api) {
@@ -89,7 +85,7 @@ bool HoldsName(HANDLE file, const std::wstring& target, const ClipCopyApi& api) 
         return true;  // nothing to tell: the name is taken as asked
     const auto* info = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
     const std::wstring path(info->FileName, info->FileNameLength / sizeof(WCHAR));
-    return SamePath(LastName(path), LastName(target));
+    return SamePath(FileNameOf(path), FileNameOf(target));
 }
 
 // Errors with which a system may refuse a name that Windows would take: a name too long for

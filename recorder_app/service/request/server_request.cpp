@@ -1,5 +1,6 @@
 #include <curl/curl.h>
 #include "server_request.h"
+#include "runtime/folders.h"
 #include <cstdio>
 #include <exception>
 #include "form_values.h"
@@ -22,12 +23,6 @@ constexpr long kUploadBufferBytes = 512 * 1024;
 // answers must not freeze the window for good. The connection must be made, and the exchange
 // must move, within this many seconds.
 constexpr long kLoginStallSeconds = 30;
-
-// The name the service stores the upload under: the path's last component.
-std::wstring LastPathComponent(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 
 std::string UserAgent() {
     char agent[64];
@@ -125,7 +120,7 @@ bool CServerRequest::Perform() {
         if (fileOpen) input.fileSize = file.Size();
         // The service takes the upload's name in the ANSI code page, as libcurl gave it when
         // it opened the file by its ANSI path; the full path travels as UTF-8 beside it.
-        const std::string fileName = ToAnsi(LastPathComponent(m_filePath));
+        const std::string fileName = ToAnsi(FileNameOf(m_filePath));
 
         g_log.Print(L"Server request started");
         // A file that cannot be read can never be uploaded: fail before sending anything.

@@ -19,16 +19,11 @@ const FakeCaptureDevice kUsb{L"Podcast USB Microphone", L"{0.0.1.00000000}.{b}",
 // An old driver gives no endpoint id: only the capabilities' name is known.
 const FakeCaptureDevice kHeadset{L"Headset Microphone (Wireless St", L"", L""};
 
-Names NamesOf(const std::vector<CaptureDevice>& devices) {
-    Names names;
-    for (const CaptureDevice& device : devices) names.push_back(device.name);
-    return names;
-}
-
-Names EndpointsOf(const std::vector<CaptureDevice>& devices) {
-    Names ids;
-    for (const CaptureDevice& device : devices) ids.push_back(device.endpointId);
-    return ids;
+// One field of every listed device.
+Names Each(const std::vector<CaptureDevice>& devices, std::wstring CaptureDevice::*field) {
+    Names values;
+    for (const CaptureDevice& device : devices) values.push_back(device.*field);
+    return values;
 }
 
 TEST(CaptureDevices, ListsTheEndpointsFullNamesAndIdsAndTheCapabilitiesNameWhereThereIsNone) {
@@ -37,9 +32,9 @@ TEST(CaptureDevices, ListsTheEndpointsFullNamesAndIdsAndTheCapabilitiesNameWhere
     script.devices.push_back({L"Gone", L"{0.0.1.00000000}.{c}", L"", true});
     FakeWaveIn::Reset(script);
     const std::vector<CaptureDevice> devices = CaptureDevices(FakeWaveIn::Api());
-    EXPECT_EQ(NamesOf(devices), (Names{L"Microphone (Realtek High Definition Audio)", L"Headset Microphone (Wireless St",
+    EXPECT_EQ(Each(devices, &CaptureDevice::name), (Names{L"Microphone (Realtek High Definition Audio)", L"Headset Microphone (Wireless St",
                                        L"Podcast USB Microphone", L""}));
-    EXPECT_EQ(EndpointsOf(devices),
+    EXPECT_EQ(Each(devices, &CaptureDevice::endpointId),
               (Names{L"{0.0.1.00000000}.{a}", L"", L"{0.0.1.00000000}.{b}", L"{0.0.1.00000000}.{c}"}));
 }
 

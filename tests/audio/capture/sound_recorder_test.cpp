@@ -137,11 +137,13 @@ const FileWriteApi kFullDisk{&WriteUntilFull, &FlushFileBuffers};
 
 // A disk that took the writes into its cache and then finds no room for them: every flush
 // fails with g_flushError. The second flush sets g_secondFlush, by when the first one's
-// failure has been dealt with.
+// failure has been dealt with; g_flushThread notes which thread flushes.
 DWORD g_flushError = 0;
 HANDLE g_secondFlush = nullptr;
 std::atomic<int> g_flushes{0};
+std::atomic<DWORD> g_flushThread{0};
 BOOL WINAPI FailingFlush(HANDLE) {
+    g_flushThread = GetCurrentThreadId();
     if (++g_flushes == 2) SetEvent(g_secondFlush);
     SetLastError(g_flushError);
     return FALSE;
@@ -227,8 +229,10 @@ TEST(SoundRecorder, AnUnpluggedDeviceIsReportedAndLetGoOf) {
     EXPECT_EQ(recorder.Stop(), 0);
 }
 
-// A flush that finds the disk full ends the take as a failed write does, but what was
-// written stays in the file; any other failed flush is tried again and the take goes on.
+// The file is flushed from a thread of its own, neither the caller's nor the capture
+// worker's, which must never wait for the disk. A flush that finds the disk full ends the
+// take as a failed write does, but what was written stays in the file; any other failed
+// flush is tried again and the take goes on.
 TEST(SoundRecorder, AFlushThatFindsTheDiskFullEndsTheTakeAndKeepsTheFile) {
     for (const DWORD error : {static_cast<DWORD>(ERROR_DISK_FULL), static_cast<DWORD>(ERROR_IO_DEVICE)}) {
         FakeWaveIn& device = FakeWaveIn::Reset();
@@ -243,6 +247,8 @@ TEST(SoundRecorder, AFlushThatFindsTheDiskFullEndsTheTakeAndKeepsTheFile) {
         ASSERT_TRUE(device.Deliver(8820, 0));
         // Generous: flushes are due every kFlushIntervalMs.
         EXPECT_EQ(WaitForSingleObject(g_secondFlush, 20 * kFlushIntervalMs), WAIT_OBJECT_0);
+        EXPECT_NE(g_flushThread.load(), GetCurrentThreadId());
+        EXPECT_NE(g_flushThread.load(), static_cast<DWORD>(device.callback));
         const RecorderFault fault = recorder.Fault();
         ASSERT_TRUE(device.PartlyFill(2304, 0));
         EXPECT_EQ(recorder.Stop(), 0);

@@ -2,7 +2,6 @@
 // how blocks are cut into chunks, and what reaches the file.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -158,44 +157,4 @@ TEST(EncoderStream, CloseWritesTheTailOnlyWhenTheLibraryEndsCleanly) {
     EXPECT_EQ(FakeLog().deinitCalls, 1);
     EXPECT_EQ(FakeLog().closeCalls, 1);
     EXPECT_EQ(ReadWholeFile(path), "");
-}
-
-namespace {
-
-// Notes the thread of the first flush.
-struct FlushProbe {
-    HANDLE flushed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<DWORD> thread{0};
-    ~FlushProbe() { CloseHandle(flushed); }
-};
-FlushProbe* g_flushProbe = nullptr;
-
-BOOL WINAPI ProbedFlush(HANDLE file) {
-    const BOOL ok = FlushFileBuffers(file);
-    DWORD none = 0;
-    if (g_flushProbe && g_flushProbe->thread.compare_exchange_strong(none, GetCurrentThreadId()))
-        SetEvent(g_flushProbe->flushed);
-    return ok;
-}
-const FileWriteApi kProbedFlush{&WriteFile, &ProbedFlush};
-
-}  // namespace
-
-// The capture worker must never wait for the disk: the file is flushed from a thread of the
-// stream's own, through the table, while the stream is written.
-TEST(EncoderStream, FlushesWhatWasWrittenFromAThreadOfItsOwn) {
-    ASSERT_TRUE(LoadFakeEncoder());
-    TempFolder folder;
-    FlushProbe probe;
-    g_flushProbe = &probe;
-    EncoderStream* stream = EncoderStream::Open(folder.Path(L"clip.mp3").c_str(), kProbedFlush);
-    ASSERT_NE(stream, nullptr);
-    const std::vector<short> pcm = Ramp(4410);
-    ASSERT_EQ(EncoderStream::Write(stream, pcm.data(), 8820), 0);
-    // Generous: the flush is due after kFlushIntervalMs.
-    EXPECT_EQ(WaitForSingleObject(probe.flushed, 10 * kFlushIntervalMs), WAIT_OBJECT_0);
-    EncoderStream::Close(stream);
-    g_flushProbe = nullptr;
-    EXPECT_NE(probe.thread.load(), 0u);
-    EXPECT_NE(probe.thread.load(), GetCurrentThreadId());
 }

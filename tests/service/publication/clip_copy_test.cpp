@@ -120,21 +120,6 @@ TEST_F(ClipCopy, TheClipUnderAnotherNameIsLeftWhole) {
     EXPECT_EQ(ReadAll(clip), bytes);
 }
 
-TEST_F(ClipCopy, TheEarlierCopyIsReplacedToTheByte) {
-    const std::wstring clip = Path(L"clip.mp3");
-    const std::string bytes = ClipBytes(3 * 1024 * 1024 + 17);  // more than one block
-    ASSERT_TRUE(WriteAll(clip, "an earlier take"));
-    const std::wstring target = Path(L"copy.mp3");
-    LocalCopy earlier;
-    ASSERT_EQ(CopyClipTo(clip, target, LocalCopy(), &earlier), CopyOutcome::Copied);
-    EXPECT_EQ(earlier.path, target);
-    EXPECT_EQ(ReadAll(target), "an earlier take");
-    ASSERT_TRUE(WriteAll(clip, bytes));
-    LocalCopy made;
-    EXPECT_EQ(CopyClipTo(clip, target, earlier, &made), CopyOutcome::Copied);
-    EXPECT_EQ(ReadAll(target), bytes);
-}
-
 // Another episode's copy may be all that is left of it: neither a file that was there before
 // nor one that took the earlier copy's place is touched.
 TEST_F(ClipCopy, AnotherFileIsNeverReplaced) {

@@ -1,6 +1,8 @@
 #include "time_line_ctrl.h"
 #include <algorithm>
+#include <climits>
 #include <string>
+#include <vector>
 #include "gdi_resources.h"
 #include "res/bitmap_ids.h"
 #include "time_text.h"
@@ -10,6 +12,10 @@ constexpr COLORREF kBackground = RGB(0xDA, 0xDA, 0xDA);
 constexpr COLORREF kClipFill = 0xD4C4AC;
 constexpr COLORREF kGridInsideClip = 0xB8A890;
 constexpr COLORREF kGridBeyondClip = 0xADADAD;
+// The envelope: a deeper shade of the clip fill; columns not measured yet are hatched in
+// a paler one, so that they cannot pass for silence.
+constexpr COLORREF kEnvelope = RGB(0x4E, 0x6A, 0x88);
+constexpr COLORREF kEnvelopeUnknown = RGB(0x7E, 0x94, 0xAA);
 constexpr int kRulerTileWidth = 32;
 // The destination AND NOT the source (DSna).
 constexpr DWORD kClearWhereMaskSet = 0x00220326;
@@ -73,8 +79,14 @@ void CTimeLineCtrl::DrawChange(const timeline::View& changedFrom) {
     m_drawPutOff = false;
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    const timeline::Change change =
+    timeline::Change change =
         timeline::ChangedPart(before, CurrentView(), m_spots, m_pixelsPerSecond, client.right);
+    if (m_levelsFirst < m_levelsLast) {
+        change.first = change.first < change.last ? std::min(change.first, m_levelsFirst) : m_levelsFirst;
+        change.last = std::max(change.last, m_levelsLast);
+        m_levelsFirst = INT_MAX;
+        m_levelsLast = 0;
+    }
     if (change.everything) {
         DrawNow();
     } else if (change.first < change.last) {
@@ -103,6 +115,7 @@ void CTimeLineCtrl::DoPaint(HDC dc) {
         ::FillRect(dc, &clip, fill);
         ::DeleteObject(fill);
     }
+    DrawEnvelope(dc, width, y0, fillRight);
     DrawGrid(dc, width, y0, fillRight);
     const int cursor = timeline::ColumnOf(m_position, m_viewStart, m_pixelsPerSecond, width);
     if (cursor >= 0) {
@@ -149,6 +162,75 @@ void CTimeLineCtrl::DrawRuler(HDC dc, int width, int y0) {
 void CTimeLineCtrl::DrawLabel(HDC dc, uint32_t ms, int x, int y) {
     const std::wstring label = controls::RulerLabel(ms);
     ::TextOutW(dc, x, y, label.c_str(), static_cast<int>(label.size()));
+}
+
+void CTimeLineCtrl::LevelsChanged(uint32_t fromMs, uint32_t toMs) {
+    if (!IsWindow()) return;
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const uint32_t m0 = timeline::AlignedViewStart(m_viewStart, m_pixelsPerSecond);
+    const uint32_t step = timeline::ColumnStepMs(m_pixelsPerSecond);
+    const uint32_t viewEnd = m0 + timeline::VisibleSpanMs(client.right, m_pixelsPerSecond);
+    if (toMs <= m0 || fromMs >= viewEnd) return;
+    const int first = fromMs <= m0 ? 0 : static_cast<int>((fromMs - m0) / step);
+    const int last = toMs >= viewEnd ? client.right : static_cast<int>((toMs - m0 + step - 1) / step);
+    if (m_holds > 0 || m_scrollComing) {
+        // Drawn with the change the hold puts off.
+        if (!m_drawPutOff) m_shownBeforePutOff = CurrentView();
+        m_drawPutOff = true;
+        m_levelsFirst = std::min(m_levelsFirst, first);
+        m_levelsLast = std::max(m_levelsLast, last);
+        return;
+    }
+    const RECT columns{first, 0, last, client.bottom - timeline::kRulerHeight};
+    DrawNow(&columns);
+}
+
+// One bar per column, as one PolyPolyline: the repaint of a two-hour envelope costs about
+// what the plain time line does.
+void CTimeLineCtrl::DrawEnvelope(HDC dc, int width, int y0, int fillRight) {
+    if (m_levels == nullptr || m_levels->empty() || fillRight <= 0) return;
+    RECT box;
+    ::GetClipBox(dc, &box);
+    const int from = std::max(0L, box.left), to = std::min<long>(std::min(width, fillRight), box.right);
+    if (from >= to) return;
+    const uint32_t m0 = timeline::AlignedViewStart(m_viewStart, m_pixelsPerSecond);
+    const uint32_t step = timeline::ColumnStepMs(m_pixelsPerSecond);
+    std::vector<POINT> points;
+    std::vector<DWORD> counts;
+    points.reserve(2 * static_cast<size_t>(to - from));
+    counts.reserve(static_cast<size_t>(to - from));
+    HBRUSH hatch = nullptr;
+    for (int x = from; x < to; ++x) {
+        const uint32_t start = m0 + static_cast<uint32_t>(x) * step;
+        if (start >= m_length) break;
+        const uint8_t code = levels::LoudestIn(*m_levels, start, std::min(start + step, m_length));
+        if (code == levels::kUnknown) {
+            if (hatch == nullptr) hatch = ::CreateHatchBrush(HS_BDIAGONAL, kEnvelopeUnknown);
+            int end = x + 1;  // the run of unknown columns, hatched at once
+            while (end < to && m0 + static_cast<uint32_t>(end) * step < m_length &&
+                   levels::LoudestIn(*m_levels, m0 + static_cast<uint32_t>(end) * step,
+                                     std::min(m0 + static_cast<uint32_t>(end + 1) * step, m_length)) == levels::kUnknown)
+                ++end;
+            const RECT run{x, timeline::kScrollBarHeight, end, y0};
+            ::FillRect(dc, &run, hatch);
+            x = end - 1;
+            continue;
+        }
+        if (code >= levels::kSilent) continue;
+        const timeline::Bar bar = timeline::EnvelopeBar(levels::DbOfCode(code), timeline::kScrollBarHeight, y0);
+        if (bar.top >= bar.bottom) continue;
+        points.push_back({x, bar.top});
+        points.push_back({x, bar.bottom});
+        counts.push_back(2);
+    }
+    if (hatch != nullptr) ::DeleteObject(hatch);
+    if (counts.empty()) return;
+    HPEN pen = ::CreatePen(PS_SOLID, 1, kEnvelope);
+    HGDIOBJ original = ::SelectObject(dc, pen);
+    ::PolyPolyline(dc, points.data(), counts.data(), static_cast<DWORD>(counts.size()));
+    ::SelectObject(dc, original);
+    ::DeleteObject(pen);
 }
 
 void CTimeLineCtrl::DrawGrid(HDC dc, int width, int y0, int fillRight) {
@@ -212,6 +294,8 @@ LRESULT CTimeLineCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
 LRESULT CTimeLineCtrl::OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
     // Draws everything as it is, also should a scroll bar's answer have been lost.
     m_scrollComing = m_drawPutOff = false;
+    m_levelsFirst = INT_MAX;
+    m_levelsLast = 0;
     DrawNow();
     return 0;
 }

@@ -3,6 +3,7 @@
 // cursor; every position change is posted as WM_POSITION_CHANGED.
 #pragma once
 #include <windows.h>
+#include <climits>
 #include <cstdint>
 #include <set>
 #include "control_messages.h"
@@ -12,6 +13,7 @@
 #include "picture.h"
 #include "framework/window_impl.h"
 #include "timeline_geometry.h"
+#include "audio/levels/level_series.h"
 
 class CTimeLineCtrl : public CWindowImpl<CTimeLineCtrl>, public COffscreenDraw<CTimeLineCtrl> {
 public:
@@ -22,6 +24,10 @@ public:
     void SetPosition(int32_t position);
     void SetSpots(const std::set<uint32_t>& spots);
     void SetLinkedWindow(HWND linked) { m_linked = linked; }
+    // The clip's levels, drawn as its envelope; the owner keeps them and calls LevelsChanged
+    // for the stretch [fromMs, toMs) whenever they change.
+    void SetLevels(const levels::Codes* codes) { m_levels = codes; }
+    void LevelsChanged(uint32_t fromMs, uint32_t toMs);
     uint32_t GetPosition() const { return m_position; }
     uint32_t GetLength() const { return m_length; }
     int GetPixelsPerSecond() const { return m_pixelsPerSecond; }
@@ -71,6 +77,7 @@ private:
     void DrawLabel(HDC dc, uint32_t ms, int x, int y);
     void DrawGrid(HDC dc, int width, int y0, int fillRight);
     void DrawMarkers(HDC dc, int width, int y0);
+    void DrawEnvelope(HDC dc, int width, int y0, int fillRight);
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
@@ -85,6 +92,7 @@ private:
     uint32_t m_length = 0;
     int m_pixelsPerSecond = timeline::kPixelsPerSecond;
     std::set<uint32_t> m_spots;
+    const levels::Codes* m_levels = nullptr;
     HWND m_linked = nullptr;
     CCustomScrollBar m_scrollBar;
     HFONT m_font = nullptr;
@@ -92,6 +100,7 @@ private:
     int m_holds = 0;
     bool m_scrollComing = false;
     bool m_drawPutOff = false;
+    int m_levelsFirst = INT_MAX, m_levelsLast = 0;  // envelope columns a hold put off
     timeline::View m_shownBeforePutOff{};
     controls::Picture m_rulerTile;
     controls::Picture m_marker;

@@ -33,6 +33,13 @@ int ColumnOf(uint32_t ms, uint32_t viewStart, int pixelsPerSecond, int width) {
     return static_cast<int>(offset * static_cast<uint32_t>(pixelsPerSecond) / 1000u);
 }
 
+Bar EnvelopeBar(double peakDb, int areaTop, int areaBottom) {
+    const double share = std::clamp((peakDb - kEnvelopeFloorDb) / -kEnvelopeFloorDb, 0.0, 1.0);
+    const int height = static_cast<int>(share * (areaBottom - areaTop) + 0.5);
+    const int top = areaTop + (areaBottom - areaTop - height) / 2;
+    return {top, top + height};
+}
+
 uint32_t TimeAtColumn(int x, uint32_t viewStart, int pixelsPerSecond) {
     return static_cast<uint32_t>(x) * 1000u / static_cast<uint32_t>(pixelsPerSecond) + viewStart;
 }

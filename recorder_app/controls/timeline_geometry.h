@@ -64,6 +64,14 @@ struct ScrollRequests {
 };
 ScrollRequests KeepInView(uint32_t position, uint32_t viewStart, uint32_t page);
 
+// The envelope: each column a bar centred in the clip area (below the scroll bar), from no
+// bar at kEnvelopeFloorDb or below to the area's full height at full scale.
+constexpr double kEnvelopeFloorDb = -60.0;
+struct Bar {
+    int top, bottom;  // rows [top, bottom); empty when top >= bottom
+};
+Bar EnvelopeBar(double peakDb, int areaTop, int areaBottom);
+
 // What the picture depends on besides the spots and the size.
 struct View {
     uint32_t viewStart;

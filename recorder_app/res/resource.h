@@ -21,6 +21,8 @@
 #define ID_REWIND_FORWARD       32772
 #define ID_UNDO                 32773
 #define ID_REDO                 32774
+#define ID_PAUSE_BACK           32775
+#define ID_PAUSE_FORWARD        32776
 
 // The publication dialogs.
 #define IDD_PUBLISH             134

@@ -76,7 +76,23 @@ void CSettings::Load() {
     m_recordingDeviceId.clear();
     if (!m_recordingDevice.empty()) ReadRegistryString(key, kRecordingDeviceIdValue, &m_recordingDeviceId);
 
+    DWORD snap = 1;
+    ReadRegistryDword(key, kSnapToPausesValue, &snap);
+    m_snapToPauses = snap != 0;
+
     if (key != nullptr) RegCloseKey(key);
+}
+
+bool CSettings::SetSnapToPauses(bool snap) {
+    m_snapToPauses = snap;
+    HKEY key = OpenUserKey(kSettingsKeyPath);
+    if (key == nullptr) return false;
+    const DWORD value = snap ? 1 : 0;
+    const bool written =
+        RegSetValueExW(key, kSnapToPausesValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+        ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
 }
 
 CSettings::~CSettings() { WipeText(&m_rememberedPassword); }

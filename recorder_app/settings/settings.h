@@ -29,6 +29,8 @@
 //   "LastPodcastID"      REG_DWORD  0                 ReadLastLogin; SaveLastLogin   a signed 32-bit podcast number
 //   "CrashReportUrl"     string     empty: the        ReadCrashReportUrl             set by hand or by the tests
 //                                   service's host
+//   "SnapSpotsToPauses"  REG_DWORD  1                 Load; SetSnapToPauses          0: a spot goes where the cursor is;
+//                                                                                    anything else: into a pause near it
 // Software\Microsoft\Windows\CurrentVersion\Internet Settings (the system's; read only
 // when ProxyType is 4, never written)
 //   "ProxyEnable"        4 bytes    0                 Load                           not 0: ProxyServer is used
@@ -41,6 +43,7 @@ constexpr wchar_t kRecordingDeviceIdValue[] = L"RecordingDeviceId";
 constexpr wchar_t kLastUserValue[] = L"LastUser";
 constexpr wchar_t kLastPodcastValue[] = L"LastPodcastID";
 constexpr wchar_t kCrashReportUrlValue[] = L"CrashReportUrl";
+constexpr wchar_t kSnapToPausesValue[] = L"SnapSpotsToPauses";
 constexpr wchar_t kInternetSettingsPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr wchar_t kProxyEnableValue[] = L"ProxyEnable";
 constexpr wchar_t kProxyServerValue[] = L"ProxyServer";
@@ -76,6 +79,10 @@ public:
     // empty name (the system's default device) removes both. False when the registry refused.
     bool SetRecordingDevice(const std::wstring& name, const std::wstring& endpointId);
 
+    // Whether a new spot goes into a pause near the cursor, as "SnapSpotsToPauses". False when
+    // the registry refused (the choice still holds for this run).
+    bool SetSnapToPauses(bool snap);
+
     // "LastUser" and "LastPodcastID", as the last successful publication left them: read
     // afresh each time, since another instance may have published meanwhile. Missing values
     // give an empty name and podcast 0.
@@ -97,6 +104,7 @@ public:
     std::wstring m_proxyAddress;  // handed to libcurl unparsed: host:port, a URL or a list
     std::wstring m_recordingDevice;  // the chosen device's name; empty: the system's default
     std::wstring m_recordingDeviceId;  // its endpoint's id; empty: found by name only
+    bool m_snapToPauses = true;
 };
 
 extern CSettings g_settings;

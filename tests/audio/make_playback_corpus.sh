@@ -233,5 +233,29 @@ echo "garbage_large.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt
 echo "freeformat.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt
 echo "allff.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt
 echo "empty.mp3 noframe 0 0 0 0 0 0 0" >>manifest.txt
+# Speech-like clips for the level scan: loud and quiet stretches and pauses, with the peak of
+# every 200 ms as ffmpeg's astats measures it (NAME.peaks, one dB figure a line).
+speech() {  # RATE CHANNELS FILE
+  sox -q -n -r "$1" -c "$2" "$3" synth 1.3 pinknoise vol 0.5 : synth 0.6 sine 300 vol 0 : \
+    synth 0.9 sine 200-2000 vol 0.1 : synth 0.5 sine 300 vol 0 : synth 1.1 pinknoise tremolo 4 80 vol 0.8 : \
+    synth 0.8 sine 300 vol 0 : synth 1.0 pinknoise vol 0.03 : synth 0.4 sine 300 vol 0 : synth 1.2 sine 440 vol 0.3
+}
+peaks() {  # CLIP RATE
+  ffmpeg -loglevel error -i "$1" -af "asetnsamples=n=$(($2 / 5)):p=0,astats=metadata=1:reset=1,ametadata=print:key=lavfi.astats.Overall.Peak_level:file=$1.raw" -f null -
+  sed -n 's/^lavfi.astats.Overall.Peak_level=//p' "$1.raw" >"$1.peaks"
+  rm -f "$1.raw"
+}
+speech 44100 1 speech44.wav
+speech 48000 2 speech48.wav
+speech 11025 1 speech11.wav
+lame --quiet -b 96 -m m speech44.wav speech44.mp3
+ffmpeg -loglevel error -y -i speech48.wav -c:a libmp3lame -b:a 160k speech48.mp3
+lame --quiet -b 24 speech11.wav speech11.mp3
+peaks speech44.mp3 44100
+peaks speech48.mp3 48000
+peaks speech11.mp3 11025
+# Seven minutes of it, for a scan long enough to watch.
+sox -q speech44.wav speech44_long.wav repeat 47
+lame --quiet -b 96 -m m speech44_long.wav speech44_long.mp3
 rm -f ./*.wav
 echo "corpus ready in $out"

@@ -1,9 +1,10 @@
 // Takes the README's screenshots from the real programs (run by scripts/screenshots inside
 // the test environment, with the stand-in service as the program's "ServerHost"):
 //
-//   screenshot_tour.exe OUTPUT_FOLDER
+//   screenshot_tour.exe OUTPUT_FOLDER [SPEECH_CLIP]
 //
-// It opens a clip with spots, publishes it as the stand-in's demo account, and shows the
+// It opens a clip with spots (a copy of SPEECH_CLIP, shown once its envelope is measured, or
+// else a silent clip), publishes it as the stand-in's demo account, and shows the
 // crash reporter, saving each view as a BMP file in OUTPUT_FOLDER. Exit code 0 when every
 // view was saved; otherwise it says which step failed.
 #include <windows.h>
@@ -101,16 +102,18 @@ std::string SpotBytes() {
 
 // The main window with a clip and its spots, the publication dialog logged in, and the
 // progress dialog while the upload waits for the service's answer.
-bool TourOfThePublication(const std::wstring& out) {
+bool TourOfThePublication(const std::wstring& out, const std::wstring& speech) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring clip = JoinPath(temp, L"Spring tour.mp3");
-    if (!WriteSilentClip(clip, kClipMs) || !WriteBytes(clip + L".ads", SpotBytes()))
-        return Fail("cannot write the clip");
+    const bool written = speech.empty() ? WriteSilentClip(clip, kClipMs) : CopyFileW(speech.c_str(), clip.c_str(), FALSE);
+    if (!written || !WriteBytes(clip + L".ads", SpotBytes())) return Fail("cannot write the clip");
 
     RecorderApp app;
     if (!app.Start()) return Fail("the program did not start");
     if (!OpenClip(app, clip)) return Fail("the clip did not open");
+    if (!speech.empty() && !app.WaitForLogLine(L"Level scan of " + clip + L" done", 1, 60000))
+        return Fail("the clip's envelope was not measured");
     HWND main = app.MainWindow();
     Settle(main);
     if (!SaveScreen(Bounds(main), JoinPath(out, L"main_window.bmp"))) return false;
@@ -182,13 +185,13 @@ bool TourOfTheCrashReporter(const std::wstring& out) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
+    if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: screenshot_tour.exe OUTPUT_FOLDER\n");
         return 2;
     }
     const std::wstring out = argv[1];
     ProgramSettings settings(Env(L"QB_STANDIN_HOST"));
-    const bool publication = TourOfThePublication(out);
+    const bool publication = TourOfThePublication(out, argc == 3 ? argv[2] : L"");
     const bool reporter = TourOfTheCrashReporter(out);
     return publication && reporter ? 0 : 1;
 }

@@ -1,4 +1,6 @@
 #include "main_dlg.h"
+#include "app/envelope/envelope_cache.h"
+#include "app/envelope/snap_menu.h"
 #include "app/history/history_menu.h"
 #include "app/loudness/loudness_menu.h"
 #include "audio/capture/level_listener.h"
@@ -9,6 +11,7 @@
 #include "runtime/log_file.h"
 #include "runtime/text_format.h"
 #include "runtime/version.h"
+#include "settings/settings.h"
 
 CMainDlg::~CMainDlg() {
     if (m_bigIcon != nullptr) DestroyIcon(m_bigIcon);
@@ -52,6 +55,8 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitMicrophone();
     AddLoudnessMenuItem(m_hWnd);
     AddHistoryMenuItems(m_hWnd);
+    AddSnapMenuItem(m_hWnd, g_settings.m_snapToPauses);
+    m_envelope.Attach(m_hWnd, WM_LEVELS_MEASURED, &m_timeLine);
     m_hAccel = LoadAcceleratorsW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     m_player.SetOwnerWindow(m_hWnd);
     ReleasePlayer();
@@ -84,6 +89,7 @@ LRESULT CMainDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
     if (m_mode == 0) StopRecording();
     else if (m_mode == 2) StopPlayback();
     ReleasePlayer();
+    m_envelope.StopScan();
     ForgetHistory();
     g_log.Print(L"Destroying main dialog");
     if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->RemoveMessageFilter(this);
@@ -98,6 +104,7 @@ LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
         KillTimer(m_hWnd, kListenerStartTimer);
         RestoreMicrophone();
         OpenLevelListener();
+        envelope_cache::Prune();
         return 0;
     case kListenerTimer:
         m_volume.SetLevel(static_cast<int>(MeterValue(LevelListener::Level())));

@@ -6,10 +6,12 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "app/command_rules/pause_rules.h"
 #include "app/command_rules/playback_sequence.h"
 #include "app/command_rules/recording_clock.h"
 #include "app/command_rules/spot_rules.h"
 #include "app/crash/crash_test_trigger.h"
+#include "app/envelope/clip_envelope.h"
 #include "app/history/edit_history.h"
 #include "app/history/history_files.h"
 #include "app/takes/take_journal_format.h"
@@ -54,6 +56,8 @@ public:
         COMMAND_ID_HANDLER(IDC_REWIND_FORWARD, OnRewindForward)
         COMMAND_ID_HANDLER(ID_REWIND_FORWARD, OnRewindForward)
         COMMAND_ID_HANDLER(IDC_SAVE, OnSave)
+        COMMAND_ID_HANDLER(ID_PAUSE_BACK, OnPauseBack)
+        COMMAND_ID_HANDLER(ID_PAUSE_FORWARD, OnPauseForward)
         COMMAND_ID_HANDLER(ID_UNDO, OnUndo)
         COMMAND_ID_HANDLER(ID_REDO, OnRedo)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
@@ -63,6 +67,8 @@ public:
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnHistorySysCommand)
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnMicrophoneSysCommand)
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnLoudnessSysCommand)
+        MESSAGE_HANDLER(WM_SYSCOMMAND, OnSnapSysCommand)
+        MESSAGE_HANDLER(WM_LEVELS_MEASURED, OnLevelsMeasured)
         MESSAGE_HANDLER(WM_COMMAND, OnMicrophoneCommand)
         MESSAGE_HANDLER(CrashTestMessage(), OnCrashTest)
         REFLECT_NOTIFICATIONS()
@@ -121,7 +127,19 @@ private:
     bool FindSpotAt(uint32_t position, uint32_t& spot) const;
     bool ShowSpotFace(bool onSpot);  // true when the face changed
     void ShowSpots();
+    // Where a spot placed at `position` goes instead: the middle of a pause near it that
+    // the placing rules allow; false when it stays at `position`.
+    bool SnapSpot(uint32_t position, uint32_t& target) const;
     void WriteSideFile(const std::wstring& clipPath);
+    // The envelope and its pauses (main_dlg_envelope.cpp).
+    LRESULT OnLevelsMeasured(UINT, WPARAM wParam, LPARAM, BOOL&);
+    LRESULT OnSnapSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+    LRESULT OnPauseBack(WORD, WORD, HWND, BOOL&);
+    LRESULT OnPauseForward(WORD, WORD, HWND, BOOL&);
+    void StepToPause(bool forward);
+    // The pauses a command may use now: behind the live position while recording or
+    // playing, anywhere in the clip when idle.
+    pauses::Scope PauseScope() const;
     void ReadSideFile(const std::wstring& clipPath);
     // Open and save (main_dlg_files.cpp).
     LRESULT OnOpen(WORD, WORD, HWND, BOOL&);
@@ -200,6 +218,7 @@ private:
     ClipState m_stateBeforeTake;
     EditHistory m_history;
     HeldClips m_held{RecordingsFolder()};
+    ClipEnvelope m_envelope;
     CaptureDevice m_microphone;  // the chosen recording device; no name: the system default
     HMENU m_microphoneMenu = nullptr;
     std::vector<CaptureDevice> m_menuDevices;  // as the submenu listed them when it last opened

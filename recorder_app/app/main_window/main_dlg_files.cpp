@@ -62,6 +62,7 @@ LRESULT CMainDlg::OnOpen(WORD, WORD, HWND, BOOL&) {
     m_spots.clear();
     SwitchMode(InterfaceMode::Idle);
     ReadSideFile(m_clipPath);
+    m_envelope.ShowClip(m_clipPath, duration);
     return 0;
 }
 

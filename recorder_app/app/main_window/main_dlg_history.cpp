@@ -130,6 +130,7 @@ void CMainDlg::ShowState(const ClipState& state) {
     SwitchMode(m_clipPath.empty() ? InterfaceMode::New : InterfaceMode::Idle);
     m_timeLine.SetLength(duration);
     m_timeLine.SetPosition(static_cast<int32_t>(std::min(state.cursor, duration)));
+    m_envelope.ShowClip(m_clipPath, duration);
     ShowSpots();
     uint32_t spot = 0;
     ShowSpotFace(FindSpotAt(m_timeLine.GetPosition(), spot));

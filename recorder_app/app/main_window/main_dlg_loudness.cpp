@@ -7,6 +7,7 @@
 #include "app/loudness/loudness_dlg.h"
 #include "app/loudness/loudness_menu.h"
 #include "app/takes/clip_names.h"
+#include "audio/loudness/global_gain.h"
 #include "main_dlg.h"
 #include "runtime/folders.h"
 #include "runtime/log_file.h"
@@ -53,7 +54,9 @@ void CMainDlg::ShowLoudness() {
     m_clipPath = dialog.EvenedPath();
     m_isImported = FALSE;
     g_log.Print(L"Evened-out clip is: %s (%+d steps)", m_clipPath.c_str(), dialog.Plan().steps);
-    // Same frames, same length: the time line, its cursor and the spots stay as they are.
+    // Same frames, same length: the time line, its cursor and the spots stay as they are;
+    // every level moves by the same gain.
+    m_envelope.Shifted(m_clipPath, dialog.Plan().steps * kGainStepDb);
     ShowSpots();
     RecordStep(StepKind::kEvenOut, before);
 }

@@ -52,6 +52,7 @@ void CMainDlg::OnPublished(const std::wstring& siteName) {
     m_spots.clear();
     SwitchMode(InterfaceMode::New);
     m_timeLine.SetLength(0);
+    m_envelope.ShowClip(L"", 0);
     // A recording of ours goes to the Recycle Bin once published (its copy stays in the
     // podcast's folder), and so do the clips Undo kept; a file the user opened stays.
     if (!m_isImported) RecycleClip(TrimWhiteSpace(m_clipPath));

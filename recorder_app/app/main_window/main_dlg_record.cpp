@@ -135,6 +135,7 @@ void CMainDlg::StartRecording() {
     else m_spots.clear();
     m_timeLine.SetSpots(m_spots);
     m_timeLine.SetLength(static_cast<uint32_t>(m_startPos));
+    m_envelope.BeginTake(static_cast<uint32_t>(m_startPos));
     m_timeLine.RedrawNow();
 
     m_blinking.StartBlinking();
@@ -152,6 +153,7 @@ void CMainDlg::OnRecordingTick() {
         const CTimeLineCtrl::DrawOnce drawOnce(m_timeLine);
         m_timeLine.SetLength(elapsed);
         m_timeLine.SetPosition(static_cast<int32_t>(elapsed));
+        m_envelope.TakeTick();
     }
     m_volume.SetLevel(static_cast<int>(MeterValue(SoundRecorder::Level())));
 
@@ -200,6 +202,10 @@ void CMainDlg::StopRecording(TakeEnd end) {
 
     const uint32_t duration = ClipDuration(m_clipPath);
     if (duration != ClipPlayer::kNoDuration) m_timeLine.SetLength(duration);
+    // A take kept shows its levels as measured while it ran; a clip left as it was shows its own.
+    const uint32_t length = duration != ClipPlayer::kNoDuration ? duration : 0;
+    if (step) m_envelope.EndTake(m_clipPath, length);
+    else m_envelope.ShowClip(m_clipPath, length);
     // No duration is a negative position, which the time line takes as 0. A take left out
     // puts the cursor back where it began.
     m_timeLine.SetPosition(step || !settled ? static_cast<int32_t>(duration) : m_startPos);

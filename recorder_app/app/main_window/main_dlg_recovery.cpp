@@ -82,6 +82,9 @@ bool CMainDlg::RecoverTake(const TakeJournal& journal, ClipState*& undoTo, ClipS
     if (duration != ClipPlayer::kNoDuration) m_timeLine.SetLength(duration);
     // The cursor at the end, as after a stop; no duration is a negative position, taken as 0.
     m_timeLine.SetPosition(static_cast<int32_t>(duration));
+    // The take's own levels died with it: only its part is measured.
+    m_envelope.ShowClip(m_clipPath, duration != ClipPlayer::kNoDuration ? duration : 0,
+                        journal.ContinuesClip() ? journal.earlier : std::wstring(), journal.cutMs);
     ShowSpots();
     g_log.Print(L"Restored recording: %s", m_clipPath.c_str());
     if (undoState.clip != m_clipPath) undoTo = &undoState;

@@ -43,7 +43,14 @@ LRESULT CMainDlg::OnAdvSpot(WORD, WORD, HWND, BOOL&) {
         ShowSpotFace(false);
     } else {
         g_log.Print(L"Trying to set adv spot in position %d ms", static_cast<int>(position));
-        const spots::Placement check = spots::CheckPlacement(m_spots, position, m_timeLine.GetLength());
+        uint32_t snapped = 0;
+        const bool snap = SnapSpot(position, snapped);
+        if (snap) {
+            g_log.Print(L"Adv spot moved from %d ms to %d ms, the middle of a pause",
+                        static_cast<int>(position), static_cast<int>(snapped));
+        }
+        const spots::Placement check = snap ? spots::Placement{}
+                                            : spots::CheckPlacement(m_spots, position, m_timeLine.GetLength());
         wchar_t text[1024];
         switch (check.verdict) {
         case spots::Placement::kTooLate:
@@ -67,9 +74,11 @@ LRESULT CMainDlg::OnAdvSpot(WORD, WORD, HWND, BOOL&) {
         case spots::Placement::kAllowed:
             break;
         }
-        m_spots.insert(position);
+        m_spots.insert(snap ? snapped : position);
         ShowSpots();
         ShowSpotFace(true);
+        // While a take or playback runs the cursor is theirs.
+        if (snap && m_mode == 1) m_timeLine.SetPosition(static_cast<int32_t>(snapped));
     }
     // A spot placed during a take is part of the take's step; a take cut short keeps it.
     if (m_mode == 0) JournalSpotsOfTake();

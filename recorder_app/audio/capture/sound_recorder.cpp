@@ -21,6 +21,7 @@ int RecordingEngine::Start(const wchar_t* targetPath, WORD channels, DWORD sampl
     }
     m_createdTarget = false;
     m_writeFailure = 0;
+    m_levels.Start(sampleRate, channels);
     const int result = CaptureEngine::Start(channels, sampleRate, deviceId);
     // An empty or nearly empty MP3 would pass for a recording. A stream still open was
     // kept by a device that could not be let go of; the worker may still write to it.
@@ -41,6 +42,7 @@ int RecordingEngine::OnDeviceOpened() {
 void RecordingEngine::OnBlock(const BYTE* data, DWORD bytes) {
     // A block the encoder fails on is dropped and later blocks are still offered; a file that
     // cannot be written takes nothing more, and the take must end.
+    m_levels.Feed(data, bytes);
     if (EncoderStream::Write(m_stream, data, bytes) == 0) return;
     if (const DWORD failure = EncoderStream::WriteFailure(m_stream)) m_writeFailure = failure;
 }
@@ -57,6 +59,7 @@ RecorderFault RecordingEngine::Fault() const {
 }
 
 void RecordingEngine::OnStopped() {
+    m_levels.Finish();
     // Kept past the stream, as a failed write is.
     if (m_writeFailure == 0) m_writeFailure = EncoderStream::FlushFailure(m_stream);
     EncoderStream::Close(m_stream);
@@ -82,3 +85,5 @@ int SoundRecorder::Stop() { return Recorder().Stop(); }
 std::int16_t SoundRecorder::Level() { return Recorder().Level(); }
 
 RecorderFault SoundRecorder::Fault() { return Recorder().Fault(); }
+
+void SoundRecorder::CopyLevels(size_t from, levels::Codes& out) { Recorder().Levels().CopyFrom(from, out); }

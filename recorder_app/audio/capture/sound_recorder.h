@@ -9,6 +9,7 @@
 
 #include "audio/capture/capture_engine.h"
 #include "audio/encoding/file_write_api.h"
+#include "audio/levels/live_levels.h"
 
 class EncoderStream;
 
@@ -46,6 +47,8 @@ public:
               UINT deviceId = WAVE_MAPPER);
     // Polled while recording; cleared by the next Start.
     RecorderFault Fault() const;
+    // The take's levels, measured from the PCM the encoder is given.
+    const levels::LiveLevels& Levels() const { return m_levels; }
 
 private:
     int OnDeviceOpened() override;
@@ -62,6 +65,7 @@ private:
     // Set by the caller's thread before capture starts, cleared only after the worker has
     // handed back every buffer.
     EncoderStream* m_stream = nullptr;
+    levels::LiveLevels m_levels;
 };
 
 // The process's one recorder.
@@ -75,4 +79,6 @@ public:
     static int Stop();
     static std::int16_t Level();
     static RecorderFault Fault();
+    // Appends the take's levels measured from block `from` on (see LiveLevels).
+    static void CopyLevels(size_t from, levels::Codes& out);
 };

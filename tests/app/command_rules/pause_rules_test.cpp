@@ -1,0 +1,79 @@
+// Pauses: where a spot snaps to, what a live position allows, and walking them by ear.
+#include <gtest/gtest.h>
+
+#include "app/command_rules/pause_rules.h"
+
+using namespace pauses;
+
+namespace {
+
+constexpr uint8_t kLoud = 10;    // -5 dB
+constexpr uint8_t kQuiet = 100;  // -50 dB
+
+// 9 s: loud, with pauses at 2000-2500 (middle 2250) and 6000-7000 (middle 6500), and a
+// 200 ms dip at 4000 too short to be one.
+levels::Codes Clip() {
+    levels::Codes codes(9000 / levels::kBlockMs, kLoud);
+    auto quiet = [&](uint32_t from, uint32_t to) {
+        for (uint32_t ms = from; ms < to; ms += levels::kBlockMs) codes[ms / levels::kBlockMs] = kQuiet;
+    };
+    quiet(2000, 2500);
+    quiet(4000, 4200);
+    quiet(6000, 7000);
+    return codes;
+}
+
+Scope Idle(const levels::Codes& codes) { return Scope{&codes, QuietCode(codes), 9000, false}; }
+
+const auto kAny = [](uint32_t) { return true; };
+
+}  // namespace
+
+TEST(PauseRules, ASpotSnapsToTheNearestAllowedPauseWithinTwoSeconds) {
+    const levels::Codes codes = Clip();
+    const Scope scope = Idle(codes);
+    uint32_t target = 0;
+    ASSERT_TRUE(SnapTarget(scope, 4100, kAny, target));  // 1850 ms to one, 2400 to the other
+    EXPECT_EQ(target, 2250u);
+    ASSERT_TRUE(SnapTarget(scope, 4700, kAny, target));
+    EXPECT_EQ(target, 6500u);
+    // The nearest is refused by the placing rules: the next one within reach is taken.
+    ASSERT_TRUE(SnapTarget(scope, 4300, [](uint32_t m) { return m != 2250; }, target));
+    EXPECT_EQ(target, 6500u);
+    EXPECT_FALSE(SnapTarget(scope, 4700, [](uint32_t m) { return m != 6500; }, target));
+    EXPECT_FALSE(SnapTarget(scope, 8600, kAny, target));  // 2100 ms away
+
+    // Where the levels are not known yet nothing snaps.
+    levels::Codes scanning = codes;
+    for (uint32_t b = 2100 / levels::kBlockMs; b < 2300 / levels::kBlockMs; ++b) scanning[b] = levels::kUnknown;
+    EXPECT_FALSE(SnapTarget(Idle(scanning), 2300, [](uint32_t m) { return m != 6500; }, target));
+    // Digital silence throughout has no loud level to be below.
+    const levels::Codes silent(400, levels::kSilent);
+    EXPECT_FALSE(SnapTarget(Idle(silent), 4000, kAny, target));
+}
+
+TEST(PauseRules, ALivePositionCountsOnlyPausesThatEndedBehindIt) {
+    const levels::Codes codes = Clip();
+    uint32_t target = 0;
+    Scope live{&codes, QuietCode(codes), 6800, true};  // inside the second pause
+    EXPECT_FALSE(SnapTarget(live, 6700, kAny, target));
+    live.limitMs = 7100;
+    ASSERT_TRUE(SnapTarget(live, 7000, kAny, target));
+    EXPECT_EQ(target, 6500u);
+}
+
+TEST(PauseRules, CtrlArrowsWalkThePausesByEar) {
+    const levels::Codes codes = Clip();
+    const Scope scope = Idle(codes);
+    uint32_t at = 0, middle = 0;
+    std::vector<uint32_t> forward;
+    while (NextPauseMiddle(scope, at, middle)) forward.push_back(at = middle);
+    EXPECT_EQ(forward, (std::vector<uint32_t>{2250, 6500}));
+    std::vector<uint32_t> back;
+    at = 9000;
+    while (PreviousPauseMiddle(scope, at, middle)) back.push_back(at = middle);
+    EXPECT_EQ(back, (std::vector<uint32_t>{6500, 2250}));
+    // A cursor a little past a middle still goes back to it.
+    ASSERT_TRUE(PreviousPauseMiddle(scope, 2300, middle));
+    EXPECT_EQ(middle, 2250u);
+}

@@ -1,0 +1,106 @@
+// The clip's envelope on the real window: an opened clip with loud stretches and pauses is
+// scanned and drawn column by column, a spot placed near a pause goes into it, Ctrl+Right
+// walks to the next pause, and after a restart the same file shows its picture at once.
+// The clip is the playback corpus's speech44.mp3 (QB_PLAYBACK_CORPUS): loud 0-1.3 s, a pause
+// to 1.9 s, a -20 dB sweep to 2.8 s, a pause to 3.3 s, loud to 4.4 s, a pause to 5.2 s, ...
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "../../recorder_app/res/resource.h"
+#include "app_harness.h"
+
+using namespace e2e;
+
+namespace {
+
+// Where the time line lies in the main window's client area, and its clip area's rows.
+constexpr POINT kTimeLineOrigin{11, 79};
+constexpr int kAreaTop = 9, kAreaBottom = 68;
+constexpr COLORREF kEnvelope = RGB(0x4E, 0x6A, 0x88);
+
+std::wstring CorpusClip(const std::wstring& name) {
+    const char* folder = std::getenv("QB_PLAYBACK_CORPUS");
+    return WindowsPath(std::wstring(folder, folder + (folder ? std::strlen(folder) : 0)) + L"/" + name);
+}
+
+// Rows of the envelope's colour in each of the first `columns` columns, read from the screen.
+std::vector<int> BarHeights(HWND mainWindow, int columns) {
+    POINT origin = kTimeLineOrigin;
+    ClientToScreen(mainWindow, &origin);
+    HDC screen = GetDC(nullptr);
+    std::vector<int> heights(columns, 0);
+    for (int x = 0; x < columns; ++x)
+        for (int y = kAreaTop; y < kAreaBottom; ++y)
+            if ((GetPixel(screen, origin.x + x, origin.y + y) & 0xFFFFFF) == kEnvelope) ++heights[x];
+    ReleaseDC(nullptr, screen);
+    return heights;
+}
+
+int LoggedMs(const RecorderApp& app, const std::wstring& prefix, const std::wstring& before = L"") {
+    std::wstring value = app.LastLogValue(prefix);
+    if (!before.empty()) value = value.substr(value.find(before) + before.size());
+    return _wtoi(value.c_str());
+}
+
+void OpenClip(RecorderApp& app, const std::wstring& clip) {
+    ASSERT_TRUE(app.WaitUntilIdle());
+    app.ClickControl(IDC_OPEN);
+    ASSERT_TRUE(app.ChooseFileInDialog(clip));
+    ASSERT_TRUE(app.WaitForLogLine(L"File selected: " + clip));
+}
+
+}  // namespace
+
+TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeepsThePicture) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring clip = JoinPath(temp, L"qb-envelope-" + std::to_wstring(GetCurrentProcessId()) + L".mp3");
+    ASSERT_TRUE(CopyFileW(CorpusClip(L"speech44.mp3").c_str(), clip.c_str(), FALSE));
+    constexpr int kColumns = 40;  // 8 s at 200 ms a column
+    std::vector<int> first;
+    {
+        RecorderApp app;
+        ASSERT_TRUE(app.Start());
+        OpenClip(app, clip);
+        ASSERT_TRUE(app.WaitForLogLine(L"Level scan of " + clip + L" done"));
+        ASSERT_TRUE(app.WaitUntilIdle());
+        // The time line's own timer draws the whole strip every half second.
+        ASSERT_TRUE(WaitFor([&] { return BarHeights(app.MainWindow(), kColumns)[2] > 0; }, 5000));
+        first = BarHeights(app.MainWindow(), kColumns);
+        const int full = kAreaBottom - kAreaTop;
+        for (int loud : {1, 2, 3, 4, 5, 18, 19, 20}) EXPECT_GT(first[loud], full * 6 / 10) << loud;
+        for (int quiet : {7, 8, 15, 23, 24, 32}) EXPECT_EQ(first[quiet], 0) << quiet;
+        for (int sweep : {10, 11, 12}) EXPECT_LT(first[sweep], first[2]) << sweep;  // 14 dB lower
+
+        // A spot asked for a second in goes to the middle of the pause at 1.3 to 1.9 s.
+        app.PressKey(VK_RIGHT);
+        ASSERT_TRUE(app.WaitForLogLine(L"Rewinf right pressed"));
+        app.ClickControl(IDC_ADVSPOT);
+        ASSERT_TRUE(app.WaitForLogLine(L"Trying to set adv spot in position 1000 ms"));
+        ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(L"Adv spot moved from 1000 ms to ").empty(); }, 5000));
+        const int spot = LoggedMs(app, L"Adv spot moved from 1000 ms to ");
+        EXPECT_NEAR(spot, 1600, 60);
+        // Ctrl+Right walks on to the next pause, 2.8 to 3.3 s.
+        app.PressKey(VK_RIGHT, VK_CONTROL);
+        ASSERT_TRUE(app.WaitForLogLine(L"Next pause requested"));
+        ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(L"Cursor moved to the pause at ").empty(); }, 5000));
+        EXPECT_NEAR(LoggedMs(app, L"Cursor moved to the pause at "), 3050, 60);
+        app.ClickControl(IDCANCEL);
+        EXPECT_EQ(app.WaitForExit(), 0u);
+    }
+    // After a restart the unchanged file is drawn from what was kept, without a scan.
+    RecorderApp again;
+    ASSERT_TRUE(again.Start());
+    OpenClip(again, clip);
+    ASSERT_TRUE(again.WaitUntilIdle());
+    ASSERT_TRUE(WaitFor([&] { return BarHeights(again.MainWindow(), kColumns) == first; }, 5000));
+    EXPECT_EQ(again.CountLogLines(L"Level scan of " + clip + L" started"), 0u);
+    again.ClickControl(IDCANCEL);
+    again.WaitForExit();
+    DeleteFileW(clip.c_str());
+    DeleteFileW((clip + L".ads").c_str());
+}

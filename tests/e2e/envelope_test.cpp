@@ -89,7 +89,7 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
         ASSERT_TRUE(app.WaitForLogLine(L"Next pause requested"));
         ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(L"Cursor moved to the pause at ").empty(); }, 5000));
         EXPECT_NEAR(LoggedMs(app, L"Cursor moved to the pause at "), 3050, 60);
-        app.ClickControl(IDCANCEL);
+        PostMessageW(app.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(app.WaitForExit(), 0u);
     }
     // After a restart the unchanged file is drawn from what was kept, without a scan.
@@ -99,7 +99,7 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
     ASSERT_TRUE(again.WaitUntilIdle());
     ASSERT_TRUE(WaitFor([&] { return BarHeights(again.MainWindow(), kColumns) == first; }, 5000));
     EXPECT_EQ(again.CountLogLines(L"Level scan of " + clip + L" started"), 0u);
-    again.ClickControl(IDCANCEL);
+    PostMessageW(again.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
     again.WaitForExit();
     DeleteFileW(clip.c_str());
     DeleteFileW((clip + L".ads").c_str());

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "audio/reading/frame_reader.h"
+#include "audio/reading/info_frame.h"
 #include "audio/reading/mp3_decoder.h"
 #include "audio/reading/pcm_accumulator.h"
 #include "runtime/crash_guard.h"
@@ -15,6 +16,8 @@ constexpr int kStereoBytes = 4;  // the decoder writes both channels, 16 bits ea
 // Frames fed before the first one measured: a Layer III frame's bit reservoir reaches back
 // up to 511 bytes, more than one frame of a low bit rate.
 constexpr uint32_t kPrimingFrames = 2;
+// The samples a decoder puts in front of the sound it decodes.
+constexpr uint32_t kDecoderDelay = 529;
 // A wanted block this close ahead of the decoding is reached soon enough by going on.
 constexpr uint32_t kGoOnForBlocks = 60 * levels::kBlocksPerSecond;
 
@@ -50,7 +53,6 @@ bool LevelScan::Start(const std::wstring& clip, const levels::Codes& known, uint
         m_codes = known;
         m_changedFirst = UINT32_MAX;
         m_changedEnd = 0;
-        m_resized = false;
     }
     m_thread = CreateThread(nullptr, 0, GuardedThread<&LevelScan::Body>, this, 0, nullptr);
     return m_thread != nullptr;
@@ -71,13 +73,12 @@ void LevelScan::Cancel() {
     m_codes.clear();
     m_changedFirst = UINT32_MAX;
     m_changedEnd = 0;
-    m_resized = false;
 }
 
 bool LevelScan::TakeResults(levels::Codes& codes, uint32_t& first, uint32_t& end) {
     if (m_thread == nullptr) return false;
     std::lock_guard<std::mutex> hold(m_lock);
-    const bool resized = m_resized || codes.size() != m_codes.size();
+    const bool resized = codes.size() != m_codes.size();
     if (!resized && m_changedFirst >= m_changedEnd) return false;
     if (resized) {
         codes = m_codes;
@@ -90,7 +91,6 @@ bool LevelScan::TakeResults(levels::Codes& codes, uint32_t& first, uint32_t& end
     }
     m_changedFirst = UINT32_MAX;
     m_changedEnd = 0;
-    m_resized = false;
     return true;
 }
 
@@ -108,6 +108,11 @@ void LevelScan::Run() {
             m_frameIndex = 0;
             m_rate = static_cast<uint32_t>(SampleRateOf(reader.Header().samplingIndex));
             m_samplesPerFrame = static_cast<uint32_t>(reader.Header().samplesPerFrame);
+            // The levels follow the sound itself, as players that honour the encoder's
+            // delay have it: an Info frame and the delays in front of the sound are skipped.
+            const InfoCounts info = ReadInfoFrame(reader.FrameData(), reader.FrameSize(), reader.Header());
+            m_leadSamples = 0;
+            if (info.present) m_leadSamples = m_samplesPerFrame + (info.encoderDelay >= 0 ? info.encoderDelay + kDecoderDelay : 0);
             uint32_t block = 0;
             while (m_rate != 0 && m_samplesPerFrame != 0 && !m_cancel && NextUnknown(block))
                 MeasureFrom(block, reader, decoder);
@@ -144,7 +149,7 @@ bool LevelScan::GoToFrame(FrameReader& reader, uint32_t frame) {
 }
 
 void LevelScan::MeasureFrom(uint32_t block, FrameReader& reader, Mp3Decoder& decoder) {
-    const uint64_t startSample = levels::BlockStartSample(block, m_rate);
+    const uint64_t startSample = levels::BlockStartSample(block, m_rate) + m_leadSamples;
     const uint32_t frame = static_cast<uint32_t>(startSample / m_samplesPerFrame);
     decoder.Reset();
     bool reached = GoToFrame(reader, frame > kPrimingFrames ? frame - kPrimingFrames : 0);
@@ -154,10 +159,8 @@ void LevelScan::MeasureFrom(uint32_t block, FrameReader& reader, Mp3Decoder& dec
     }
     if (!reached) {
         if (m_cancel) return;
-        // The clip ends before the block: its length was estimated too long.
         std::lock_guard<std::mutex> hold(m_lock);
-        m_codes.resize(std::min<size_t>(m_codes.size(), block));
-        m_resized = true;
+        SilenceFrom(block);
         return;
     }
 
@@ -202,14 +205,20 @@ void LevelScan::MeasureFrom(uint32_t block, FrameReader& reader, Mp3Decoder& dec
             const uint32_t before = meter.NextBlock();
             meter.Finish(m_codes);
             Changed(before, meter.NextBlock());
-            // The clip's end: blocks an estimate put beyond it do not exist.
-            if (m_codes.size() > meter.NextBlock()) {
-                m_codes.resize(meter.NextBlock());
-                m_resized = true;
-            }
+            SilenceFrom(meter.NextBlock());
             return;
         }
     }
+}
+
+// The clip ends before the blocks its estimated length, the encoder's padding or the
+// delays skipped at its start leave: nothing sounds there.
+void LevelScan::SilenceFrom(uint32_t block) {
+    const uint32_t size = static_cast<uint32_t>(m_codes.size());
+    for (uint32_t b = block; b < size; ++b) {
+        if (m_codes[b] == levels::kUnknown) m_codes[b] = levels::kSilent;
+    }
+    Changed(block, size);
 }
 
 void LevelScan::Changed(uint32_t first, uint32_t end) {
@@ -223,7 +232,7 @@ void LevelScan::Notify(bool force) {
     if (!force && now - m_lastNotify < kNotifyEveryMs) return;
     {
         std::lock_guard<std::mutex> hold(m_lock);
-        if (!force && m_changedFirst >= m_changedEnd && !m_resized) return;
+        if (!force && m_changedFirst >= m_changedEnd) return;
     }
     m_lastNotify = now;
     if (m_notify != nullptr) PostMessageW(m_notify, m_message, m_tag, 0);

@@ -36,7 +36,8 @@ public:
     bool Running() const { return m_thread != nullptr && !m_done.load(); }
 
     // Copies the blocks measured since the last call into `codes` (resized to the scan's
-    // series, which the decoded length may correct) and gives the changed blocks
+    // series, which a clip longer than its estimate makes grow; blocks past the clip's end
+    // are silent) and gives the changed blocks
     // [first, end); false when nothing changed.
     bool TakeResults(levels::Codes& codes, uint32_t& first, uint32_t& end);
 
@@ -53,6 +54,7 @@ private:
     bool GoToFrame(FrameReader& reader, uint32_t frame);
     void Notify(bool force);
     void Changed(uint32_t first, uint32_t end);  // holds m_lock
+    void SilenceFrom(uint32_t block);            // holds m_lock
 
     std::wstring m_clip;
     HWND m_notify = nullptr;
@@ -68,10 +70,10 @@ private:
     // The worker's position in the clip.
     uint32_t m_rate = 0;
     uint32_t m_samplesPerFrame = 0;
+    uint32_t m_leadSamples = 0;  // decoded before the clip's first sample
     int64_t m_frameIndex = -1;  // the frame the reader holds
 
     mutable std::mutex m_lock;  // guards what follows
     levels::Codes m_codes;
     uint32_t m_changedFirst = UINT32_MAX, m_changedEnd = 0;
-    bool m_resized = false;
 };

@@ -22,13 +22,22 @@ InfoCounts ReadInfoFrame(const uint8_t* frame, size_t size, const FrameHeader& h
         const uint8_t* tag = frame + offsets[i];
         if (offsets[i] + 16 > size) break;
         if (std::memcmp(tag, "Xing", 4) != 0 && std::memcmp(tag, "Info", 4) != 0) continue;
-        const uint32_t kFramesPresent = 1, kBytesPresent = 2;
+        const uint32_t kFramesPresent = 1, kBytesPresent = 2, kTocPresent = 4, kQualityPresent = 8;
         const uint32_t flags = BigEndian32(tag + 4);
         InfoCounts counts;
         counts.present = true;
         const uint8_t* field = tag + 8;
         if (flags & kFramesPresent) counts.frames = BigEndian32(field), field += 4;
-        if (flags & kBytesPresent) counts.bytes = BigEndian32(field);
+        if (flags & kBytesPresent) counts.bytes = BigEndian32(field), field += 4;
+        if (flags & kTocPresent) field += 100;
+        if (flags & kQualityPresent) field += 4;
+        // The extension: a 9-byte encoder name, then 12 bytes of settings, then the delay
+        // and the padding, 12 bits each.
+        constexpr size_t kDelayAt = 21;
+        const size_t at = static_cast<size_t>(field - frame);
+        if (at + kDelayAt + 3 <= size && (std::memcmp(field, "LAME", 4) == 0 || std::memcmp(field, "Lavf", 4) == 0 ||
+                                          std::memcmp(field, "Lavc", 4) == 0))
+            counts.encoderDelay = (int32_t(field[kDelayAt]) << 4) | (field[kDelayAt + 1] >> 4);
         return counts;
     }
     // Fraunhofer's encoders write a VBRI frame instead: its tag 32 bytes after the header,

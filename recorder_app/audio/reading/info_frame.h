@@ -10,6 +10,9 @@ struct InfoCounts {
     bool present = false;  // the frame is an information frame
     uint32_t frames = 0;   // 0 when not given
     uint32_t bytes = 0;    // the stream's bytes from this frame on, 0 when not given
+    // The samples the encoder put in front of the sound, from the extension that LAME and
+    // encoders built on it add to the frame; -1 when there is none.
+    int32_t encoderDelay = -1;
 };
 
 // The counts of the frame (header included) whose header is `h`, when it is an

@@ -10,16 +10,16 @@ namespace {
 constexpr uint8_t kLoud = 10;    // -5 dB
 constexpr uint8_t kQuiet = 100;  // -50 dB
 
-// 9 s: loud, with pauses at 2000-2500 (middle 2250) and 6000-7000 (middle 6500), and a
-// 200 ms dip at 4000 too short to be one.
+// 9 s: loud, with pauses at 2000-2500 (middle 2250) and 5000-6000 (middle 5500), and a
+// 200 ms dip at 3800 too short to be one.
 levels::Codes Clip() {
     levels::Codes codes(9000 / levels::kBlockMs, kLoud);
     auto quiet = [&](uint32_t from, uint32_t to) {
         for (uint32_t ms = from; ms < to; ms += levels::kBlockMs) codes[ms / levels::kBlockMs] = kQuiet;
     };
     quiet(2000, 2500);
-    quiet(4000, 4200);
-    quiet(6000, 7000);
+    quiet(3800, 4000);
+    quiet(5000, 6000);
     return codes;
 }
 
@@ -33,20 +33,21 @@ TEST(PauseRules, ASpotSnapsToTheNearestAllowedPauseWithinTwoSeconds) {
     const levels::Codes codes = Clip();
     const Scope scope = Idle(codes);
     uint32_t target = 0;
-    ASSERT_TRUE(SnapTarget(scope, 4100, kAny, target));  // 1850 ms to one, 2400 to the other
+    ASSERT_TRUE(SnapTarget(scope, 3700, kAny, target));  // 1450 ms to one, 1800 to the other
     EXPECT_EQ(target, 2250u);
-    ASSERT_TRUE(SnapTarget(scope, 4700, kAny, target));
-    EXPECT_EQ(target, 6500u);
+    ASSERT_TRUE(SnapTarget(scope, 4000, kAny, target));
+    EXPECT_EQ(target, 5500u);
     // The nearest is refused by the placing rules: the next one within reach is taken.
-    ASSERT_TRUE(SnapTarget(scope, 4300, [](uint32_t m) { return m != 2250; }, target));
-    EXPECT_EQ(target, 6500u);
-    EXPECT_FALSE(SnapTarget(scope, 4700, [](uint32_t m) { return m != 6500; }, target));
-    EXPECT_FALSE(SnapTarget(scope, 8600, kAny, target));  // 2100 ms away
+    ASSERT_TRUE(SnapTarget(scope, 3700, [](uint32_t m) { return m != 2250; }, target));
+    EXPECT_EQ(target, 5500u);
+    EXPECT_FALSE(SnapTarget(scope, 4600, [](uint32_t m) { return m != 5500; }, target));
+    EXPECT_FALSE(SnapTarget(scope, 7600, kAny, target));  // 2100 ms away
+    EXPECT_FALSE(SnapTarget(scope, 3900, [](uint32_t m) { return m != 2250 && m != 5500; }, target));
 
     // Where the levels are not known yet nothing snaps.
     levels::Codes scanning = codes;
     for (uint32_t b = 2100 / levels::kBlockMs; b < 2300 / levels::kBlockMs; ++b) scanning[b] = levels::kUnknown;
-    EXPECT_FALSE(SnapTarget(Idle(scanning), 2300, [](uint32_t m) { return m != 6500; }, target));
+    EXPECT_FALSE(SnapTarget(Idle(scanning), 2300, kAny, target));
     // Digital silence throughout has no loud level to be below.
     const levels::Codes silent(400, levels::kSilent);
     EXPECT_FALSE(SnapTarget(Idle(silent), 4000, kAny, target));
@@ -55,11 +56,11 @@ TEST(PauseRules, ASpotSnapsToTheNearestAllowedPauseWithinTwoSeconds) {
 TEST(PauseRules, ALivePositionCountsOnlyPausesThatEndedBehindIt) {
     const levels::Codes codes = Clip();
     uint32_t target = 0;
-    Scope live{&codes, QuietCode(codes), 6800, true};  // inside the second pause
-    EXPECT_FALSE(SnapTarget(live, 6700, kAny, target));
-    live.limitMs = 7100;
-    ASSERT_TRUE(SnapTarget(live, 7000, kAny, target));
-    EXPECT_EQ(target, 6500u);
+    Scope live{&codes, QuietCode(codes), 5800, true};  // inside the second pause
+    EXPECT_FALSE(SnapTarget(live, 5700, kAny, target));
+    live.limitMs = 6100;
+    ASSERT_TRUE(SnapTarget(live, 6000, kAny, target));
+    EXPECT_EQ(target, 5500u);
 }
 
 TEST(PauseRules, CtrlArrowsWalkThePausesByEar) {
@@ -68,11 +69,11 @@ TEST(PauseRules, CtrlArrowsWalkThePausesByEar) {
     uint32_t at = 0, middle = 0;
     std::vector<uint32_t> forward;
     while (NextPauseMiddle(scope, at, middle)) forward.push_back(at = middle);
-    EXPECT_EQ(forward, (std::vector<uint32_t>{2250, 6500}));
+    EXPECT_EQ(forward, (std::vector<uint32_t>{2250, 5500}));
     std::vector<uint32_t> back;
     at = 9000;
     while (PreviousPauseMiddle(scope, at, middle)) back.push_back(at = middle);
-    EXPECT_EQ(back, (std::vector<uint32_t>{6500, 2250}));
+    EXPECT_EQ(back, (std::vector<uint32_t>{5500, 2250}));
     // A cursor a little past a middle still goes back to it.
     ASSERT_TRUE(PreviousPauseMiddle(scope, 2300, middle));
     EXPECT_EQ(middle, 2250u);

@@ -61,6 +61,7 @@ TEST(LevelScan, ColumnsAgreeWithFfmpegPeaksAtEveryRateAndEncoder) {
         const std::vector<double> peaks = AstatsPeaks(clip);
         ASSERT_GT(peaks.size(), 30u);
         int loud = 0, close = 0;
+        std::string apart;  // the columns that differ, for the message
         for (size_t column = 0; column + 1 < peaks.size(); ++column) {
             const uint32_t from = static_cast<uint32_t>(column * 200);
             const uint8_t code = levels::LoudestIn(codes, from, from + 200);
@@ -69,18 +70,19 @@ TEST(LevelScan, ColumnsAgreeWithFfmpegPeaksAtEveryRateAndEncoder) {
             if (peaks[column] > -60.0) {
                 ++loud;
                 if (std::fabs(ours - peaks[column]) <= 3.0) ++close;
+                else apart += " " + std::to_string(column) + ": " + std::to_string(ours) + " vs " + std::to_string(peaks[column]);
             } else if (peaks[column] < -90.0) {
                 EXPECT_LT(ours, -60.0) << "a silent column would show a bar: " << column;
             }
         }
-        EXPECT_GE(close * 100, loud * 95) << close << " of " << loud;
+        EXPECT_GE(close * 100, loud * 95) << close << " of " << loud << ";" << apart;
     }
 }
 
 TEST(LevelScan, MeasuresTheWantedStretchFirstAndOnlyWhatIsUnknown) {
     const std::wstring path = corpus::PathOf("speech44_long.mp3");
     levels::Codes codes = UnknownFor(path);
-    ASSERT_GT(codes.size(), 20000u);
+    ASSERT_GT(codes.size(), 18000u);  // over six minutes
     constexpr uint8_t kKnown = 7;  // no block of the clip is that loud
     std::fill(codes.begin(), codes.begin() + 1000, kKnown);
     const uint32_t wantedMs = 300000;  // five minutes in

@@ -357,4 +357,19 @@ int LitMeterRows(HWND mainWindow) {
     return lit;
 }
 
+std::vector<int> EnvelopeBarHeights(HWND mainWindow, int columns) {
+    constexpr POINT kTimeLine{11, 79};
+    constexpr int kAreaTop = 9;  // below the scroll bar
+    constexpr COLORREF kEnvelope = RGB(0x4E, 0x6A, 0x88);
+    POINT origin = kTimeLine;
+    ClientToScreen(mainWindow, &origin);
+    HDC screen = GetDC(nullptr);
+    std::vector<int> heights(columns, 0);
+    for (int x = 0; x < columns; ++x)
+        for (int y = kAreaTop; y < kAreaTop + kEnvelopeFullHeight; ++y)
+            if ((GetPixel(screen, origin.x + x, origin.y + y) & 0xFFFFFF) == kEnvelope) ++heights[x];
+    ReleaseDC(nullptr, screen);
+    return heights;
+}
+
 }  // namespace e2e

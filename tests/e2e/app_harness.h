@@ -91,5 +91,10 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId);
 // Rows of the main window's level meter, read from the screen, that show more than its
 // background.
 int LitMeterRows(HWND mainWindow);
+// Rows of the envelope's colour in each of the time line's first `columns` columns, read
+// from the screen.
+std::vector<int> EnvelopeBarHeights(HWND mainWindow, int columns);
+// Rows of the time line's clip area: the tallest bar an envelope can draw.
+constexpr int kEnvelopeFullHeight = 59;
 
 }  // namespace e2e

@@ -17,27 +17,9 @@ using namespace e2e;
 
 namespace {
 
-// Where the time line lies in the main window's client area, and its clip area's rows.
-constexpr POINT kTimeLineOrigin{11, 79};
-constexpr int kAreaTop = 9, kAreaBottom = 68;
-constexpr COLORREF kEnvelope = RGB(0x4E, 0x6A, 0x88);
-
 std::wstring CorpusClip(const std::wstring& name) {
     const char* folder = std::getenv("QB_PLAYBACK_CORPUS");
     return WindowsPath(std::wstring(folder, folder + (folder ? std::strlen(folder) : 0)) + L"/" + name);
-}
-
-// Rows of the envelope's colour in each of the first `columns` columns, read from the screen.
-std::vector<int> BarHeights(HWND mainWindow, int columns) {
-    POINT origin = kTimeLineOrigin;
-    ClientToScreen(mainWindow, &origin);
-    HDC screen = GetDC(nullptr);
-    std::vector<int> heights(columns, 0);
-    for (int x = 0; x < columns; ++x)
-        for (int y = kAreaTop; y < kAreaBottom; ++y)
-            if ((GetPixel(screen, origin.x + x, origin.y + y) & 0xFFFFFF) == kEnvelope) ++heights[x];
-    ReleaseDC(nullptr, screen);
-    return heights;
 }
 
 int LoggedMs(const RecorderApp& app, const std::wstring& prefix, const std::wstring& before = L"") {
@@ -69,9 +51,9 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
         ASSERT_TRUE(app.WaitForLogLine(L"Level scan of " + clip + L" done"));
         ASSERT_TRUE(app.WaitUntilIdle());
         // The time line's own timer draws the whole strip every half second.
-        ASSERT_TRUE(WaitFor([&] { return BarHeights(app.MainWindow(), kColumns)[2] > 0; }, 5000));
-        first = BarHeights(app.MainWindow(), kColumns);
-        const int full = kAreaBottom - kAreaTop;
+        ASSERT_TRUE(WaitFor([&] { return EnvelopeBarHeights(app.MainWindow(), kColumns)[2] > 0; }, 5000));
+        first = EnvelopeBarHeights(app.MainWindow(), kColumns);
+        const int full = kEnvelopeFullHeight;
         for (int loud : {1, 2, 3, 4, 5, 18, 19, 20}) EXPECT_GT(first[loud], full * 6 / 10) << loud;
         for (int quiet : {7, 8, 15, 23, 24, 32}) EXPECT_EQ(first[quiet], 0) << quiet;
         for (int sweep : {10, 11, 12}) EXPECT_LT(first[sweep], first[2]) << sweep;  // 14 dB lower
@@ -97,7 +79,7 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
     ASSERT_TRUE(again.Start());
     OpenClip(again, clip);
     ASSERT_TRUE(again.WaitUntilIdle());
-    ASSERT_TRUE(WaitFor([&] { return BarHeights(again.MainWindow(), kColumns) == first; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return EnvelopeBarHeights(again.MainWindow(), kColumns) == first; }, 5000));
     EXPECT_EQ(again.CountLogLines(L"Level scan of " + clip + L" started"), 0u);
     PostMessageW(again.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
     again.WaitForExit();

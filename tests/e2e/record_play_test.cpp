@@ -136,6 +136,18 @@ TEST(RecordPlay, SecondTakeContinuesTheClipFromTheCursor) {
     EXPECT_EQ(runs[1].label, 1);
     EXPECT_GE(runs[1].endMs - runs[1].startMs, 2400) << Describe(runs);
 
+    // The envelope came from the takes as they were captured, not from a scan: bars across
+    // both tones, the first up to the cursor and the second after it.
+    ASSERT_TRUE(app.WaitUntilIdle());
+    const std::vector<int> bars = EnvelopeBarHeights(app.MainWindow(), 40);
+    for (int column : {runs[0].startMs / 200 + 2, runs[0].endMs / 200 - 2, runs[1].startMs / 200 + 2,
+                       runs[1].endMs / 200 - 2})
+        EXPECT_GT(bars[column], kEnvelopeFullHeight / 3) << column;
+    const auto lines = app.LogLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::wstring& line) {
+                  return line.rfind(L"Level scan of ", 0) == 0;
+              }), 0);
+
     // Ctrl+Z brings the first take back byte for byte with the cursor where the second began,
     // Ctrl+Y the joined clip; each lies under its own name in "Unpublished" when current.
     app.PressKey('Z', VK_CONTROL);

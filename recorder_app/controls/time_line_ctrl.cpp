@@ -4,18 +4,15 @@
 #include <string>
 #include <vector>
 #include "gdi_resources.h"
+#include "envelope_strip.h"
 #include "res/bitmap_ids.h"
 #include "time_text.h"
 
 namespace {
 constexpr COLORREF kBackground = RGB(0xDA, 0xDA, 0xDA);
-constexpr COLORREF kClipFill = 0xD4C4AC;
 constexpr COLORREF kGridInsideClip = 0xB8A890;
 constexpr COLORREF kGridBeyondClip = 0xADADAD;
-// The envelope: a deeper shade of the clip fill; columns not measured yet are hatched in
-// a paler one, so that they cannot pass for silence.
-constexpr COLORREF kEnvelope = RGB(0x4E, 0x6A, 0x88);
-constexpr COLORREF kEnvelopeUnknown = RGB(0x7E, 0x94, 0xAA);
+
 constexpr int kRulerTileWidth = 32;
 // The destination AND NOT the source (DSna).
 constexpr DWORD kClearWhereMaskSet = 0x00220326;
@@ -110,12 +107,20 @@ void CTimeLineCtrl::DoPaint(HDC dc) {
     DrawRuler(dc, width, y0);
     const int fillRight = timeline::ClipFillRight(m_length, m_viewStart, m_pixelsPerSecond, width);
     if (fillRight > 0) {
-        HBRUSH fill = ::CreateSolidBrush(kClipFill);
-        RECT clip{0, 0, fillRight, y0};
-        ::FillRect(dc, &clip, fill);
-        ::DeleteObject(fill);
+        RECT box;
+        ::GetClipBox(dc, &box);
+        if (m_levels != nullptr && !m_levels->empty()) {
+            const controls::EnvelopeStrip::Layout layout{
+                width, y0, timeline::AlignedViewStart(m_viewStart, m_pixelsPerSecond),
+                timeline::ColumnStepMs(m_pixelsPerSecond), m_length, timeline::kScrollBarHeight};
+            m_strip.Paint(dc, layout, *m_levels, std::max(0L, box.left), std::min<long>(fillRight, box.right));
+        } else {
+            HBRUSH fill = ::CreateSolidBrush(controls::kClipFill);
+            RECT clip{0, 0, fillRight, y0};
+            ::FillRect(dc, &clip, fill);
+            ::DeleteObject(fill);
+        }
     }
-    DrawEnvelope(dc, width, y0, fillRight);
     DrawGrid(dc, width, y0, fillRight);
     const int cursor = timeline::ColumnOf(m_position, m_viewStart, m_pixelsPerSecond, width);
     if (cursor >= 0) {
@@ -180,57 +185,12 @@ void CTimeLineCtrl::LevelsChanged(uint32_t fromMs, uint32_t toMs) {
         m_drawPutOff = true;
         m_levelsFirst = std::min(m_levelsFirst, first);
         m_levelsLast = std::max(m_levelsLast, last);
+        m_strip.Invalidate(first, last);
         return;
     }
+    m_strip.Invalidate(first, last);
     const RECT columns{first, 0, last, client.bottom - timeline::kRulerHeight};
     DrawNow(&columns);
-}
-
-// One bar per column, as one PolyPolyline: the repaint of a two-hour envelope costs about
-// what the plain time line does.
-void CTimeLineCtrl::DrawEnvelope(HDC dc, int width, int y0, int fillRight) {
-    if (m_levels == nullptr || m_levels->empty() || fillRight <= 0) return;
-    RECT box;
-    ::GetClipBox(dc, &box);
-    const int from = std::max(0L, box.left), to = std::min<long>(std::min(width, fillRight), box.right);
-    if (from >= to) return;
-    const uint32_t m0 = timeline::AlignedViewStart(m_viewStart, m_pixelsPerSecond);
-    const uint32_t step = timeline::ColumnStepMs(m_pixelsPerSecond);
-    std::vector<POINT> points;
-    std::vector<DWORD> counts;
-    points.reserve(2 * static_cast<size_t>(to - from));
-    counts.reserve(static_cast<size_t>(to - from));
-    HBRUSH hatch = nullptr;
-    for (int x = from; x < to; ++x) {
-        const uint32_t start = m0 + static_cast<uint32_t>(x) * step;
-        if (start >= m_length) break;
-        const uint8_t code = levels::LoudestIn(*m_levels, start, std::min(start + step, m_length));
-        if (code == levels::kUnknown) {
-            if (hatch == nullptr) hatch = ::CreateHatchBrush(HS_BDIAGONAL, kEnvelopeUnknown);
-            int end = x + 1;  // the run of unknown columns, hatched at once
-            while (end < to && m0 + static_cast<uint32_t>(end) * step < m_length &&
-                   levels::LoudestIn(*m_levels, m0 + static_cast<uint32_t>(end) * step,
-                                     std::min(m0 + static_cast<uint32_t>(end + 1) * step, m_length)) == levels::kUnknown)
-                ++end;
-            const RECT run{x, timeline::kScrollBarHeight, end, y0};
-            ::FillRect(dc, &run, hatch);
-            x = end - 1;
-            continue;
-        }
-        if (code >= levels::kSilent) continue;
-        const timeline::Bar bar = timeline::EnvelopeBar(levels::DbOfCode(code), timeline::kScrollBarHeight, y0);
-        if (bar.top >= bar.bottom) continue;
-        points.push_back({x, bar.top});
-        points.push_back({x, bar.bottom});
-        counts.push_back(2);
-    }
-    if (hatch != nullptr) ::DeleteObject(hatch);
-    if (counts.empty()) return;
-    HPEN pen = ::CreatePen(PS_SOLID, 1, kEnvelope);
-    HGDIOBJ original = ::SelectObject(dc, pen);
-    ::PolyPolyline(dc, points.data(), counts.data(), static_cast<DWORD>(counts.size()));
-    ::SelectObject(dc, original);
-    ::DeleteObject(pen);
 }
 
 void CTimeLineCtrl::DrawGrid(HDC dc, int width, int y0, int fillRight) {

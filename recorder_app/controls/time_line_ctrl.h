@@ -8,6 +8,7 @@
 #include <set>
 #include "control_messages.h"
 #include "custom_scroll_bar.h"
+#include "envelope_strip.h"
 #include "framework/message_map.h"
 #include "framework/offscreen_draw.h"
 #include "picture.h"
@@ -26,7 +27,10 @@ public:
     void SetLinkedWindow(HWND linked) { m_linked = linked; }
     // The clip's levels, drawn as its envelope; the owner keeps them and calls LevelsChanged
     // for the stretch [fromMs, toMs) whenever they change.
-    void SetLevels(const levels::Codes* codes) { m_levels = codes; }
+    void SetLevels(const levels::Codes* codes) {
+        m_levels = codes;
+        m_strip.Invalidate(0, INT_MAX);
+    }
     void LevelsChanged(uint32_t fromMs, uint32_t toMs);
     uint32_t GetPosition() const { return m_position; }
     uint32_t GetLength() const { return m_length; }
@@ -77,7 +81,6 @@ private:
     void DrawLabel(HDC dc, uint32_t ms, int x, int y);
     void DrawGrid(HDC dc, int width, int y0, int fillRight);
     void DrawMarkers(HDC dc, int width, int y0);
-    void DrawEnvelope(HDC dc, int width, int y0, int fillRight);
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
@@ -102,6 +105,7 @@ private:
     bool m_drawPutOff = false;
     int m_levelsFirst = INT_MAX, m_levelsLast = 0;  // envelope columns a hold put off
     timeline::View m_shownBeforePutOff{};
+    controls::EnvelopeStrip m_strip;
     controls::Picture m_rulerTile;
     controls::Picture m_marker;
     controls::Picture m_markerMask;

@@ -31,7 +31,7 @@ void Pump() {
 int main() {
     g_module.Init(::GetModuleHandleW(nullptr));
     Host host;
-    if (!host.Create(nullptr, RECT{40, 40, 340, 200}, L"bench", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE)) return 1;
+    if (!host.Create(nullptr, RECT{40, 40, 340, 400}, L"bench", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE)) return 1;
     CTimeLineCtrl line;
     if (!line.Create(host, RECT{11, 20, 277, 110})) return 1;
     constexpr uint32_t kTwoHours = 7200000;
@@ -42,9 +42,9 @@ int main() {
     line.SetPosition(3600000);  // an hour in: the view scrolls to it, with a spot in sight
     Pump();
 
-    // A second pair, in turn: the same clip with and without a speech-like envelope.
+    // A second pair below it, in turn: the same clip with and without a speech-like envelope.
     CTimeLineCtrl plain, drawn;
-    if (!plain.Create(host, RECT{11, 20, 277, 110}) || !drawn.Create(host, RECT{11, 20, 277, 110})) return 1;
+    if (!plain.Create(host, RECT{11, 120, 277, 210}) || !drawn.Create(host, RECT{11, 220, 277, 310})) return 1;
     levels::Codes codes(levels::BlocksFor(kTwoHours));
     std::mt19937 random(7);
     for (uint8_t& code : codes) code = static_cast<uint8_t>(random() % 4 == 0 ? 90 + random() % 60 : random() % 40);

@@ -1,6 +1,6 @@
 // The clip's envelope on the real window: an opened clip with loud stretches and pauses is
 // scanned and drawn column by column, a spot placed near a pause goes into it, Ctrl+Right
-// walks to the next pause, and after a restart the same file shows its picture at once.
+// walks to the next pause, the snap can be turned off, and after a restart the same file shows its picture at once.
 // The clip is the playback corpus's speech44.mp3 (QB_PLAYBACK_CORPUS): loud 0-1.3 s, a pause
 // to 1.9 s, a -20 dB sweep to 2.8 s, a pause to 3.3 s, loud to 4.4 s, a pause to 5.2 s, ...
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../../recorder_app/app/envelope/snap_menu.h"
 #include "../../recorder_app/res/resource.h"
 #include "app_harness.h"
 
@@ -70,7 +71,22 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
         app.PressKey(VK_RIGHT, VK_CONTROL);
         ASSERT_TRUE(app.WaitForLogLine(L"Next pause requested"));
         ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(L"Cursor moved to the pause at ").empty(); }, 5000));
-        EXPECT_NEAR(LoggedMs(app, L"Cursor moved to the pause at "), 3050, 60);
+        const int pause = LoggedMs(app, L"Cursor moved to the pause at ");
+        EXPECT_NEAR(pause, 3050, 60);
+        // With the snap turned off a spot goes where the cursor is, and the choice is kept.
+        PostMessageW(app.MainWindow(), WM_SYSCOMMAND, kSnapCommand, 0);
+        ASSERT_TRUE(app.WaitForLogLine(L"Snap spots to pauses: off"));
+        app.PressKey(VK_LEFT);
+        ASSERT_TRUE(app.WaitForLogLine(L"Rewind left pressed"));
+        app.ClickControl(IDC_ADVSPOT);
+        ASSERT_TRUE(app.WaitForLogLine(L"Trying to set adv spot in position " + std::to_wstring(pause - 1000) + L" ms"));
+        ASSERT_TRUE(app.WaitForLogLine(L"Undo step: spot", 2));
+        EXPECT_EQ(app.CountLogLines(L"Adv spot moved from 1000 ms to " + std::to_wstring(spot) +
+                                    L" ms, the middle of a pause"), 1u);
+        DWORD snap = 1, size = sizeof snap;
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\QuillbankRecorder", L"SnapSpotsToPauses",
+                               RRF_RT_REG_DWORD, nullptr, &snap, &size), ERROR_SUCCESS);
+        EXPECT_EQ(snap, 0u);
         PostMessageW(app.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(app.WaitForExit(), 0u);
     }

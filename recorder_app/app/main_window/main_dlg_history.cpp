@@ -93,7 +93,8 @@ void CMainDlg::StepThroughHistory(bool undo) {
     const ClipState from = undo ? step->after : step->before;
     const ClipState to = undo ? step->before : step->after;
     const StepKind kind = step->kind;
-    ReleasePlayer();  // the player keeps the clip open
+    ReleasePlayer();  // the player keeps the clip open, and so does a level scan
+    m_envelope.StopScan();
     const FileMoves moves = MovesBetween(from, to);
     std::wstring error;
     bool moved = moves.hold.empty() || m_held.Hold(moves.hold, error);

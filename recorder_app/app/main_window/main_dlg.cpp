@@ -1,6 +1,7 @@
 #include "main_dlg.h"
 #include "app/history/history_menu.h"
 #include "app/loudness/loudness_menu.h"
+#include "app/startup_timeline.h"
 #include "audio/capture/level_listener.h"
 #include "framework/app_module.h"
 #include "level_meter.h"
@@ -48,10 +49,12 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     FitClientToBackground();
     CenterWindow();
     InitControls();
+    MarkStartupStep(L"controls");
     SetIcons();
     InitMicrophone();
     AddLoudnessMenuItem(m_hWnd);
     AddHistoryMenuItems(m_hWnd);
+    MarkStartupStep(L"system menu");
     m_hAccel = LoadAcceleratorsW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     m_player.SetOwnerWindow(m_hWnd);
     ReleasePlayer();

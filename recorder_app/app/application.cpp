@@ -76,6 +76,8 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     // window is drawn, and the update check, its first user, follows it.
     UpdateWindow(*dialog);  // sends the first WM_PAINT and returns once it is handled
     MarkFirstPaint();
+    // Before any message is handled, so the user finds everything in place.
+    dialog->FinishStart();
     // Before the update check, which may close the program to install itself.
     dialog->OfferTakeRecovery();
     if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {

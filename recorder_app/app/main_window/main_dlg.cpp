@@ -51,17 +51,9 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitControls();
     MarkStartupStep(L"controls");
     SetIcons();
-    InitMicrophone();
-    AddLoudnessMenuItem(m_hWnd);
-    AddHistoryMenuItems(m_hWnd);
-    MarkStartupStep(L"system menu");
     m_hAccel = LoadAcceleratorsW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     m_player.SetOwnerWindow(m_hWnd);
     ReleasePlayer();
-
-    const std::wstring podcasts = PodcastsFolder();
-    g_log.Print(L"Initializing podcasts dir: %s", podcasts.c_str());
-    if (!podcasts.empty()) CreateDirectoryW(podcasts.c_str(), nullptr);
 
     wchar_t title[128];
     FormatTruncated(title, 128, L"Quillbank Recorder %d.%02d", kVersionMajor, kVersionMinor);
@@ -76,9 +68,22 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     m_warnBeforeMs = recording::kWarnBeforeMs;
 
     m_volume.SetLevel(0);
+    return TRUE;
+}
+
+void CMainDlg::FinishStart() {
+    InitMicrophone();
+    AddLoudnessMenuItem(m_hWnd);
+    AddHistoryMenuItems(m_hWnd);
+    MarkStartupStep(L"system menu");
+
+    const std::wstring podcasts = PodcastsFolder();
+    g_log.Print(L"Initializing podcasts dir: %s", podcasts.c_str());
+    if (!podcasts.empty()) CreateDirectoryW(podcasts.c_str(), nullptr);
+
     g_log.Print(L"Starting sound volume indicator listener...");
     SetTimer(m_hWnd, kListenerStartTimer, kListenerStartTimerMs, nullptr);
-    return TRUE;
+    MarkStartupStep(L"level listener due");
 }
 
 LRESULT CMainDlg::OnCancel(WORD, WORD, HWND, BOOL&) {

@@ -79,8 +79,14 @@ double StartRecorder() {
     paint.StartWaiting();
     LARGE_INTEGER before;
     QueryPerformanceCounter(&before);
-    const bool shown = app.Start();
+    // Not polled for its window while it starts, as the floors are not: the polling would
+    // share the Wine server with it.
+    if (!app.Launch()) {
+        paint.Since(before);
+        return -1;
+    }
     const double ms = paint.Since(before);
+    const bool shown = app.WaitForMainWindow();
     if (shown) PostMessageW(app.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
     app.WaitForExit();
     return shown ? ms : -1;

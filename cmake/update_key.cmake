@@ -39,13 +39,15 @@ else()
   set(QB_HAVE_UPDATE_KEY OFF)
 endif()
 
-# The signature check: OpenSSL's libcrypto, cross-built by scripts/build-deps, static.
-if(NOT EXISTS "${QB_DEPS_PREFIX}/include/openssl/evp.h" OR NOT EXISTS "${QB_DEPS_PREFIX}/lib/libcrypto.a")
-  message(FATAL_ERROR "QB_DEPS_PREFIX (${QB_DEPS_PREFIX}) holds no OpenSSL libcrypto: run scripts/build-deps")
+# The signature check: the SHA-512 and Ed25519 part of OpenSSL's libcrypto, cross-built by
+# scripts/build-deps into a folder of its own, static.
+set(QB_CRYPTO_PREFIX ${QB_DEPS_PREFIX}/openssl-ed25519)
+if(NOT EXISTS "${QB_CRYPTO_PREFIX}/include/openssl/sha.h" OR NOT EXISTS "${QB_CRYPTO_PREFIX}/lib/libcrypto.a")
+  message(FATAL_ERROR "${QB_CRYPTO_PREFIX} holds no libcrypto for the signature check: run scripts/build-deps")
 endif()
 add_library(deps_crypto INTERFACE)
-target_include_directories(deps_crypto SYSTEM INTERFACE ${QB_DEPS_PREFIX}/include)
-target_link_libraries(deps_crypto INTERFACE ${QB_DEPS_PREFIX}/lib/libcrypto.a ws2_32 crypt32 advapi32 user32)
+target_include_directories(deps_crypto SYSTEM INTERFACE ${QB_CRYPTO_PREFIX}/include)
+target_link_libraries(deps_crypto INTERFACE ${QB_CRYPTO_PREFIX}/lib/libcrypto.a)
 
 # libsodium signs in the tests, independently of the program's check.
 if(NOT EXISTS "${QB_DEPS_PREFIX}/include/sodium.h")

@@ -14,6 +14,7 @@
 #include "runtime/log_file.h"
 #include "runtime/version.h"
 #include "service/update/update_check.h"
+#include "startup_timeline.h"
 
 namespace {
 
@@ -46,9 +47,11 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     InstallCrashBackstop(&HandleCrash);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
+    MarkStartupStep(L"common controls");
     OpenLog();
     PrintHeader();
     SetApplicationDirectory();
+    MarkStartupStep(L"log opened");
 
     g_log.Print(L"Starting GUI...");
     g_module.Init(instance);
@@ -63,13 +66,18 @@ int RunApplication(HINSTANCE instance, int showCommand) {
         g_module.Term();
         return 0;
     }
+    MarkStartupStep(L"main dialog created");
     ShowWindow(*dialog, showCommand);
     g_mainWnd = *dialog;
+    MarkStartupStep(L"main dialog shown");
 
     // libcurl's start (Winsock and the security packages) is a noticeable part of the
     // program's start, and nothing needs it before the window is up: it runs once the
     // window is drawn, and the update check, its first user, follows it.
-    UpdateWindow(*dialog);
+    UpdateWindow(*dialog);  // sends the first WM_PAINT and returns once it is handled
+    MarkFirstPaint();
+    // Before any message is handled, so the user finds everything in place.
+    dialog->FinishStart();
     // Before the update check, which may close the program to install itself.
     dialog->OfferTakeRecovery();
     if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {
@@ -83,6 +91,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
         g_module.Term();
         return 0;
     }
+    MarkStartupStep(L"network library started");
     StartUpdateCheck(*dialog);
 
     loop.Run();

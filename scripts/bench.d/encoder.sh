@@ -116,3 +116,8 @@ awk -v t="$tone_s" 'BEGIN { printf "encoder.encoding_cpu: %.2f %% of one core\n"
 awk -v t="$lame_tone_s" 'BEGIN { printf "encoder.lame_cpu: %.2f %% of one core\n", 100 * t / 70 }'
 awk -v r="$recording_own" -v l="$listening_own" -v t="$tone_s" \
   'BEGIN { printf "encoder.recording_beyond_encoding_cpu: %.2f %% of one core\n", r - l - 100 * t / 70 }'
+# The same as a ratio, which the machine's speed and load move less: what recording costs
+# beyond Wine's capture, over what the encoder alone costs on the same signal (1 would be the
+# encoder and nothing else).
+awk -v r="$recording_own" -v l="$listening_own" -v t="$tone_s" \
+  'BEGIN { printf "encoder.overhead_vs_encoding: %.2f ratio\n", (r - l) / (100 * t / 70) }'

@@ -152,14 +152,20 @@ bool RecorderApp::AddFile(const std::wstring& source, const std::wstring& name) 
 }
 
 bool RecorderApp::Start(DWORD timeoutMs) {
+    return Launch() && WaitForMainWindow(timeoutMs);
+}
+
+bool RecorderApp::Launch() {
     std::wstring program = JoinPath(m_appDir, L"recorder.exe");
     std::wstring commandLine = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     // Started from another folder, so that the program has to find its own.
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &m_process))
-        return false;
+    return CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &m_process) != FALSE;
+}
+
+bool RecorderApp::WaitForMainWindow(DWORD timeoutMs) {
     return WaitFor(
         [this] {
             for (HWND window : TopLevelWindowsOf(m_process.dwProcessId)) {

@@ -48,6 +48,10 @@ public:
 
     // Starts the program and waits until its main window is shown.
     bool Start(DWORD timeoutMs = 30000);
+    // Start in two halves, for a caller that must not poll while the program starts: the
+    // process alone, then the wait for its main window.
+    bool Launch();
+    bool WaitForMainWindow(DWORD timeoutMs = 30000);
     HWND MainWindow() const { return m_mainWindow; }
     DWORD ProcessId() const { return m_process.dwProcessId; }
     // Waits for the process to end; returns its exit code, or STILL_ACTIVE on time-out.

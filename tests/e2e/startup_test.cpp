@@ -1,6 +1,9 @@
 // Start-up, the main window in the new mode, closing, and the log.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
 #include "../../recorder_app/res/resource.h"
 #include "app_harness.h"
 
@@ -69,6 +72,51 @@ TEST(Startup, ClientAreaFitsTheBackgroundAndButtonsSitWhereLaidOut) {
     EXPECT_EQ(publish.top, 234);
     EXPECT_EQ(publish.right - publish.left, 75);
     EXPECT_EQ(publish.bottom - publish.top, 29);
+}
+
+// Where in the log a line stands (its first occurrence), or the log's length.
+size_t IndexOf(const std::vector<std::wstring>& lines, const std::wstring& prefix) {
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].rfind(prefix, 0) == 0) return i;
+    return lines.size();
+}
+
+// The time a timeline line gives, in milliseconds since the process was created.
+double TimelineMs(const std::wstring& line) {
+    const size_t at = line.rfind(L" at ");
+    return at == std::wstring::npos ? -1 : _wtof(line.c_str() + at + 4);
+}
+
+// The steps that wait until the window is drawn (the system menu's items, the recordings'
+// folder, the level meter's listener) still happen, after that paint, and the log keeps the
+// order it had when they ran before it.
+TEST(Startup, StepsAfterTheFirstPaintStillHappenInTheLogsOrder) {
+    const wchar_t kTimeline[] = L"QB_STARTUP_TIMELINE";
+    SetEnvironmentVariableW(kTimeline, L"QuillbankStartupTest");  // the recorder inherits it
+    RecorderApp app;
+    const bool started = app.Start();
+    SetEnvironmentVariableW(kTimeline, nullptr);
+    ASSERT_TRUE(started);
+    const wchar_t kLast[] = L"Start-up timeline: level listener due at ";
+    std::vector<std::wstring> lines;
+    ASSERT_TRUE(WaitFor([&] { return IndexOf(lines = app.LogLines(), kLast) < lines.size(); }, 20000));
+
+    const size_t order[] = {IndexOf(lines, L"Starting GUI..."),
+                            IndexOf(lines, L"Initializing controls..."),
+                            IndexOf(lines, L"Switching interface to the new mode"),
+                            IndexOf(lines, L"Start-up timeline: first paint of the main window at "),
+                            IndexOf(lines, L"Start-up timeline: system menu at "),
+                            IndexOf(lines, L"Initializing podcasts dir: "),
+                            IndexOf(lines, L"Starting sound volume indicator listener..."),
+                            IndexOf(lines, kLast)};
+    for (size_t i = 0; i < std::size(order); ++i) ASSERT_LT(order[i], lines.size()) << i;
+    EXPECT_TRUE(std::is_sorted(std::begin(order), std::end(order)));
+    const double paint = TimelineMs(lines[order[3]]);
+    EXPECT_GT(paint, 0);
+    EXPECT_GE(TimelineMs(lines[order[4]]), paint);
+    EXPECT_GE(TimelineMs(lines[order[7]]), paint);
+    const std::wstring log = app.LogPath();
+    EXPECT_EQ(lines[order[5]], L"Initializing podcasts dir: " + log.substr(0, log.rfind(L'\\')));
 }
 
 TEST(Closing, EscapeClosesAndTheLogSaysSo) {

@@ -3,6 +3,7 @@
 #include "app/envelope/snap_menu.h"
 #include "app/history/history_menu.h"
 #include "app/loudness/loudness_menu.h"
+#include "app/startup_timeline.h"
 #include "audio/capture/level_listener.h"
 #include "framework/app_module.h"
 #include "level_meter.h"
@@ -51,19 +52,12 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     FitClientToBackground();
     CenterWindow();
     InitControls();
+    MarkStartupStep(L"controls");
     SetIcons();
-    InitMicrophone();
-    AddLoudnessMenuItem(m_hWnd);
-    AddHistoryMenuItems(m_hWnd);
-    AddSnapMenuItem(m_hWnd, g_settings.m_snapToPauses);
     m_envelope.Attach(m_hWnd, WM_LEVELS_MEASURED, &m_timeLine);
     m_hAccel = LoadAcceleratorsW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     m_player.SetOwnerWindow(m_hWnd);
     ReleasePlayer();
-
-    const std::wstring podcasts = PodcastsFolder();
-    g_log.Print(L"Initializing podcasts dir: %s", podcasts.c_str());
-    if (!podcasts.empty()) CreateDirectoryW(podcasts.c_str(), nullptr);
 
     wchar_t title[128];
     FormatTruncated(title, 128, L"Quillbank Recorder %d.%02d", kVersionMajor, kVersionMinor);
@@ -78,9 +72,23 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     m_warnBeforeMs = recording::kWarnBeforeMs;
 
     m_volume.SetLevel(0);
+    return TRUE;
+}
+
+void CMainDlg::FinishStart() {
+    InitMicrophone();
+    AddLoudnessMenuItem(m_hWnd);
+    AddHistoryMenuItems(m_hWnd);
+    AddSnapMenuItem(m_hWnd, g_settings.m_snapToPauses);
+    MarkStartupStep(L"system menu");
+
+    const std::wstring podcasts = PodcastsFolder();
+    g_log.Print(L"Initializing podcasts dir: %s", podcasts.c_str());
+    if (!podcasts.empty()) CreateDirectoryW(podcasts.c_str(), nullptr);
+
     g_log.Print(L"Starting sound volume indicator listener...");
     SetTimer(m_hWnd, kListenerStartTimer, kListenerStartTimerMs, nullptr);
-    return TRUE;
+    MarkStartupStep(L"level listener due");
 }
 
 LRESULT CMainDlg::OnCancel(WORD, WORD, HWND, BOOL&) {

@@ -38,6 +38,9 @@ public:
     ~CMainDlg() override;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // The rest of the start, once the window is drawn: what the first paint does not show (the
+    // system menu's items, the recordings' folder) and the level meter's listener.
+    void FinishStart();
     // Offers back a take an earlier run did not live to end (main_dlg_recovery.cpp).
     void OfferTakeRecovery();
 

@@ -1,9 +1,19 @@
 #include "update_signature.h"
-#include <openssl/crypto.h>
-#include <openssl/err.h>
-#include <openssl/evp.h>
+// The low-level SHA-512 calls are deprecated in OpenSSL 3 in favour of EVP, whose providers
+// would bring every algorithm into the program; these two are all the check needs.
+#define OPENSSL_SUPPRESS_DEPRECATED
+#include <openssl/sha.h>
 #include <vector>
 #include "base64.h"
+
+// libcrypto's own Ed25519 verification (crypto/ec/curve25519.c), which the public EVP calls
+// wrap; built by scripts/build-deps to hash with SHA512_* rather than through the providers.
+// The library context and property query are unused there.
+extern "C" int ossl_ed25519_verify(const uint8_t* message, size_t message_len, const uint8_t signature[64],
+                                   const uint8_t public_key[32], void* libctx, const char* propq);
+// Finds which of the SHA-512 assembly's paths (SSE2, SSSE3, AVX) the processor has; until it
+// runs, the plain x86 one, several times slower, is taken. Calling it again does nothing.
+extern "C" void OPENSSL_cpuid_setup(void);
 
 namespace {
 
@@ -38,27 +48,19 @@ bool VersionBytes(const std::wstring& version, std::string* bytes) {
 bool SignedMessage(const std::wstring& version, const std::string& archive, std::string* message) {
     if (!VersionBytes(version, message)) return false;
     message->push_back(kVersionEnd);
+    static_assert(SHA512_DIGEST_LENGTH == kArchiveDigestBytes, "the signed digest is SHA-512's");
     unsigned char digest[kArchiveDigestBytes];
-    unsigned int digestBytes = 0;
-    if (EVP_Digest(archive.data(), archive.size(), digest, &digestBytes, EVP_sha512(), nullptr) != 1 ||
-        digestBytes != kArchiveDigestBytes)
+    SHA512_CTX context;
+    if (SHA512_Init(&context) != 1 || SHA512_Update(&context, archive.data(), archive.size()) != 1 ||
+        SHA512_Final(digest, &context) != 1)
         return false;
-    message->append(reinterpret_cast<const char*>(digest), digestBytes);
+    message->append(reinterpret_cast<const char*>(digest), kArchiveDigestBytes);
     return true;
 }
 
 bool VerifiedWith(const uint8_t* key, const std::vector<uint8_t>& signature, const std::string& message) {
-    bool verified = false;
-    EVP_PKEY* publicKey = EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, key, kUpdateKeyBytes);
-    EVP_MD_CTX* context = EVP_MD_CTX_new();
-    if (publicKey != nullptr && context != nullptr &&
-        EVP_DigestVerifyInit(context, nullptr, nullptr, nullptr, publicKey) == 1) {
-        verified = EVP_DigestVerify(context, signature.data(), signature.size(),
-                                    reinterpret_cast<const unsigned char*>(message.data()), message.size()) == 1;
-    }
-    EVP_MD_CTX_free(context);
-    EVP_PKEY_free(publicKey);
-    return verified;
+    return ossl_ed25519_verify(reinterpret_cast<const uint8_t*>(message.data()), message.size(), signature.data(),
+                               key, nullptr, nullptr) == 1;
 }
 
 }  // namespace
@@ -74,16 +76,9 @@ UpdateSignature CheckUpdateSignature(const uint8_t* key, const SignedOffer& offe
     int32_t major = 0, minor = 0;
     ReadVersion(offer.version, &major, &minor);
     if (!IsNewerVersion(major, minor, runningMajor, runningMinor)) return UpdateSignature::NotNewer;
-    // Safe to call again and from any thread. No configuration file is read: one that another
-    // user could place would otherwise decide how archives are checked. No clean-up at exit:
-    // a download worker may still be checking when the program ends, and the system takes
-    // the memory back anyway.
-    if (OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG | OPENSSL_INIT_NO_ATEXIT, nullptr) != 1)
-        return UpdateSignature::Wrong;
+    static const bool kProcessorKnown = (OPENSSL_cpuid_setup(), true);  // once, thread-safe
+    (void)kProcessorKnown;
     std::string message;
     const bool verified = SignedMessage(offer.version, archive, &message) && VerifiedWith(key, bytes, message);
-    // The reasons of a refusal stay in this thread's queue otherwise; the thread may be a
-    // download worker about to end.
-    ERR_clear_error();
     return verified ? UpdateSignature::Verified : UpdateSignature::Wrong;
 }

@@ -23,6 +23,9 @@ std::wstring CorpusClip(const std::wstring& name) {
     return WindowsPath(std::wstring(folder, folder + (folder ? std::strlen(folder) : 0)) + L"/" + name);
 }
 
+const wchar_t kSettingsKey[] = L"Software\\QuillbankRecorder";
+const wchar_t kSnapValue[] = L"SnapSpotsToPauses";
+
 int LoggedMs(const RecorderApp& app, const std::wstring& prefix, const std::wstring& before = L"") {
     std::wstring value = app.LastLogValue(prefix);
     if (!before.empty()) value = value.substr(value.find(before) + before.size());
@@ -43,6 +46,7 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
     GetTempPathW(MAX_PATH, temp);
     const std::wstring clip = JoinPath(temp, L"qb-envelope-" + std::to_wstring(GetCurrentProcessId()) + L".mp3");
     ASSERT_TRUE(CopyFileW(CorpusClip(L"speech44.mp3").c_str(), clip.c_str(), FALSE));
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kSnapValue);  // the snap is on by default
     constexpr int kColumns = 40;  // 8 s at 200 ms a column
     std::vector<int> first;
     {
@@ -74,18 +78,21 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
         const int pause = LoggedMs(app, L"Cursor moved to the pause at ");
         EXPECT_NEAR(pause, 3050, 60);
         // With the snap turned off a spot goes where the cursor is, and the choice is kept.
+        app.PressKey('Z', VK_CONTROL);
+        ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(L"Undo spot: ").empty(); }, 5000));
+        const std::wstring undone = app.LastLogValue(L"Undo spot: ");
+        const int cursor = _wtoi(undone.substr(undone.find(L"cursor at ") + 10).c_str());
         PostMessageW(app.MainWindow(), WM_SYSCOMMAND, kSnapCommand, 0);
         ASSERT_TRUE(app.WaitForLogLine(L"Snap spots to pauses: off"));
-        app.PressKey(VK_LEFT);
-        ASSERT_TRUE(app.WaitForLogLine(L"Rewind left pressed"));
         app.ClickControl(IDC_ADVSPOT);
-        ASSERT_TRUE(app.WaitForLogLine(L"Trying to set adv spot in position " + std::to_wstring(pause - 1000) + L" ms"));
         ASSERT_TRUE(app.WaitForLogLine(L"Undo step: spot", 2));
+        EXPECT_EQ(app.CountLogLines(L"Trying to set adv spot in position " + std::to_wstring(cursor) + L" ms"),
+                  cursor == 1000 ? 2u : 1u);
         EXPECT_EQ(app.CountLogLines(L"Adv spot moved from 1000 ms to " + std::to_wstring(spot) +
                                     L" ms, the middle of a pause"), 1u);
         DWORD snap = 1, size = sizeof snap;
-        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\QuillbankRecorder", L"SnapSpotsToPauses",
-                               RRF_RT_REG_DWORD, nullptr, &snap, &size), ERROR_SUCCESS);
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kSnapValue, RRF_RT_REG_DWORD, nullptr, &snap, &size),
+                  ERROR_SUCCESS);
         EXPECT_EQ(snap, 0u);
         PostMessageW(app.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(app.WaitForExit(), 0u);
@@ -101,4 +108,5 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
     again.WaitForExit();
     DeleteFileW(clip.c_str());
     DeleteFileW((clip + L".ads").c_str());
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kSnapValue);
 }

@@ -216,6 +216,8 @@ TEST(Loudness, OpenedFilesAreNeverTouchedAndThoseThatCannotChangeAreExplained) {
     const std::wstring damaged = JoinPath(app.AppDir(), L"damaged.mp3");
     ASSERT_TRUE(CopyFileW(speech.c_str(), damaged.c_str(), FALSE));
     OpenClip(app, damaged, true);
+    // Its levels are measured from the file first; damaged only once they are.
+    ASSERT_TRUE(WaitForLine(app, L"Level scan of " + damaged + L" done"));
     ASSERT_TRUE(app.WaitUntilIdle());
     HANDLE file = CreateFileW(damaged.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);

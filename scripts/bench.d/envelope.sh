@@ -15,15 +15,7 @@ native32=$("$top/scripts/bench-native32" "$build" | tail -n1) || {
   echo "envelope: no 32-bit mpg123 on this machine (gcc-multilib)" >&2
   exit 1
 }
-cpu_seconds() {
-  python3 - "$@" <<'PY'
-import resource, subprocess, sys
-before = resource.getrusage(resource.RUSAGE_CHILDREN)
-subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, check=True)
-after = resource.getrusage(resource.RUSAGE_CHILDREN)
-print('%.3f' % (after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime))
-PY
-}
+cpu_seconds() { python3 "$top/scripts/bench.d/cpu_seconds.py" "$@"; }
 for _ in 1 2 3; do
   echo "scan $(wine "$bench" "$work/two_hours.mp3" | tr -d '\r')"
   echo "mpg123_32 $(cpu_seconds "$native32/mpg123" -q -s "$work/two_hours.mp3")"

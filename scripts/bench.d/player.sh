@@ -42,15 +42,7 @@ print('%.1f' % sorted(runs)[1])
 PY
 )
 # cpu_seconds PROGRAM: CPU seconds (user + system) PROGRAM takes to decode the clip to nothing
-cpu_seconds() {
-  python3 - "$1" <<'PY'
-import resource, subprocess, sys
-before = resource.getrusage(resource.RUSAGE_CHILDREN)
-subprocess.run([sys.argv[1], '-q', '-s', 'ten_minutes.mp3'], stdout=subprocess.DEVNULL, check=True)
-after = resource.getrusage(resource.RUSAGE_CHILDREN)
-print('%.3f' % (after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime))
-PY
-}
+cpu_seconds() { python3 "$top/scripts/bench.d/cpu_seconds.py" "$1" -q -s ten_minutes.mp3; }
 # The same library built natively for 32-bit x86, when this machine can build it: beside the
 # 64-bit tool (with its AVX code) it shows what the library's 32-bit code costs by itself.
 native32=$("$top/scripts/bench-native32" "$build" | tail -n1) || native32=

@@ -1,4 +1,7 @@
 #include "app_harness.h"
+
+#include <cstdlib>
+#include <cstring>
 #include <shlobj.h>
 #include <algorithm>
 #include "../../recorder_app/app/crash/crash_test_trigger.h"
@@ -361,6 +364,11 @@ int LitMeterRows(HWND mainWindow) {
     }
     ReleaseDC(nullptr, screen);
     return lit;
+}
+
+std::wstring CorpusPath(const char* variable, const std::wstring& name) {
+    const char* folder = std::getenv(variable);
+    return WindowsPath(std::wstring(folder, folder + (folder ? std::strlen(folder) : 0)) + L"/" + name);
 }
 
 std::vector<int> EnvelopeBarHeights(HWND mainWindow, int columns) {

@@ -11,6 +11,8 @@ namespace e2e {
 std::wstring WindowsPath(const std::wstring& unixPath);
 // dist/ of the build: QB_DIST_DIR if set, else the build's own.
 std::wstring DistDir();
+// A file of a corpus fixture whose folder the environment variable names (a unix path).
+std::wstring CorpusPath(const char* variable, const std::wstring& name);
 // The stand-in crash reporter, which records how it was started.
 std::wstring ReporterStub();
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);

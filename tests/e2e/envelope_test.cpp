@@ -7,30 +7,19 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "../../recorder_app/app/envelope/snap_menu.h"
 #include "../../recorder_app/res/resource.h"
+#include "../../recorder_app/settings/registry_values.h"
+#include "../../recorder_app/settings/settings.h"
 #include "app_harness.h"
 
 using namespace e2e;
 
 namespace {
 
-std::wstring CorpusClip(const std::wstring& name) {
-    const char* folder = std::getenv("QB_PLAYBACK_CORPUS");
-    return WindowsPath(std::wstring(folder, folder + (folder ? std::strlen(folder) : 0)) + L"/" + name);
-}
-
-const wchar_t kSettingsKey[] = L"Software\\QuillbankRecorder";
-const wchar_t kSnapValue[] = L"SnapSpotsToPauses";
-
-int LoggedMs(const RecorderApp& app, const std::wstring& prefix, const std::wstring& before = L"") {
-    std::wstring value = app.LastLogValue(prefix);
-    if (!before.empty()) value = value.substr(value.find(before) + before.size());
-    return _wtoi(value.c_str());
-}
+int LoggedMs(const RecorderApp& app, const std::wstring& prefix) { return _wtoi(app.LastLogValue(prefix).c_str()); }
 
 void OpenClip(RecorderApp& app, const std::wstring& clip) {
     ASSERT_TRUE(app.WaitUntilIdle());
@@ -45,8 +34,8 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring clip = JoinPath(temp, L"qb-envelope-" + std::to_wstring(GetCurrentProcessId()) + L".mp3");
-    ASSERT_TRUE(CopyFileW(CorpusClip(L"speech44.mp3").c_str(), clip.c_str(), FALSE));
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kSnapValue);  // the snap is on by default
+    ASSERT_TRUE(CopyFileW(CorpusPath("QB_PLAYBACK_CORPUS", L"speech44.mp3").c_str(), clip.c_str(), FALSE));
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, kSnapToPausesValue);  // the snap is on by default
     constexpr int kColumns = 40;  // 8 s at 200 ms a column
     std::vector<int> first;
     {
@@ -91,7 +80,7 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
         EXPECT_EQ(app.CountLogLines(L"Adv spot moved from 1000 ms to " + std::to_wstring(spot) +
                                     L" ms, the middle of a pause"), 1u);
         DWORD snap = 1, size = sizeof snap;
-        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kSnapValue, RRF_RT_REG_DWORD, nullptr, &snap, &size),
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, kSnapToPausesValue, RRF_RT_REG_DWORD, nullptr, &snap, &size),
                   ERROR_SUCCESS);
         EXPECT_EQ(snap, 0u);
         PostMessageW(app.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -108,5 +97,5 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
     again.WaitForExit();
     DeleteFileW(clip.c_str());
     DeleteFileW((clip + L".ads").c_str());
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kSnapValue);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKeyPath, kSnapToPausesValue);
 }

@@ -16,10 +16,7 @@ using namespace e2e;
 
 namespace {
 
-std::wstring Corpus(const std::wstring& name) {
-    const char* folder = std::getenv("QB_LOUDNESS_CORPUS");
-    return WindowsPath(std::wstring(folder, folder + (folder ? std::strlen(folder) : 0)) + L"/" + name);
-}
+std::wstring Corpus(const std::wstring& name) { return CorpusPath("QB_LOUDNESS_CORPUS", name); }
 
 size_t CountLines(const RecorderApp& app, const std::wstring& line) {
     const auto lines = app.LogLines();

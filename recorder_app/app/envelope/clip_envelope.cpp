@@ -15,12 +15,9 @@ void ClipEnvelope::Attach(HWND owner, UINT message, CTimeLineCtrl* line) {
 }
 
 void ClipEnvelope::StopScan() {
-    if (!m_scan.Running()) {
-        m_scan.Cancel();  // a scan that ended still holds its thread's handle
-        return;
-    }
-    m_scan.Cancel();
-    g_log.Print(L"Level scan of %s stopped", m_clip.c_str());
+    const bool running = m_scan.Running();
+    m_scan.Cancel();  // also lets go of the thread of a scan that ended
+    if (running) g_log.Print(L"Level scan of %s stopped", m_clip.c_str());
 }
 
 void ClipEnvelope::ShowClip(const std::wstring& clip, uint32_t lengthMs, const std::wstring& continued,

@@ -29,7 +29,7 @@ const auto kAny = [](uint32_t) { return true; };
 
 }  // namespace
 
-TEST(PauseRules, ASpotSnapsToTheNearestAllowedPauseWithinTwoSeconds) {
+TEST(PauseRules, ASpotSnapsToTheNearestAllowedPauseWithinTwoSecondsAndBehindALivePosition) {
     const levels::Codes codes = Clip();
     const Scope scope = Idle(codes);
     uint32_t target = 0;
@@ -51,11 +51,8 @@ TEST(PauseRules, ASpotSnapsToTheNearestAllowedPauseWithinTwoSeconds) {
     // Digital silence throughout has no loud level to be below.
     const levels::Codes silent(400, levels::kSilent);
     EXPECT_FALSE(SnapTarget(Idle(silent), 4000, kAny, target));
-}
 
-TEST(PauseRules, ALivePositionCountsOnlyPausesThatEndedBehindIt) {
-    const levels::Codes codes = Clip();
-    uint32_t target = 0;
+    // A live position counts only pauses that ended behind it.
     Scope live{&codes, QuietCode(codes), 5800, true};  // inside the second pause
     EXPECT_FALSE(SnapTarget(live, 5700, kAny, target));
     live.limitMs = 6100;

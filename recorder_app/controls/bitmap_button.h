@@ -44,6 +44,7 @@ public:
         MESSAGE_RANGE_HANDLER(WM_MOUSEFIRST, WM_MOUSEWHEEL, OnMouseMessage)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+        MESSAGE_HANDLER(WM_NCPAINT, OnNcPaint)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_PRINTCLIENT, OnPrintClient)
         MESSAGE_HANDLER(WM_SETFOCUS, OnFocus)
@@ -72,6 +73,11 @@ private:
     LRESULT OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+    // Without a frame there is nothing outside the face to paint: see COffscreenDraw.
+    LRESULT OnNcPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
+        handled = !framework::HasFrame(m_hWnd);
+        return 0;
+    }
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL&);
     LRESULT OnFocus(UINT msg, WPARAM, LPARAM, BOOL& handled);

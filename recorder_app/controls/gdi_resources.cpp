@@ -20,7 +20,18 @@ HFONT CreatePointFont(int tenths, const wchar_t* face) {
 }
 
 HBITMAP LoadBitmapResource(UINT id) {
-    return ::LoadBitmapW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(id));
+    // Kept in the resource's own format: a bitmap made for the screen would have Wine ask its
+    // server about the display several times per bitmap, at every start.
+    const HINSTANCE instance = g_module.GetResourceInstance();
+    auto* bitmap = static_cast<HBITMAP>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    BITMAP info{};
+    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof info, &info) != sizeof info || info.bmBitsPixel > 1)
+        return bitmap;
+    // A mask stays a device bitmap: blitted to colour it takes the destination's text and
+    // background colours, where a monochrome DIB would take its own colour table.
+    ::DeleteObject(bitmap);
+    return ::LoadBitmapW(instance, MAKEINTRESOURCEW(id));
 }
 
 HIMAGELIST CreateImageStrip(UINT id, int cx, int cy, int count) {

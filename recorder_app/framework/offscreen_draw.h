@@ -2,6 +2,7 @@
 // which is then copied to the screen (or to a WM_PRINTCLIENT context) in one block.
 #pragma once
 #include <windows.h>
+#include "window.h"
 
 namespace framework {
 // Calls draw(memoryDc) with a bitmap covering `area` of `target` and copies it back.
@@ -62,6 +63,15 @@ public:
         case WM_ERASEBKGND:
             lResult = 1;  // everything is painted in WM_PAINT
             return TRUE;
+        case WM_NCPAINT:
+            // A control without a frame has nothing outside its client area; the default
+            // handling would still take and set up a window context for it, which under Wine
+            // costs some ten requests to its server per paint.
+            if (!framework::HasFrame(hWnd)) {
+                lResult = 0;
+                return TRUE;
+            }
+            return FALSE;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = ::BeginPaint(hWnd, &ps);
@@ -91,12 +101,26 @@ public:
     }
 
 private:
+    // 32-bit colour in the control's own memory rather than a bitmap made for the screen:
+    // under Wine each of those asks its server about the display, several requests a time.
+    static HBITMAP FrameBitmap(HDC target, int width, int height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        return ::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    }
+
     // Draws `area` of the client into the kept frame, clipped to it, and copies it out.
     void PaintFrame(HDC target, const RECT& client, const RECT& area) {
         if (m_frameDc == nullptr || m_frameWidth != client.right || m_frameHeight != client.bottom) {
             ReleaseFrame();
             m_frameDc = ::CreateCompatibleDC(target);
-            m_frame = ::CreateCompatibleBitmap(target, client.right, client.bottom);
+            m_frame = FrameBitmap(target, client.right, client.bottom);
             if (m_frameDc == nullptr || m_frame == nullptr) {
                 ReleaseFrame();
                 framework::PaintOffscreen(target, area, [this](HDC mem) { static_cast<T*>(this)->DoPaint(mem); });

@@ -25,3 +25,13 @@ public:
     // Centres on the owner if there is one, else on the work area of the screen.
     void CenterWindow() const;
 };
+
+namespace framework {
+// Whether the window draws anything outside its client area: a border, an edge or scroll bars.
+inline bool HasFrame(HWND hwnd) {
+    constexpr LONG_PTR kFrameStyles = WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | WS_HSCROLL | WS_VSCROLL;
+    constexpr LONG_PTR kFrameExStyles = WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME;
+    return (::GetWindowLongPtrW(hwnd, GWL_STYLE) & kFrameStyles) != 0 ||
+           (::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & kFrameExStyles) != 0;
+}
+}  // namespace framework

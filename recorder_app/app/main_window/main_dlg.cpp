@@ -28,17 +28,9 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) {
 
 LRESULT CMainDlg::OnEraseBkgnd(UINT, WPARAM wParam, LPARAM, BOOL&) {
     HDC dc = reinterpret_cast<HDC>(wParam);
-    HBITMAP background = LoadBitmapW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDB_BACKGROUND));
     RECT client;
     GetClientRect(m_hWnd, &client);
-    if (background != nullptr) {
-        HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(mem, background);
-        BitBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
-        SelectObject(mem, old);
-        DeleteDC(mem);
-        DeleteObject(background);
-    }
+    if (HDC background = m_background.Dc()) BitBlt(dc, 0, 0, client.right, client.bottom, background, 0, 0, SRCCOPY);
     return 1;
 }
 
@@ -49,6 +41,7 @@ LRESULT CMainDlg::OnChar(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->AddMessageFilter(this);
+    m_background.Load(IDB_BACKGROUND);
     FitClientToBackground();
     CenterWindow();
     InitControls();

@@ -19,6 +19,7 @@
 #include "audio/playback/clip_player.h"
 #include "controls/bitmap_button.h"
 #include "controls/blinking_image.h"
+#include "controls/picture.h"
 #include "controls/time_ind.h"
 #include "controls/time_line_ctrl.h"
 #include "controls/volume_ctrl.h"
@@ -199,6 +200,7 @@ private:
     CTimeLineCtrl m_timeLine;
     CVolumeCtrl m_volume;
     CBlinkingImage m_blinking;
+    controls::Picture m_background;  // loaded once: every erase paints it
     CTimeInd m_timeInd;
     std::wstring m_clipPath;
     BOOL m_isImported = FALSE;

@@ -2,6 +2,7 @@
 #include "main_dlg.h"
 #include <commctrl.h>
 #include "app/loudness/loudness_menu.h"
+#include "controls/gdi_resources.h"
 #include "framework/app_module.h"
 #include "res/bitmap_ids.h"
 #include "runtime/log_file.h"
@@ -54,18 +55,13 @@ void CMainDlg::InitControls() {
 }
 
 void CMainDlg::InitButtons() {
-    HINSTANCE instance = g_module.GetResourceInstance();
     for (const ButtonLayout& place : kButtons) {
         CBitmapButton& button = Button(place.id);
         // A strip that cannot be loaded leaves the button without images; nothing is reported.
-        HBITMAP strip = LoadBitmapW(instance, MAKEINTRESOURCEW(place.bitmap));
-        HIMAGELIST images = ImageList_Create(place.width, place.height, ILC_COLOR32, place.images, 0);
-        if (strip != nullptr) ImageList_Add(images, strip, nullptr);
         button.SetBitmapButtonExtendedStyle(BMPBTN_HOVER);
-        button.SetImageList(images);
+        button.SetImageList(controls::CreateImageStrip(place.bitmap, place.width, place.height, place.images));
         SetFace(button, kNormalImages);
         button.SubclassWindow(GetDlgItem(place.id));
-        if (strip != nullptr) DeleteObject(strip);
         MoveWindow(button, place.x, place.y, place.width, place.height, TRUE);
     }
 }

@@ -1,4 +1,4 @@
-# Process start to the end of the main window's first paint under Wine, median of 5, beside a
+# Process start to the end of the main window's first paint under Wine, median of 11, beside a
 # minimal window program and a minimal dialog with the recorder's manifest and imported
 # libraries, started the same way in turn (the floors Wine and those libraries set); and the
 # size of the recorder.exe a user downloads.

@@ -42,17 +42,43 @@ bool ResolvesInside(const std::wstring& fullBase, const std::wstring& target) {
     return SameTextIgnoringCase(full.substr(0, fullBase.size()), fullBase) && full[fullBase.size()] == L'\\';
 }
 
-// Every folder along relative (its components joined by "\"), below base.
-void CreateFolders(const std::wstring& base, const std::wstring& relative) {
-    for (size_t pos = relative.find(L'\\'); pos != std::wstring::npos; pos = relative.find(L'\\', pos + 1))
-        CreateDirectoryW((base + L"\\" + relative.substr(0, pos)).c_str(), nullptr);
-    CreateDirectoryW((base + L"\\" + relative).c_str(), nullptr);
+std::wstring Folded(const std::wstring& text) {
+    std::wstring folded = text;
+    if (!folded.empty()) CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+    return folded;
 }
 
-void CreateParentFolders(const std::wstring& base, const std::wstring& relative) {
-    const size_t last = relative.rfind(L'\\');
-    if (last != std::wstring::npos) CreateFolders(base, relative.substr(0, last));
-}
+// Makes the folders entries need below base, each once per archive: most entries share their
+// folders, and under Wine every attempt is a request to its server.
+class FolderMaker {
+public:
+    explicit FolderMaker(const std::wstring& base) : m_base(base) {}
+
+    // Every folder along relative (its components joined by "\").
+    void Folders(const std::wstring& relative) {
+        for (size_t pos = relative.find(L'\\'); pos != std::wstring::npos; pos = relative.find(L'\\', pos + 1))
+            Folder(relative.substr(0, pos));
+        Folder(relative);
+    }
+
+    void ParentFolders(const std::wstring& relative) {
+        const size_t last = relative.rfind(L'\\');
+        if (last != std::wstring::npos) Folders(relative.substr(0, last));
+    }
+
+private:
+    void Folder(const std::wstring& relative) {
+        // Only a folder that is there now counts as made: one that could not be made is
+        // tried again for the next entry in it, which then fails on its own.
+        if (m_made.count(Folded(relative)) != 0) return;
+        const std::wstring path = m_base + L"\\" + relative;
+        if (CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+            m_made.insert(Folded(relative));
+    }
+
+    std::wstring m_base;
+    std::set<std::wstring> m_made;  // folded: Windows names ignore case
+};
 
 struct EntryTimes {
     FILETIME created, accessed, modified;
@@ -77,11 +103,15 @@ EntryTimes TimesOf(const unz_file_info64& info, const std::vector<uint8_t>& loca
 // that nothing half-written or damaged is left for the updater.
 bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wstring& target) {
     const uint32_t attributes = EntryAttributes(info.version, info.external_fa) & ~kAttrFolder;
-    // A read-only, hidden or system file already there would refuse to be replaced.
-    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     // Made plain, and given the entry's attributes only once it is whole: a file that has to
     // go again must not be read-only.
     HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        // A read-only, hidden or system file already there refuses to be replaced until it
+        // is made plain.
+        SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
     if (file == INVALID_HANDLE_VALUE) {
         unzCloseCurrentFile(archive);
         return false;
@@ -124,7 +154,7 @@ enum class EntryOutcome { Written, Refused, Failed };
 
 // A written file's path relative to base goes to *file.
 EntryOutcome UnpackCurrentEntry(unzFile archive, const std::wstring& base, const std::wstring& fullBase,
-                                std::wstring* file) {
+                                FolderMaker* folders, std::wstring* file) {
     unz_file_info64 info{};
     char rawName[kLongestName + 1] = "";
     if (unzGetCurrentFileInfo64(archive, &info, rawName, sizeof rawName, nullptr, 0, nullptr, 0) != UNZ_OK)
@@ -152,22 +182,16 @@ EntryOutcome UnpackCurrentEntry(unzFile archive, const std::wstring& base, const
                          info.uncompressed_size == 0);
     if (relative.empty()) return EntryOutcome::Written;  // the base folder itself
     if (folder) {
-        CreateFolders(base, relative);
+        folders->Folders(relative);
         return EntryOutcome::Written;
     }
-    CreateParentFolders(base, relative);
+    folders->ParentFolders(relative);
     if (unzOpenCurrentFile(archive) != UNZ_OK || !WriteEntryFile(archive, info, base + L"\\" + relative)) {
         g_log.Print(L"!!! Update archive entry damaged: %s", EscapeForLog(FromUtf8(name)).c_str());
         return EntryOutcome::Failed;
     }
     *file = relative;
     return EntryOutcome::Written;
-}
-
-std::wstring Folded(const std::wstring& text) {
-    std::wstring folded = text;
-    if (!folded.empty()) CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
-    return folded;
 }
 
 }  // namespace
@@ -189,6 +213,7 @@ UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring&
     if (unzGetGlobalInfo64(archive, &global) == UNZ_OK) {
         summary.entries = static_cast<int>(global.number_entry);
         std::set<std::wstring> seen;  // Windows names ignore case
+        FolderMaker folders(base);
         for (ZPOS64_T index = 0; index < global.number_entry; ++index) {
             if (cancelled != nullptr && cancelled->load()) {
                 summary.cancelled = true;
@@ -196,7 +221,7 @@ UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring&
             }
             if ((index == 0 ? unzGoToFirstFile(archive) : unzGoToNextFile(archive)) != UNZ_OK) break;
             std::wstring file;
-            switch (UnpackCurrentEntry(archive, base, fullBase, &file)) {
+            switch (UnpackCurrentEntry(archive, base, fullBase, &folders, &file)) {
                 case EntryOutcome::Written:
                     ++summary.written;
                     if (!file.empty() && seen.insert(Folded(file)).second) summary.files.push_back(file);

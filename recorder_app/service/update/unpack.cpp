@@ -3,6 +3,7 @@
 #include <minizip/unzip.h>
 #include <minizip/iowin32.h>  // after unzip.h, which brings what it needs
 #include <set>
+#include <utility>
 #include <vector>
 #include "runtime/log_file.h"
 #include "service/request/log_escape.h"
@@ -70,10 +71,11 @@ private:
     void Folder(const std::wstring& relative) {
         // Only a folder that is there now counts as made: one that could not be made is
         // tried again for the next entry in it, which then fails on its own.
-        if (m_made.count(Folded(relative)) != 0) return;
+        std::wstring folded = Folded(relative);
+        if (m_made.count(folded) != 0) return;
         const std::wstring path = m_base + L"\\" + relative;
         if (CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
-            m_made.insert(Folded(relative));
+            m_made.insert(std::move(folded));
     }
 
     std::wstring m_base;

@@ -1,5 +1,6 @@
 #include "bitmap_button.h"
 #include "button_image.h"
+#include "gdi_resources.h"
 
 namespace {
 
@@ -140,7 +141,7 @@ void CBitmapButton::UpdateNow() {
 
 void CBitmapButton::Draw(HDC dc) {
     if (m_images == nullptr) return;
-    ::ImageList_Draw(m_images, CurrentImageIndex(), dc, 0, 0, ILD_NORMAL);
+    controls::DrawListImage(m_images, CurrentImageIndex(), dc, 0, 0);
 }
 
 LRESULT CBitmapButton::OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {

@@ -19,6 +19,13 @@ HBITMAP LoadBitmapResource(UINT id);
 // (32-bit colour, no mask, no growth), or null.
 HIMAGELIST CreateImageStrip(UINT id, int cx, int cy, int count);
 
+// Draws image `index` of `list` at (x, y) like ImageList_Draw with ILD_NORMAL. An opaque image of
+// a plain 32-bit list is copied straight from the list's pixels: ImageList_Draw makes and
+// selects a bitmap for the screen at every call, which under Wine asks its server about the
+// display twice, at each paint of each button. Images with alpha or a mask are left to
+// ImageList_Draw.
+void DrawListImage(HIMAGELIST list, int index, HDC dc, int x, int y);
+
 // Selects `font` unless it already is: under Wine selecting a font, even the same one again,
 // costs as much as drawing its text. The controls' frames keep their font between paints.
 inline void UseFont(HDC dc, HGDIOBJ font) {

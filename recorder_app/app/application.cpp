@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 #include "app/crash/crash_handler.h"
 #include "app/main_window/main_dlg.h"
+#include "controls/bitmap_button.h"
 #include "framework/app_module.h"
 #include "framework/message_loop.h"
 #include "runtime/app_globals.h"
@@ -59,6 +60,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     g_module.AddMessageLoop(&loop);
 
     auto dialog = std::make_unique<CMainDlg>();
+    CBitmapButton::RegisterWindowClass();  // the main dialog's template names it
     if (dialog->Create(nullptr) == nullptr) {
         g_log.Print(L"!!! Main dialog creation failed!");
         dialog.reset();

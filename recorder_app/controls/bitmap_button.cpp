@@ -6,8 +6,13 @@ namespace {
 
 constexpr wchar_t kButtonClass[] = L"WTL_BitmapButton";
 
-// Our superclass of the system button: same procedure and extra bytes, our instance.
-bool RegisterButtonClass() {
+}  // namespace
+
+// Our superclass of the system button: same procedure and extra bytes, our instance. The
+// buttons share one drawing context (CS_CLASSDC): they only ever draw one at a time, on the
+// window's thread, and under Wine every window's first context of its own costs several
+// requests to its server, at the first paint of each button.
+bool CBitmapButton::RegisterWindowClass() {
     HINSTANCE instance = g_module.GetModuleInstance();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -16,9 +21,11 @@ bool RegisterButtonClass() {
     wc.cbSize = sizeof wc;
     wc.hInstance = instance;
     wc.lpszClassName = kButtonClass;
-    wc.style &= ~CS_GLOBALCLASS;
+    wc.style = (wc.style & ~(CS_GLOBALCLASS | CS_PARENTDC | CS_OWNDC)) | CS_CLASSDC;
     return ::RegisterClassExW(&wc) != 0;
 }
+
+namespace {
 
 TTTOOLINFOW ToolFor(HWND button, const std::wstring& text) {
     TTTOOLINFOW ti{};
@@ -39,7 +46,7 @@ CBitmapButton::~CBitmapButton() {
 
 HWND CBitmapButton::Create(HWND parent, const RECT& rect, LPCWSTR text, DWORD style, DWORD exStyle,
                            UINT id) {
-    if (!RegisterButtonClass()) return nullptr;
+    if (!RegisterWindowClass()) return nullptr;
     if (style == 0) style = WS_CHILD | WS_VISIBLE;
     HWND hWnd = ::CreateWindowExW(exStyle, kButtonClass, text, style, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top, parent,

@@ -18,7 +18,10 @@ public:
     CBitmapButton() = default;
     ~CBitmapButton() override;
 
-    // Creates the button as a child ("WTL_BitmapButton", a superclass of BUTTON).
+    // Registers "WTL_BitmapButton", a superclass of BUTTON, for Create and for dialog templates
+    // that name it; true when it is registered.
+    static bool RegisterWindowClass();
+    // Creates the button as a child ("WTL_BitmapButton").
     HWND Create(HWND parent, const RECT& rect, LPCWSTR text = nullptr, DWORD style = 0,
                 DWORD exStyle = 0, UINT id = 0);
     // Takes over an existing button, such as one of a dialog.

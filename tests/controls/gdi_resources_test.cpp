@@ -25,50 +25,34 @@ TEST(PointFont, SevenPointVerdanaSizedForTheScreen) {
 
 }  // namespace
 
-namespace {
-
-// What `draw` leaves in a 32-bit memory bitmap of one grey image's size.
-template <class Draw>
-std::vector<DWORD> DrawnPixels(int size, Draw&& draw) {
-    BITMAPINFO info{};
-    info.bmiHeader = BITMAPINFOHEADER{sizeof info.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP target = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, target);
-    PatBlt(dc, 0, 0, size, size, WHITENESS);
-    draw(dc);
-    GdiFlush();
-    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + size * size);
-    SelectObject(dc, old);
-    DeleteObject(target);
-    DeleteDC(dc);
-    return pixels;
-}
-
-}  // namespace
-
-// The buttons' faces are copied straight from the list's pixels; the result must be the list's
-// own drawing, for opaque images and for images with alpha, which the list blends.
+// Faces are copied straight from the list's pixels; that must match the list's own drawing,
+// for opaque images and for the half-transparent one it blends. An odd pixel shows a flip.
 TEST(ListImage, DrawsAsTheImageListDoes) {
     constexpr int kSize = 8;
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), kSize, -kSize, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    auto dib = [&info](DWORD*& bits) { return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0); };
     HIMAGELIST list = ImageList_Create(kSize, kSize, ILC_COLOR32, 3, 0);
-    ASSERT_NE(list, nullptr);
-    for (DWORD pixel : {0x00336699u, 0x80204060u, 0x00996633u}) {  // the second is half transparent
-        std::vector<DWORD> image(kSize * kSize, pixel);
-        image[3] = pixel ^ 0x00ffffffu;  // one odd pixel shows a flipped or shifted copy
-        BITMAPINFO info{};
-        info.bmiHeader = BITMAPINFOHEADER{sizeof info.bmiHeader, kSize, -kSize, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        std::copy(image.begin(), image.end(), static_cast<DWORD*>(bits));
-        ASSERT_GE(ImageList_Add(list, bitmap, nullptr), 0);
-        DeleteObject(bitmap);
+    for (DWORD pixel : {0x00336699u, 0x80204060u, 0x00996633u}) {
+        DWORD* bits = nullptr;
+        HBITMAP image = dib(bits);
+        std::fill(bits, bits + kSize * kSize, pixel);
+        bits[3] = pixel ^ 0x00ffffffu;
+        ImageList_Add(list, image, nullptr);
+        DeleteObject(image);
     }
+    DWORD *ours = nullptr, *theirs = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP ourTarget = dib(ours), theirTarget = dib(theirs);
     for (int index = 0; index < 3; ++index) {
-        const auto ours = DrawnPixels(kSize, [&](HDC dc) { controls::DrawListImage(list, index, dc, 0, 0); });
-        const auto theirs = DrawnPixels(kSize, [&](HDC dc) { ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL); });
-        EXPECT_EQ(ours, theirs) << "image " << index;
+        SelectObject(dc, ourTarget);
+        controls::DrawListImage(list, index, dc, 0, 0);
+        SelectObject(dc, theirTarget);
+        ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
+        GdiFlush();
+        EXPECT_EQ(std::vector<DWORD>(ours, ours + kSize * kSize), std::vector<DWORD>(theirs, theirs + kSize * kSize)) << index;
     }
+    DeleteDC(dc);
+    DeleteObject(ourTarget);
+    DeleteObject(theirTarget);
     ImageList_Destroy(list);
 }

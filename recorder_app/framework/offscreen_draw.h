@@ -44,7 +44,9 @@ public:
     // its WM_PAINT.
     void DrawNow(const RECT* part = nullptr) {
         const HWND hwnd = static_cast<T*>(this)->m_hWnd;
-        if (hwnd == nullptr || !::IsWindow(hwnd)) return;
+        // A window not on screen gets its WM_PAINT for all of itself once it is shown: drawing
+        // it now, before the main window's first showing above all, is work done twice.
+        if (hwnd == nullptr || !::IsWindowVisible(hwnd)) return;
         RECT client, area;
         ::GetClientRect(hwnd, &client);
         if (!::IntersectRect(&area, &client, part != nullptr ? part : &client)) return;

@@ -1,6 +1,5 @@
 #include "gdi_resources.h"
 #include <cwchar>
-#include <cstdlib>
 #include "framework/app_module.h"
 
 namespace controls {
@@ -9,13 +8,12 @@ HFONT CreatePointFont(int tenths, const wchar_t* face) {
     LOGFONTW lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
     wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-    HDC screen = ::GetDC(nullptr);
-    POINT pt{0, ::MulDiv(::GetDeviceCaps(screen, LOGPIXELSY), tenths, 720)};
-    POINT origin{0, 0};
-    ::DPtoLP(screen, &pt, 1);
-    ::DPtoLP(screen, &origin, 1);
-    ::ReleaseDC(nullptr, screen);
-    lf.lfHeight = -std::abs(pt.y - origin.y);
+    // A memory context answers for the screen's resolution as the screen's own does; under
+    // Wine the screen's (GetDC(nullptr)) costs several requests to its server the first time.
+    HDC screen = ::CreateCompatibleDC(nullptr);
+    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
+    if (screen != nullptr) ::DeleteDC(screen);
+    lf.lfHeight = -::MulDiv(dpi, tenths, 720);
     return ::CreateFontIndirectW(&lf);
 }
 

@@ -1,6 +1,6 @@
 #include "window.h"
 
-void CWindow::CenterWindow() const {
+void CWindow::CenterWindow(const SIZE* size) const {
     RECT self{}, area{};
     ::GetWindowRect(m_hWnd, &self);
     HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
@@ -12,8 +12,9 @@ void CWindow::CenterWindow() const {
         ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &mi);
         area = mi.rcWork;
     }
-    const int w = self.right - self.left, h = self.bottom - self.top;
+    const int w = size != nullptr ? size->cx : self.right - self.left;
+    const int h = size != nullptr ? size->cy : self.bottom - self.top;
     const int x = area.left + ((area.right - area.left) - w) / 2;
     const int y = area.top + ((area.bottom - area.top) - h) / 2;
-    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_hWnd, nullptr, x, y, w, h, (size != nullptr ? 0 : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -22,8 +22,9 @@ public:
     BOOL RedrawNow() const {
         return ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
-    // Centres on the owner if there is one, else on the work area of the screen.
-    void CenterWindow() const;
+    // Centres on the owner if there is one, else on the work area of the screen; resized to
+    // `size` in the same move when one is given.
+    void CenterWindow(const SIZE* size = nullptr) const;
 };
 
 namespace framework {

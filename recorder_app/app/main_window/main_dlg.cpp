@@ -42,8 +42,7 @@ LRESULT CMainDlg::OnChar(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->AddMessageFilter(this);
     m_background.Load(IDB_BACKGROUND);
-    FitClientToBackground();
-    CenterWindow();
+    FitClientToBackgroundCentred();
     InitControls();
     MarkStartupStep(L"controls");
     SetIcons();

@@ -178,7 +178,7 @@ private:
     void InitControls();
     void InitButtons();
     void CreateCustomControls();
-    void FitClientToBackground();
+    void FitClientToBackgroundCentred();
     void SetIcons();
     void ReleasePlayer();
     void StartLevelListener();

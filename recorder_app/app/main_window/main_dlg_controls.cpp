@@ -80,18 +80,21 @@ void CMainDlg::CreateCustomControls() {
 // Dialog units depend on the font the system substitutes for the template's; the pixel layout
 // does not, so the client area is set to the background's size. The frame is measured on the
 // window itself rather than computed, since menus, themes and caption fonts can make the two
-// differ.
-void CMainDlg::FitClientToBackground() {
+// differ. The window is centred in the same move: under Wine each move of a top-level window
+// costs a round of requests to its server.
+void CMainDlg::FitClientToBackgroundCentred() {
+    bool centred = false;
     for (int attempt = 0; attempt < 2; ++attempt) {
         RECT window, client;
         GetWindowRect(m_hWnd, &window);
         GetClientRect(m_hWnd, &client);
-        if (client.right == kClientWidth && client.bottom == kClientHeight) return;
-        const int frameWidth = (window.right - window.left) - client.right;
-        const int frameHeight = (window.bottom - window.top) - client.bottom;
-        SetWindowPos(m_hWnd, nullptr, 0, 0, kClientWidth + frameWidth, kClientHeight + frameHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (client.right == kClientWidth && client.bottom == kClientHeight) break;
+        const SIZE size{kClientWidth + (window.right - window.left) - client.right,
+                        kClientHeight + (window.bottom - window.top) - client.bottom};
+        CenterWindow(&size);
+        centred = true;
     }
+    if (!centred) CenterWindow();
 }
 
 void CMainDlg::SwitchMode(InterfaceMode mode) {

@@ -10,9 +10,9 @@ HFONT CreatePointFont(int tenths, const wchar_t* face) {
     wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
     // A memory context answers for the screen's resolution as the screen's own does; under
     // Wine the screen's (GetDC(nullptr)) costs several requests to its server the first time.
-    HDC screen = ::CreateCompatibleDC(nullptr);
-    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
-    if (screen != nullptr) ::DeleteDC(screen);
+    HDC memory = ::CreateCompatibleDC(nullptr);
+    const int dpi = memory != nullptr ? ::GetDeviceCaps(memory, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
+    if (memory != nullptr) ::DeleteDC(memory);
     lf.lfHeight = -::MulDiv(dpi, tenths, 720);
     return ::CreateFontIndirectW(&lf);
 }

@@ -83,18 +83,18 @@ void CMainDlg::CreateCustomControls() {
 // differ. The window is centred in the same move: under Wine each move of a top-level window
 // costs a round of requests to its server.
 void CMainDlg::FitClientToBackgroundCentred() {
-    bool centred = false;
     for (int attempt = 0; attempt < 2; ++attempt) {
         RECT window, client;
         GetWindowRect(m_hWnd, &window);
         GetClientRect(m_hWnd, &client);
-        if (client.right == kClientWidth && client.bottom == kClientHeight) break;
+        if (client.right == kClientWidth && client.bottom == kClientHeight) {
+            if (attempt == 0) CenterWindow();  // it fitted already; a resize has centred it
+            return;
+        }
         const SIZE size{kClientWidth + (window.right - window.left) - client.right,
                         kClientHeight + (window.bottom - window.top) - client.bottom};
         CenterWindow(&size);
-        centred = true;
     }
-    if (!centred) CenterWindow();
 }
 
 void CMainDlg::SwitchMode(InterfaceMode mode) {

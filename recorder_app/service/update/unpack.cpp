@@ -1,10 +1,10 @@
 #include "unpack.h"
 #include <windows.h>
 #include <minizip/unzip.h>
-#include <minizip/iowin32.h>  // after unzip.h, which brings what it needs
 #include <set>
 #include <utility>
 #include <vector>
+#include "archive_reader.h"
 #include "runtime/log_file.h"
 #include "service/request/log_escape.h"
 #include "service/request/text_encoding.h"
@@ -13,11 +13,17 @@
 
 namespace {
 
-constexpr size_t kPieceBytes = 16384;
+// Each piece is one write to the file: a larger piece means fewer calls to the system, which
+// under Wine cost more than the copying.
+constexpr size_t kPieceBytes = 65536;
 constexpr size_t kLongestName = 259;
 
 FILETIME AsFileTime(uint64_t value) {
     return FILETIME{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+}
+
+LONGLONG AsInteger(const FILETIME& time) {
+    return static_cast<LONGLONG>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
 }
 
 std::wstring FullPath(const std::wstring& path) {
@@ -103,7 +109,8 @@ EntryTimes TimesOf(const unz_file_info64& info, const std::vector<uint8_t>& loca
 // Writes the open entry's data to target and closes the entry. True when all of it was read
 // and written and it matches the entry's size and checksum; otherwise the file is deleted, so
 // that nothing half-written or damaged is left for the updater.
-bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wstring& target) {
+bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wstring& target,
+                    std::vector<char>* piece) {
     const uint32_t attributes = EntryAttributes(info.version, info.external_fa) & ~kAttrFolder;
     // Made plain, and given the entry's attributes only once it is whole: a file that has to
     // go again must not be read-only.
@@ -118,18 +125,22 @@ bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wst
         unzCloseCurrentFile(archive);
         return false;
     }
-    std::vector<uint8_t> localExtra(0xFFFF);
-    const int extraSize = unzGetLocalExtrafield(archive, localExtra.data(), static_cast<unsigned>(localExtra.size()));
-    localExtra.resize(extraSize > 0 ? static_cast<size_t>(extraSize) : 0);
+    // Without a buffer minizip tells the field's size.
+    const int extraBytes = unzGetLocalExtrafield(archive, nullptr, 0);
+    std::vector<uint8_t> localExtra(extraBytes > 0 ? static_cast<size_t>(extraBytes) : 0);
+    if (!localExtra.empty()) {
+        const int extraSize =
+            unzGetLocalExtrafield(archive, localExtra.data(), static_cast<unsigned>(localExtra.size()));
+        localExtra.resize(extraSize > 0 ? static_cast<size_t>(extraSize) : 0);
+    }
 
-    std::vector<char> piece(kPieceBytes);
     uint64_t total = 0;
     bool complete = true;
     for (;;) {
-        const int read = unzReadCurrentFile(archive, piece.data(), static_cast<unsigned>(piece.size()));
+        const int read = unzReadCurrentFile(archive, piece->data(), static_cast<unsigned>(piece->size()));
         if (read == 0) break;
         DWORD written = 0;
-        if (read < 0 || !WriteFile(file, piece.data(), static_cast<DWORD>(read), &written, nullptr) ||
+        if (read < 0 || !WriteFile(file, piece->data(), static_cast<DWORD>(read), &written, nullptr) ||
             written != static_cast<DWORD>(read)) {
             complete = false;
             break;
@@ -140,23 +151,35 @@ bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wst
     // was read: a stream that ends early is caught by its size.
     if (unzCloseCurrentFile(archive) != UNZ_OK || total != info.uncompressed_size) complete = false;
     if (complete) {
+        // Times and attributes in one call on the handle still open: by name, the attributes
+        // would open the file a second time, and under Wine each open is a round of requests
+        // to its server. The handle's write access covers them, read-only included.
         const EntryTimes times = TimesOf(info, localExtra);
-        SetFileTime(file, &times.created, &times.accessed, &times.modified);
+        FILE_BASIC_INFO basic{};
+        basic.CreationTime.QuadPart = AsInteger(times.created);
+        basic.LastAccessTime.QuadPart = AsInteger(times.accessed);
+        basic.LastWriteTime.QuadPart = AsInteger(times.modified);
+        basic.FileAttributes = attributes;  // 0 leaves the file as it was made, plain
+        SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
     }
     CloseHandle(file);
-    if (!complete) {
-        DeleteFileW(target.c_str());
-        return false;
-    }
-    if (attributes != 0) SetFileAttributesW(target.c_str(), attributes);
-    return true;
+    if (!complete) DeleteFileW(target.c_str());
+    return complete;
 }
 
 enum class EntryOutcome { Written, Refused, Failed };
 
-// A written file's path relative to base goes to *file.
-EntryOutcome UnpackCurrentEntry(unzFile archive, const std::wstring& base, const std::wstring& fullBase,
-                                FolderMaker* folders, std::wstring* file) {
+// Where the entries go, and what writing them reuses from one entry to the next.
+struct Destination {
+    Destination(const std::wstring& base, const std::wstring& fullBase)
+        : base(base), fullBase(fullBase), folders(base), piece(kPieceBytes) {}
+    std::wstring base, fullBase;
+    FolderMaker folders;
+    std::vector<char> piece;  // an entry's data passes through it on its way to the file
+};
+
+// A written file's path relative to the base folder goes to *file.
+EntryOutcome UnpackCurrentEntry(unzFile archive, Destination* to, std::wstring* file) {
     unz_file_info64 info{};
     char rawName[kLongestName + 1] = "";
     if (unzGetCurrentFileInfo64(archive, &info, rawName, sizeof rawName, nullptr, 0, nullptr, 0) != UNZ_OK)
@@ -173,7 +196,7 @@ EntryOutcome UnpackCurrentEntry(unzFile archive, const std::wstring& base, const
     std::wstring relative;
     const char* reason = nullptr;
     const bool inside = EntryPathInsideBase(wideName, &relative, &reason);
-    if (!inside || (!relative.empty() && !ResolvesInside(fullBase, base + L"\\" + relative))) {
+    if (!inside || (!relative.empty() && !ResolvesInside(to->fullBase, to->base + L"\\" + relative))) {
         g_log.Print(L"!!! Update archive entry refused (%s): %s",
                     FromAnsi(reason != nullptr ? reason : "outside the folder").c_str(),
                     EscapeForLog(FromUtf8(name)).c_str());
@@ -184,11 +207,12 @@ EntryOutcome UnpackCurrentEntry(unzFile archive, const std::wstring& base, const
                          info.uncompressed_size == 0);
     if (relative.empty()) return EntryOutcome::Written;  // the base folder itself
     if (folder) {
-        folders->Folders(relative);
+        to->folders.Folders(relative);
         return EntryOutcome::Written;
     }
-    folders->ParentFolders(relative);
-    if (unzOpenCurrentFile(archive) != UNZ_OK || !WriteEntryFile(archive, info, base + L"\\" + relative)) {
+    to->folders.ParentFolders(relative);
+    if (unzOpenCurrentFile(archive) != UNZ_OK ||
+        !WriteEntryFile(archive, info, to->base + L"\\" + relative, &to->piece)) {
         g_log.Print(L"!!! Update archive entry damaged: %s", EscapeForLog(FromUtf8(name)).c_str());
         return EntryOutcome::Failed;
     }
@@ -208,14 +232,14 @@ UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring&
     if (fullBase.empty()) return summary;
 
     zlib_filefunc64_def files;
-    fill_win32_filefunc64W(&files);
+    FillBufferedArchiveReader(&files);
     unzFile archive = unzOpen2_64(archivePath.c_str(), &files);
     if (archive == nullptr) return summary;
     unz_global_info64 global{};
     if (unzGetGlobalInfo64(archive, &global) == UNZ_OK) {
         summary.entries = static_cast<int>(global.number_entry);
         std::set<std::wstring> seen;  // Windows names ignore case
-        FolderMaker folders(base);
+        Destination to(base, fullBase);
         for (ZPOS64_T index = 0; index < global.number_entry; ++index) {
             if (cancelled != nullptr && cancelled->load()) {
                 summary.cancelled = true;
@@ -223,7 +247,7 @@ UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring&
             }
             if ((index == 0 ? unzGoToFirstFile(archive) : unzGoToNextFile(archive)) != UNZ_OK) break;
             std::wstring file;
-            switch (UnpackCurrentEntry(archive, base, fullBase, &folders, &file)) {
+            switch (UnpackCurrentEntry(archive, &to, &file)) {
                 case EntryOutcome::Written:
                     ++summary.written;
                     if (!file.empty() && seen.insert(Folded(file)).second) summary.files.push_back(file);

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Makes the update archives the tests unpack, with Python's zipfile, into OUTDIR:
   layout.zip    folders, nested files, DOS and Unix host attributes, DOS and "UT" times,
-                a file larger than one 16384-byte piece (its CRC in layout.crc)
+                a file larger than one 65536-byte piece (its CRC in layout.crc)
   damaged.zip   three entries, the second one's compressed data broken
   escape.zip    names that try to leave the folder, beside two that may be written
   update.zip    a stand-in patcher.exe (PATCHER, if given) and a data file

@@ -144,5 +144,7 @@ int main() {
     printf("startup.same_imports_ms: %.0f ms\n", Median(dialog));
     printf("startup.vs_minimal: %.2f ratio\n", Median(ours) / Median(window));
     printf("startup.vs_same_imports: %.2f ratio\n", Median(ours) / Median(dialog));
+    // What the libraries the recorder links cost on their own: the least vs_minimal could be.
+    printf("startup.same_imports_vs_minimal: %.2f ratio\n", Median(dialog) / Median(window));
     return 0;
 }

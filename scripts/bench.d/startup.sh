@@ -1,7 +1,7 @@
 # Process start to the end of the main window's first paint under Wine, median of 11, beside a
 # minimal window program and a minimal dialog with the recorder's manifest and imported
-# libraries, started the same way in turn (the floors Wine and those libraries set); and the
-# size of the recorder.exe a user downloads.
+# libraries (the floors Wine and those libraries set), started the same way in turn, each round
+# begun by the next of the three; and the size of the recorder.exe a user downloads.
 #
 # Then the requests each program's main thread makes to Wine's server until that paint,
 # counted in a trace of the server. Most of a start's time under Wine is spent waiting for

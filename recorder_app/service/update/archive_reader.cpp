@@ -1,7 +1,7 @@
 #include "archive_reader.h"
 #include <windows.h>
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -13,25 +13,23 @@ constexpr size_t kBufferBytes = 65536;
 struct BufferedFile {
     HANDLE handle = INVALID_HANDLE_VALUE;
     uint64_t size = 0;
-    uint64_t position = 0;       // where minizip reads next
-    uint64_t systemPosition = 0;  // where the handle's own pointer stands
+    uint64_t position = 0;  // where minizip reads next
     uint64_t bufferStart = 0;
     size_t buffered = 0;  // bytes of buffer valid from bufferStart
     bool failed = false;
     std::vector<char> buffer;
 };
 
-// Reads up to size bytes at the file's offset at, by the handle; the count read, or -1.
+// Reads up to size bytes at the file's offset at; the count read, or -1. The handle's pointer
+// is moved rather than the offset passed with the read: under Wine a read given its offset
+// also reports its completion to the server, a request per read.
 long long ReadAt(BufferedFile* file, uint64_t at, char* into, DWORD size) {
-    if (file->systemPosition != at) {
-        LARGE_INTEGER target;
-        target.QuadPart = static_cast<LONGLONG>(at);
-        if (!SetFilePointerEx(file->handle, target, nullptr, FILE_BEGIN)) return -1;
-        file->systemPosition = at;
-    }
+    LARGE_INTEGER target;
+    target.QuadPart = static_cast<LONGLONG>(at);
     DWORD read = 0;
-    if (!ReadFile(file->handle, into, size, &read, nullptr)) return -1;
-    file->systemPosition += read;
+    if (!SetFilePointerEx(file->handle, target, nullptr, FILE_BEGIN) ||
+        !ReadFile(file->handle, into, size, &read, nullptr))
+        return -1;
     return read;
 }
 

@@ -18,10 +18,6 @@ namespace {
 constexpr size_t kPieceBytes = 65536;
 constexpr size_t kLongestName = 259;
 
-FILETIME AsFileTime(uint64_t value) {
-    return FILETIME{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
-}
-
 LONGLONG AsInteger(const FILETIME& time) {
     return static_cast<LONGLONG>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
 }
@@ -88,20 +84,21 @@ private:
     std::set<std::wstring> m_made;  // folded: Windows names ignore case
 };
 
-struct EntryTimes {
-    FILETIME created, accessed, modified;
+struct EntryTimes {  // as file times (100 ns units since 1601)
+    LONGLONG created, accessed, modified;
 };
 
 EntryTimes TimesOf(const unz_file_info64& info, const std::vector<uint8_t>& localExtra) {
     FILETIME local{}, utc{};
     DosDateTimeToFileTime(HIWORD(info.dosDate), LOWORD(info.dosDate), &local);
     LocalFileTimeToFileTime(&local, &utc);
-    EntryTimes times{utc, utc, utc};
+    const LONGLONG dosTime = AsInteger(utc);
+    EntryTimes times{dosTime, dosTime, dosTime};
     ExtendedTimes extended;
     if (FindExtendedTimes(localExtra.data(), localExtra.size(), &extended)) {
-        if (extended.hasModified) times.modified = AsFileTime(UnixToFileTime(extended.modified));
-        if (extended.hasAccessed) times.accessed = AsFileTime(UnixToFileTime(extended.accessed));
-        if (extended.hasCreated) times.created = AsFileTime(UnixToFileTime(extended.created));
+        if (extended.hasModified) times.modified = static_cast<LONGLONG>(UnixToFileTime(extended.modified));
+        if (extended.hasAccessed) times.accessed = static_cast<LONGLONG>(UnixToFileTime(extended.accessed));
+        if (extended.hasCreated) times.created = static_cast<LONGLONG>(UnixToFileTime(extended.created));
     }
     return times;
 }
@@ -156,9 +153,9 @@ bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wst
         // to its server. The handle's write access covers them, read-only included.
         const EntryTimes times = TimesOf(info, localExtra);
         FILE_BASIC_INFO basic{};
-        basic.CreationTime.QuadPart = AsInteger(times.created);
-        basic.LastAccessTime.QuadPart = AsInteger(times.accessed);
-        basic.LastWriteTime.QuadPart = AsInteger(times.modified);
+        basic.CreationTime.QuadPart = times.created;
+        basic.LastAccessTime.QuadPart = times.accessed;
+        basic.LastWriteTime.QuadPart = times.modified;
         basic.FileAttributes = attributes;  // 0 leaves the file as it was made, plain
         SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
     }

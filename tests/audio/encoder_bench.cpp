@@ -1,10 +1,13 @@
 // encoder_bench: encodes raw 16-bit mono 44100 Hz PCM with the encoder binding, in the
 // recorder's 100 ms blocks, and prints the time it took (scripts/bench.d/encoder.sh).
 //
-//   encoder_bench IN.raw OUT.mp3
+//   encoder_bench IN.raw OUT.mp3              as fast as it can
+//   encoder_bench IN.raw OUT.mp3 real-time    one block every 100 ms, as a recording gets them
 //
 // Prints "audio_seconds S", "encode_seconds S" (wall clock) and "encode_cpu_seconds S"
 // (the process's CPU time, which a busy machine does not inflate); exit code 0 on success.
+// In real time it first prints "start 0" once the stream is open, so that the CPU share can
+// be measured from outside over a window, as for a recording.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -19,6 +22,7 @@
 namespace {
 
 constexpr DWORD kBlockBytes = 8820;
+constexpr ULONGLONG kBlockMs = 100;
 
 bool ReadAll(const wchar_t* path, std::vector<char>& data) {
     std::FILE* file = _wfopen(path, L"rb");
@@ -50,8 +54,9 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (!argv || argc != 3) {
-        std::fprintf(stderr, "usage: encoder_bench IN.raw OUT.mp3\n");
+    const bool realTime = argc == 4 && std::wstring(argv[3]) == L"real-time";
+    if (!argv || (argc != 3 && !realTime)) {
+        std::fprintf(stderr, "usage: encoder_bench IN.raw OUT.mp3 [real-time]\n");
         return 2;
     }
     std::vector<char> pcm;
@@ -63,9 +68,19 @@ int main() {
     QueryPerformanceCounter(&start);
     EncoderStream* stream = EncoderStream::Open(argv[2]);
     if (!stream) return 1;
+    if (realTime) {
+        std::printf("start 0\n");
+        std::fflush(stdout);
+    }
+    // In real time each block is due 100 ms after the one before, however long encoding took.
+    ULONGLONG due = GetTickCount64();
     for (size_t offset = 0; offset < pcm.size(); offset += kBlockBytes) {
         const DWORD bytes = static_cast<DWORD>(std::min<size_t>(kBlockBytes, pcm.size() - offset));
         if (EncoderStream::Write(stream, pcm.data() + offset, bytes) != 0) return 1;
+        if (!realTime) continue;
+        due += kBlockMs;
+        const ULONGLONG now = GetTickCount64();
+        if (due > now) Sleep(static_cast<DWORD>(due - now));
     }
     EncoderStream::Close(stream);
     QueryPerformanceCounter(&end);

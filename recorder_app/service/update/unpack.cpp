@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 #include "archive_reader.h"
+#include "file_closer.h"
 #include "runtime/log_file.h"
 #include "service/request/log_escape.h"
 #include "service/request/text_encoding.h"
@@ -106,17 +107,28 @@ EntryTimes TimesOf(const unz_file_info64& info, const std::vector<uint8_t>& loca
 // Writes the open entry's data to target and closes the entry. True when all of it was read
 // and written and it matches the entry's size and checksum; otherwise the file is deleted, so
 // that nothing half-written or damaged is left for the updater.
-bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wstring& target,
-                    std::vector<char>* piece) {
-    const uint32_t attributes = EntryAttributes(info.version, info.external_fa) & ~kAttrFolder;
-    // Made plain, and given the entry's attributes only once it is whole: a file that has to
-    // go again must not be read-only.
+// Made plain, and given the entry's attributes only once it is whole: a file that has to go
+// again must not be read-only.
+HANDLE CreateTarget(const std::wstring& target) {
     HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
         // A read-only, hidden or system file already there refuses to be replaced until it
         // is made plain.
         SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    return file;
+}
+
+bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wstring& target,
+                    std::vector<char>* piece, FileCloser* closer) {
+    const uint32_t attributes = EntryAttributes(info.version, info.external_fa) & ~kAttrFolder;
+    HANDLE file = CreateTarget(target);
+    if (file == INVALID_HANDLE_VALUE) {
+        // An archive may hold a name twice, and the first file of that name may not be
+        // closed yet.
+        closer->Drain();
+        file = CreateTarget(target);
     }
     if (file == INVALID_HANDLE_VALUE) {
         unzCloseCurrentFile(archive);
@@ -158,10 +170,12 @@ bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wst
         basic.LastWriteTime.QuadPart = times.modified;
         basic.FileAttributes = attributes;  // 0 leaves the file as it was made, plain
         SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+        closer->Close(file);
+        return true;
     }
     CloseHandle(file);
-    if (!complete) DeleteFileW(target.c_str());
-    return complete;
+    DeleteFileW(target.c_str());
+    return false;
 }
 
 enum class EntryOutcome { Written, Refused, Failed };
@@ -173,6 +187,7 @@ struct Destination {
     std::wstring base, fullBase;
     FolderMaker folders;
     std::vector<char> piece;  // an entry's data passes through it on its way to the file
+    FileCloser closer;        // every whole file is closed by the time the destination goes
 };
 
 // A written file's path relative to the base folder goes to *file.
@@ -209,7 +224,7 @@ EntryOutcome UnpackCurrentEntry(unzFile archive, Destination* to, std::wstring* 
     }
     to->folders.ParentFolders(relative);
     if (unzOpenCurrentFile(archive) != UNZ_OK ||
-        !WriteEntryFile(archive, info, to->base + L"\\" + relative, &to->piece)) {
+        !WriteEntryFile(archive, info, to->base + L"\\" + relative, &to->piece, &to->closer)) {
         g_log.Print(L"!!! Update archive entry damaged: %s", EscapeForLog(FromUtf8(name)).c_str());
         return EntryOutcome::Failed;
     }

@@ -9,6 +9,7 @@
   empty.zip     an archive without entries
   truncated.zip the first half of update.zip
   many.zip      3000 small entries, for a Cancel in the middle of unpacking
+  twice.zip     a read-only file, then the same name in other letter case, then one more
   large.zip     SIZE_MB megabytes in 500 entries of noise (only with --large SIZE_MB)
 Usage: make_archives.py OUTDIR [PATCHER] [--large SIZE_MB]"""
 import os
@@ -110,6 +111,13 @@ def many(out):
             z.writestr(info("many/file%04d.txt" % i), b"%d\n" % i)
 
 
+def twice(out):
+    with zipfile.ZipFile(os.path.join(out, "twice.zip"), "w") as z:
+        z.writestr(info("same.txt", system=0, attr=0x21), b"first\n")
+        z.writestr(info("SAME.TXT", system=0, attr=0x20), b"second\n")
+        z.writestr(info("last.txt", system=0, attr=0x20), b"last\n")
+
+
 def large(out, size_mb):
     entries = 500
     each = size_mb * 1024 * 1024 // entries
@@ -137,6 +145,7 @@ def main():
     crc(out)
     empty_and_truncated(out)
     many(out)
+    twice(out)
 
 
 if __name__ == "__main__":

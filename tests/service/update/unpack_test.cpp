@@ -69,6 +69,22 @@ TEST(Unpack, FoldersNestedFilesAttributesAndTimes) {
     EXPECT_EQ(0, again.failed);
 }
 
+TEST(Unpack, ANameHeldTwiceIsReplacedAndNoFileStaysOpen) {
+    const std::wstring base = FreshFolder(L"twice");
+    const UnpackSummary summary = UnpackArchive(ArchivePath(L"twice.zip"), base);
+    EXPECT_TRUE(summary.Complete());
+    EXPECT_EQ((std::vector<std::wstring>{L"same.txt", L"last.txt"}), summary.files);
+    // The first file, read-only, may still have been open when the second came.
+    EXPECT_EQ("second\n", ReadFileBytes(base + L"\\same.txt"));
+    EXPECT_EQ(0u, Attributes(base + L"\\same.txt") & FILE_ATTRIBUTE_READONLY);
+    // Files are closed off the unpacking thread, but all of them before it returns.
+    for (const wchar_t* name : {L"same.txt", L"last.txt"}) {
+        HANDLE alone = CreateFileW((base + L"\\" + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(INVALID_HANDLE_VALUE, alone) << GetLastError();
+        CloseHandle(alone);
+    }
+}
+
 TEST(Unpack, ADamagedEntryLeavesTheOthersButNoHalfOfItself) {
     const std::wstring base = FreshFolder(L"damaged");
     const UnpackSummary summary = UnpackArchive(ArchivePath(L"damaged.zip"), base);

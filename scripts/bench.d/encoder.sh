@@ -69,17 +69,27 @@ cpu_ns() {
       read -r -a fields <<<"${stat##*) }"
       ns=$(( (fields[11] + fields[12]) * 1000000000 / $(getconf CLK_TCK) ))  # utime + stime
     fi
-    t=$ns
-    total=$((total + t))
-    case $comm in winepulse* | wine_mmdevapi*) ;; *) ours=$((ours + t)) ;; esac
+    total=$((total + ns))
+    case $comm in winepulse* | wine_mmdevapi*) ;; *) ours=$((ours + ns)) ;; esac
   done
   echo "$total $ours"
+}
+# cpu_share PID SECONDS: percent of one core PID uses over the next SECONDS: the whole
+# process, then without Wine's sound threads.
+cpu_share() {
+  local before after
+  before=$(cpu_ns "$1")
+  sleep "$2"
+  after=$(cpu_ns "$1")
+  awk -v b="$before" -v a="$after" -v s="$2" \
+    'BEGIN { split(b, x, " "); split(a, y, " ")
+             printf "%.2f %.2f\n", 100 * (y[1] - x[1]) / 1e9 / s, 100 * (y[2] - x[2]) / 1e9 / s }'
 }
 # measure_cpu SECONDS PROGRAM ARGS...: percent of one core PROGRAM (a Windows program that
 # prints "start 0" once it is running) uses over SECONDS, counted from 2 s after that line:
 # the whole process, then without Wine's sound threads.
 measure_cpu() {
-  local seconds=$1 program=$2 pid= dir before after probe_pid
+  local seconds=$1 program=$2 pid= dir share probe_pid
   shift 2
   wine "$program" "$@" >probe.out 2>&1 &
   probe_pid=$!
@@ -93,13 +103,9 @@ measure_cpu() {
   done
   [ -n "$pid" ] || { echo "$(basename "$program") process not found" >&2; exit 1; }
   sleep 2
-  before=$(cpu_ns "$pid")
-  sleep "$seconds"
-  after=$(cpu_ns "$pid")
+  share=$(cpu_share "$pid" "$seconds")
   wait "$probe_pid"
-  awk -v b="$before" -v a="$after" -v s="$seconds" \
-    'BEGIN { split(b, x, " "); split(a, y, " ")
-             printf "%.2f %.2f\n", 100 * (y[1] - x[1]) / 1e9 / s, 100 * (y[2] - x[2]) / 1e9 / s }'
+  echo "$share"
 }
 probe=$audio/capture_probe.exe
 read -r recording recording_own < <(measure_cpu 60 "$probe" hold rec.mp3 64000)
@@ -148,14 +154,10 @@ for at in range(0, len(data), 8820):
     - lame-paced.mp3 &
 lame_pid=$!
 sleep 2
-lame_before=$(cpu_ns "$lame_pid")
-sleep 60
-lame_after=$(cpu_ns "$lame_pid")
+read -r lame_paced _ < <(cpu_share "$lame_pid" 60)
 wait "$lame_pid"
 echo "encoder.paced_encoding_cpu: $paced % of one core"
-awk -v b="$lame_before" -v a="$lame_after" \
-  'BEGIN { split(b, x, " "); split(a, y, " ")
-           printf "encoder.lame_paced_cpu: %.2f %% of one core\n", 100 * (y[1] - x[1]) / 1e9 / 60 }'
+echo "encoder.lame_paced_cpu: $lame_paced % of one core"
 # What recording costs beyond Wine's capture, over the encoder alone at the same pace (1 would
 # be the encoder and nothing else).
 awk -v r="$recording_own" -v l="$listening_own" -v p="$paced" \

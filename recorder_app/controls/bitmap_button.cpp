@@ -142,6 +142,9 @@ int CBitmapButton::CurrentImageIndex() const {
 }
 
 void CBitmapButton::UpdateNow() {
+    // A button not on screen is painted whole once it is shown: invalidating it before, as
+    // the owner's start sets up its faces and states, is only requests to Wine's server.
+    if (!::IsWindowVisible(m_hWnd)) return;
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
     ::UpdateWindow(m_hWnd);
 }

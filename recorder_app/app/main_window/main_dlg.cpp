@@ -154,6 +154,9 @@ void CMainDlg::SetIcons() {
     // Not shared: the window's icons are destroyed with the dialog.
     m_bigIcon = load(SM_CXICON, SM_CYICON);
     m_smallIcon = load(SM_CXSMICON, SM_CYSMICON);
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
+    // The small one first: a window given only a big icon makes itself a small copy of it,
+    // which the small icon then replaces, and under Wine each icon set is converted for the
+    // X server anew.
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
 }

@@ -85,23 +85,29 @@ cpu_share() {
     'BEGIN { split(b, x, " "); split(a, y, " ")
              printf "%.2f %.2f\n", 100 * (y[1] - x[1]) / 1e9 / s, 100 * (y[2] - x[2]) / 1e9 / s }'
 }
+# program_pid PROGRAM ARG: the process of the Windows PROGRAM started with ARG first.
+program_pid() {
+  local dir
+  for dir in /proc/[0-9]*; do
+    if tr '\0' ' ' 2>/dev/null <"$dir/cmdline" | grep -q "$(basename "$1") $2"; then
+      echo "${dir#/proc/}"
+      return
+    fi
+  done
+  echo "$(basename "$1") process not found" >&2
+  exit 1
+}
 # measure_cpu SECONDS PROGRAM ARGS...: percent of one core PROGRAM (a Windows program that
 # prints "start 0" once it is running) uses over SECONDS, counted from 2 s after that line:
 # the whole process, then without Wine's sound threads.
 measure_cpu() {
-  local seconds=$1 program=$2 pid= dir share probe_pid
+  local seconds=$1 program=$2 pid share probe_pid
   shift 2
   wine "$program" "$@" >probe.out 2>&1 &
   probe_pid=$!
   for _ in $(seq 600); do grep -q '^start 0' probe.out 2>/dev/null && break; sleep 0.1; done
   grep -q '^start 0' probe.out || { echo "$(basename "$program") did not start: $(cat probe.out)" >&2; exit 1; }
-  for dir in /proc/[0-9]*; do
-    if tr '\0' ' ' <"$dir/cmdline" 2>/dev/null | grep -q "$(basename "$program") $1"; then
-      pid=${dir#/proc/}
-      break
-    fi
-  done
-  [ -n "$pid" ] || { echo "$(basename "$program") process not found" >&2; exit 1; }
+  pid=$(program_pid "$program" "$1") || exit 1
   sleep 2
   share=$(cpu_share "$pid" "$seconds")
   wait "$probe_pid"
@@ -118,15 +124,33 @@ echo "encoder.listening_cpu: $listening % of one core"
 awk -v r="$recording_own" -v l="$listening_own" \
   'BEGIN { printf "encoder.recording_overhead_cpu: %.2f %% of one core\n", r - l }'
 # For scale on this machine: the share of a core that encoding the recorded tone alone
-# takes at real time (our encoder and native lame on the same 70 s, best of 3 each), and
-# what recording costs beyond Wine's capture and the encoder together: the engine's share.
-tone_s=$(for _ in 1 2 3; do wine "$audio/encoder_bench.exe" tone.raw tone.mp3; done |
-  awk '$1 == "encode_cpu_seconds" { print $2 }' | best)
-lame_tone_s=$(for _ in 1 2 3; do
+# takes at real time (our encoder and native lame on the same 70 s), and what recording
+# costs beyond Wine's capture and the encoder together: the engine's share. Each is the
+# median of five runs, ours counted by the scheduler as the recording is: the recording's
+# figure is a minute's average, and the best of a few short runs would set it beside the
+# machine's quickest moments.
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# once_cpu_s: CPU seconds of encoding the tone in one go, from the stream's opening to its
+# closing (the encoder program on cue, without Wine's start and exit).
+once_cpu_s() {
+  local line pid before after
+  coproc once { wine "$audio/encoder_bench.exe" tone.raw once.mp3 on-cue 2>&1; }
+  while read -r line <&"${once[0]}" && [[ $line != start* ]]; do :; done
+  pid=$(program_pid "$audio/encoder_bench.exe" tone.raw) || exit 1
+  read -r before _ < <(cpu_ns "$pid")
+  echo >&"${once[1]}"
+  while read -r line <&"${once[0]}" && [[ $line != done* ]]; do :; done
+  read -r after _ < <(cpu_ns "$pid")
+  echo >&"${once[1]}"
+  wait "$once_PID"
+  awk -v b="$before" -v a="$after" 'BEGIN { printf "%.4f\n", (a - b) / 1e9 }'
+}
+tone_s=$(for _ in 1 2 3 4 5; do once_cpu_s; done | median)
+lame_tone_s=$(for _ in 1 2 3 4 5; do
   TIMEFORMAT='%U %S'
   { time lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m -b 96 \
       tone.raw lame-tone.mp3 2>/dev/null; } 2>&1 | awk '{ print $1 + $2 }'
-done | best)
+done | median)
 awk -v t="$tone_s" 'BEGIN { printf "encoder.encoding_cpu: %.2f %% of one core\n", 100 * t / 70 }'
 awk -v t="$lame_tone_s" 'BEGIN { printf "encoder.lame_cpu: %.2f %% of one core\n", 100 * t / 70 }'
 awk -v r="$recording_own" -v l="$listening_own" -v t="$tone_s" \

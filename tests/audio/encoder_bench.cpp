@@ -3,11 +3,15 @@
 //
 //   encoder_bench IN.raw OUT.mp3              as fast as it can
 //   encoder_bench IN.raw OUT.mp3 real-time    one block every 100 ms, as a recording gets them
+//   encoder_bench IN.raw OUT.mp3 on-cue       as fast as it can, between two lines on stdin
 //
 // Prints "audio_seconds S", "encode_seconds S" (wall clock) and "encode_cpu_seconds S"
 // (the process's CPU time, which a busy machine does not inflate); exit code 0 on success.
-// In real time it first prints "start 0" once the stream is open, so that the CPU share can
-// be measured from outside over a window, as for a recording.
+// In real time and on cue it first prints "start 0" once the stream is open, so that the CPU
+// share can be measured from outside, as for a recording: the CPU time the program can read
+// itself comes in clock ticks of 10 ms, several per cent of encoding a minute in one go. On
+// cue it encodes only after a first line on stdin and, once the stream is closed, prints
+// "done 0" and waits for a second line before it exits.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -43,6 +47,11 @@ double CpuSeconds() {
     return static_cast<double>(value(kernel) + value(user)) / 1e7;
 }
 
+void WaitForLine() {
+    for (int c; (c = std::getchar()) != EOF && c != '\n';) {
+    }
+}
+
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
@@ -55,8 +64,9 @@ int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const bool realTime = argc == 4 && std::wstring(argv[3]) == L"real-time";
-    if (!argv || (argc != 3 && !realTime)) {
-        std::fprintf(stderr, "usage: encoder_bench IN.raw OUT.mp3 [real-time]\n");
+    const bool onCue = argc == 4 && std::wstring(argv[3]) == L"on-cue";
+    if (!argv || (argc != 3 && !realTime && !onCue)) {
+        std::fprintf(stderr, "usage: encoder_bench IN.raw OUT.mp3 [real-time | on-cue]\n");
         return 2;
     }
     std::vector<char> pcm;
@@ -68,10 +78,11 @@ int main() {
     QueryPerformanceCounter(&start);
     EncoderStream* stream = EncoderStream::Open(argv[2]);
     if (!stream) return 1;
-    if (realTime) {
+    if (realTime || onCue) {
         std::printf("start 0\n");
         std::fflush(stdout);
     }
+    if (onCue) WaitForLine();
     // In real time each block is due 100 ms after the one before, however long encoding took.
     ULONGLONG due = GetTickCount64();
     for (size_t offset = 0; offset < pcm.size(); offset += kBlockBytes) {
@@ -85,6 +96,11 @@ int main() {
     EncoderStream::Close(stream);
     QueryPerformanceCounter(&end);
     const double cpu = CpuSeconds() - cpuStart;
+    if (onCue) {
+        std::printf("done 0\n");
+        std::fflush(stdout);
+        WaitForLine();
+    }
     LocalFree(argv);
     std::printf("audio_seconds %.3f\nencode_seconds %.4f\nencode_cpu_seconds %.4f\n",
                 pcm.size() / 88200.0, Seconds(start, end), cpu);

@@ -136,10 +136,12 @@ once_cpu_s() {
   local line pid before after
   coproc once { wine "$audio/encoder_bench.exe" tone.raw once.mp3 on-cue 2>&1; }
   while read -r line <&"${once[0]}" && [[ $line != start* ]]; do :; done
+  [[ $line == start* ]] || { echo "encoder_bench did not start" >&2; exit 1; }
   pid=$(program_pid "$audio/encoder_bench.exe" tone.raw) || exit 1
   read -r before _ < <(cpu_ns "$pid")
   echo >&"${once[1]}"
   while read -r line <&"${once[0]}" && [[ $line != done* ]]; do :; done
+  [[ $line == done* ]] || { echo "encoder_bench failed to encode" >&2; exit 1; }
   read -r after _ < <(cpu_ns "$pid")
   echo >&"${once[1]}"
   wait "$once_PID"

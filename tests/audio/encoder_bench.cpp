@@ -7,11 +7,9 @@
 //
 // Prints "audio_seconds S", "encode_seconds S" (wall clock) and "encode_cpu_seconds S"
 // (the process's CPU time, which a busy machine does not inflate); exit code 0 on success.
-// In real time and on cue it first prints "start 0" once the stream is open, so that the CPU
-// share can be measured from outside, as for a recording: the CPU time the program can read
-// itself comes in clock ticks of 10 ms, several per cent of encoding a minute in one go. On
-// cue it encodes only after a first line on stdin and, once the stream is closed, prints
-// "done 0" and waits for a second line before it exits.
+// In real time and on cue it first prints "start 0" once the stream is open, so that its CPU
+// can be counted from outside, more exactly than the 10 ms ticks it can read itself; on cue
+// it encodes at the first line on stdin, then prints "done 0" and exits at the second.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -47,6 +45,11 @@ double CpuSeconds() {
     return static_cast<double>(value(kernel) + value(user)) / 1e7;
 }
 
+void Announce(const char* line) {
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+}
+
 void WaitForLine() {
     for (int c; (c = std::getchar()) != EOF && c != '\n';) {
     }
@@ -78,10 +81,7 @@ int main() {
     QueryPerformanceCounter(&start);
     EncoderStream* stream = EncoderStream::Open(argv[2]);
     if (!stream) return 1;
-    if (realTime || onCue) {
-        std::printf("start 0\n");
-        std::fflush(stdout);
-    }
+    if (realTime || onCue) Announce("start 0");
     if (onCue) WaitForLine();
     // In real time each block is due 100 ms after the one before, however long encoding took.
     ULONGLONG due = GetTickCount64();
@@ -97,8 +97,7 @@ int main() {
     QueryPerformanceCounter(&end);
     const double cpu = CpuSeconds() - cpuStart;
     if (onCue) {
-        std::printf("done 0\n");
-        std::fflush(stdout);
+        Announce("done 0");
         WaitForLine();
     }
     LocalFree(argv);

@@ -31,13 +31,6 @@ std::wstring RecordingsFolder() {
     return podcasts.empty() ? podcasts : podcasts + L"\\Unpublished";
 }
 
-std::wstring LogPath(const wchar_t* fileName) {
-    const std::wstring podcasts = PodcastsFolder();
-    if (podcasts.empty()) return podcasts;
-    CreateDirectoryW(podcasts.c_str(), nullptr);  // an existing folder is fine
-    return podcasts + L"\\" + fileName;
-}
-
 std::wstring LocalAppDataFolder() {
     return KnownFolder(CSIDL_LOCAL_APPDATA);
 }

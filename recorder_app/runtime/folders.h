@@ -9,12 +9,6 @@ std::wstring PodcastsFolder();
 // "My Podcasts\Unpublished", where recordings, joined clips and take journals go; empty if
 // there is no documents folder. Not created here.
 std::wstring RecordingsFolder();
-// The logs' file names in "My Podcasts": the recorder's and the updater's.
-constexpr wchar_t kRecorderLogName[] = L"recorder.log";
-constexpr wchar_t kPatcherLogName[] = L"patcher.log";
-// The path of a log in "My Podcasts" (kRecorderLogName or kPatcherLogName), with "My Podcasts"
-// created if missing; empty if there is no documents folder (the program then runs without).
-std::wstring LogPath(const wchar_t* fileName);
 // The local application-data folder, where crash dumps go.
 std::wstring LocalAppDataFolder();
 // The last component of a path: the file's name with its extension.

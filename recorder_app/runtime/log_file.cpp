@@ -1,6 +1,8 @@
 #include "log_file.h"
+#include <windows.h>
 #include <cstdarg>
 #include <cwchar>
+#include "folders.h"
 #include "text_format.h"
 
 CLogFile g_log;
@@ -31,4 +33,11 @@ void CLogFile::Close() {
     fflush(m_file);
     fclose(m_file);
     m_file = nullptr;
+}
+
+std::wstring LogPath(const wchar_t* fileName) {
+    const std::wstring podcasts = PodcastsFolder();
+    if (podcasts.empty()) return podcasts;
+    CreateDirectoryW(podcasts.c_str(), nullptr);  // an existing folder is fine
+    return podcasts + L"\\" + fileName;
 }

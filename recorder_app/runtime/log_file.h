@@ -27,3 +27,10 @@ private:
 
 // The process's log, open from start-up to exit.
 extern CLogFile g_log;
+
+// The logs' file names in "My Podcasts": the recorder's and the updater's.
+constexpr wchar_t kRecorderLogName[] = L"recorder.log";
+constexpr wchar_t kPatcherLogName[] = L"patcher.log";
+// The path of a log in "My Podcasts" (kRecorderLogName or kPatcherLogName), with "My Podcasts"
+// created if missing; empty if there is no documents folder (the program then runs without).
+std::wstring LogPath(const wchar_t* fileName);

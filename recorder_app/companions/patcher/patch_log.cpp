@@ -1,7 +1,6 @@
 #include "patch_log.h"
 #include <windows.h>
 #include <ctime>
-#include "runtime/folders.h"
 #include "runtime/version.h"
 
 void OpenPatcherLog(CLogFile* log) {

@@ -6,8 +6,10 @@
 
 namespace controls {
 
-constexpr int kLabelFontTenths = 70;
-constexpr wchar_t kLabelFontFace[] = L"Verdana";
+// The one font every control draws its text in: the time line's tick labels and the time
+// read-out alike.
+constexpr int kControlFontTenths = 70;
+constexpr wchar_t kControlFontFace[] = L"Verdana";
 
 // A font of `tenths` tenths of a point, sized for the screen's vertical resolution.
 HFONT CreatePointFont(int tenths, const wchar_t* face);

@@ -34,7 +34,7 @@ void CTimeInd::DoPaint(HDC dc) {
 LRESULT CTimeInd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     m_time = 0;
     m_face.Load(IDB_TIME_FACE);
-    m_font = controls::CreatePointFont(controls::kLabelFontTenths, controls::kLabelFontFace);
+    m_font = controls::CreatePointFont(controls::kControlFontTenths, controls::kControlFontFace);
     return 0;
 }
 

@@ -239,7 +239,7 @@ LRESULT CTimeLineCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
     m_rulerTile.Load(IDB_RULER_TILE);
     m_marker.Load(IDB_SPOT_MARKER);
     m_markerMask.Load(IDB_SPOT_MARKER_MASK);
-    m_font = controls::CreatePointFont(controls::kLabelFontTenths, controls::kLabelFontFace);
+    m_font = controls::CreatePointFont(controls::kControlFontTenths, controls::kControlFontFace);
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     m_scrollBar.Create(m_hWnd, RECT{0, 0, client.right, timeline::kScrollBarHeight}, nullptr,

@@ -8,7 +8,7 @@
 namespace {
 
 TEST(PointFont, SevenPointVerdanaSizedForTheScreen) {
-    HFONT font = controls::CreatePointFont(controls::kLabelFontTenths, controls::kLabelFontFace);
+    HFONT font = controls::CreatePointFont(controls::kControlFontTenths, controls::kControlFontFace);
     ASSERT_NE(font, nullptr);
     LOGFONTW lf{};
     GetObjectW(font, sizeof lf, &lf);

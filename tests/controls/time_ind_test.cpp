@@ -16,7 +16,7 @@ namespace {
 bool ShowsTime(CTimeInd& ind, const wchar_t* expected) {
     test::Capture shown(ind, 53, 18);
     test::Capture reference(ind, 53, 18);
-    HFONT font = controls::CreatePointFont(controls::kLabelFontTenths, controls::kLabelFontFace);
+    HFONT font = controls::CreatePointFont(controls::kControlFontTenths, controls::kControlFontFace);
     HBITMAP face = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_TIME_FACE));
     framework::PaintOffscreen(reference.Dc(), RECT{0, 0, 53, 18}, [&](HDC dc) {
         HDC source = CreateCompatibleDC(dc);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <shlobj.h>
 #include <algorithm>
+#include "../../recorder_app/app/command_rules/playback_sequence.h"
 #include "../../recorder_app/app/crash/crash_test_trigger.h"
 #include "../support/file_bytes.h"
 #include "sound_check.h"
@@ -131,7 +132,7 @@ RecorderApp::RecorderApp() {
                                   std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++g_instance));
     CreateDirectoryW(m_appDir.c_str(), nullptr);
     const std::wstring dist = DistDir();
-    for (const wchar_t* name : {L"recorder.exe", L"lame_enc.dll", L"adspot.mp3"})
+    for (const wchar_t* name : {L"recorder.exe", L"lame_enc.dll", kJingleFileName})
         CopyFileW(JoinPath(dist, name).c_str(), JoinPath(m_appDir, name).c_str(), FALSE);
 }
 

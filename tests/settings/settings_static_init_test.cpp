@@ -1,3 +1,5 @@
+// The settings read at static initialisation, before the entry point: a probe program is
+// started on a prepared registry and prints what g_settings held when main began.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>

@@ -5,6 +5,10 @@
 #include <cstdint>
 #include "spot_rules.h"
 
+// The jingle's file in the program's folder. Its name stays "adspot.mp3": the installer, the
+// package script and uninstallers already installed remove it by that name.
+constexpr wchar_t kJingleFileName[] = L"adspot.mp3";
+
 class PlaybackSequence {
 public:
     static constexpr uint32_t kToEnd = 0xFFFFFFFFu;

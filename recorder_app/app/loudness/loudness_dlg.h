@@ -17,6 +17,7 @@
 #include "framework/dialog_impl.h"
 #include "res/resource.h"
 
+// CLoudnessDlg is the "Loudness" dialog of the system menu's "Loudness..." item.
 class CLoudnessDlg : public CDialogImpl<CLoudnessDlg> {
 public:
     enum { IDD = IDD_LOUDNESS };

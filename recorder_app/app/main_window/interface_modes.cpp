@@ -7,7 +7,7 @@ constexpr Enable K = Enable::Keep, Off = Enable::Off, On = Enable::On;
 constexpr Images Same = Images::Keep, Normal = Images::Normal, Stop = Images::Stop;
 
 const ModeLayout kNew{
-    L"Switching interface to the new mode", 1,
+    L"Switching interface to the new mode", kModeIdle,
     {{IDC_PLAY, Off, Same, L"Play clip"},
      {IDC_RECORD, On, Same, L"Record clip"},
      {IDC_REWIND_BACK, Off, Same, L"Rewind one second back"},
@@ -19,7 +19,7 @@ const ModeLayout kNew{
     Off};
 
 const ModeLayout kIdle{
-    L"Switching interface to the idle mode", 1,
+    L"Switching interface to the idle mode", kModeIdle,
     {{IDC_PLAY, On, Normal, L"Play clip"},
      {IDC_RECORD, On, Normal, L"Record clip"},
      {IDC_REWIND_BACK, On, Same, nullptr},
@@ -31,7 +31,7 @@ const ModeLayout kIdle{
     On};
 
 const ModeLayout kPlayback{
-    L"Switching interface to the playback mode", 2,
+    L"Switching interface to the playback mode", kModePlaying,
     {{IDC_PLAY, On, Stop, L"Stop playing"},
      {IDC_RECORD, Off, Same, nullptr},
      {IDC_REWIND_BACK, K, Same, nullptr},
@@ -43,7 +43,7 @@ const ModeLayout kPlayback{
     On};
 
 const ModeLayout kRecording{
-    L"Switching interface to the recording mode", 0,
+    L"Switching interface to the recording mode", kModeRecording,
     {{IDC_PLAY, Off, Same, nullptr},
      {IDC_RECORD, On, Stop, L"Stop recording"},
      {IDC_REWIND_BACK, Off, Same, nullptr},

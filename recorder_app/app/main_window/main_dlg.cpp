@@ -58,7 +58,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     m_clipPath.clear();
     m_isImported = FALSE;
     m_startPos = 0;
-    m_mode = 1;
+    m_mode = kModeIdle;
     m_warned = false;
     m_maxLengthMs = recording::kMaxLengthMs;    // values in app/command_rules/recording_clock.h
     m_warnBeforeMs = recording::kWarnBeforeMs;
@@ -86,8 +86,8 @@ void CMainDlg::FinishStart() {
 LRESULT CMainDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
     // Closing must not cut a recording short or leave its parts unjoined, nor leave the
     // player sounding on its own thread.
-    if (m_mode == 0) StopRecording();
-    else if (m_mode == 2) StopPlayback();
+    if (m_mode == kModeRecording) StopRecording();
+    else if (m_mode == kModePlaying) StopPlayback();
     ReleasePlayer();
     m_envelope.StopScan();
     ForgetHistory();

@@ -31,6 +31,7 @@
 
 struct RecorderFault;
 
+// CMainDlg is the main window, the program's only top-level dialog.
 class CMainDlg : public CDialogImpl<CMainDlg>, public CMessageFilter {
 public:
     enum { IDD = IDD_MAINDLG };
@@ -205,7 +206,7 @@ private:
     std::wstring m_clipPath;
     BOOL m_isImported = FALSE;
     std::wstring m_prevPartPath;
-    unsigned m_mode = 1;
+    unsigned m_mode = kModeIdle;
     SpotSet m_spots;
     // The spots as they were when the current take began, for a join that fails.
     SpotSet m_spotsBeforeTake;

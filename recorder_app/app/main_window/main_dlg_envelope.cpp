@@ -37,7 +37,7 @@ pauses::Scope CMainDlg::PauseScope() const {
     pauses::Scope scope;
     scope.codes = &m_envelope.Codes();
     scope.quietCode = pauses::QuietCode(m_envelope.Codes());
-    scope.live = m_mode != 1;
+    scope.live = m_mode != kModeIdle;
     scope.limitMs = scope.live ? m_timeLine.GetPosition() : m_timeLine.GetLength();
     return scope;
 }
@@ -46,8 +46,8 @@ pauses::Scope CMainDlg::PauseScope() const {
 // stops first.
 void CMainDlg::StepToPause(bool forward) {
     g_log.Print(forward ? L"Next pause requested" : L"Previous pause requested");
-    if (m_mode == 0) return;
-    if (m_mode == 2) StopPlayback();
+    if (m_mode == kModeRecording) return;
+    if (m_mode == kModePlaying) StopPlayback();
     const uint32_t cursor = m_timeLine.GetPosition();
     uint32_t middle = 0;
     const pauses::Scope scope = PauseScope();

@@ -76,7 +76,7 @@ LRESULT CMainDlg::OnHistorySysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandle
 LRESULT CMainDlg::OnHistoryMenuPopup(UINT, WPARAM, LPARAM lParam, BOOL& bHandled) {
     bHandled = FALSE;  // the microphone's submenu is filled as well
     if (!HIWORD(lParam)) return 0;
-    const bool idle = m_mode == 1;
+    const bool idle = m_mode == kModeIdle;
     const EditStep* undo = idle ? m_history.NextUndo() : nullptr;
     const EditStep* redo = idle ? m_history.NextRedo() : nullptr;
     ShowHistoryMenuItems(m_hWnd, undo ? StepName(undo->kind) : nullptr, redo ? StepName(redo->kind) : nullptr);
@@ -86,7 +86,7 @@ LRESULT CMainDlg::OnHistoryMenuPopup(UINT, WPARAM, LPARAM lParam, BOOL& bHandled
 void CMainDlg::StepThroughHistory(bool undo) {
     const EditStep* step = undo ? m_history.NextUndo() : m_history.NextRedo();
     // Refused while recording or playing, and while a box or dialog of the window's is open.
-    if (step == nullptr || m_mode != 1 || !::IsWindowEnabled(m_hWnd)) {
+    if (step == nullptr || m_mode != kModeIdle || !::IsWindowEnabled(m_hWnd)) {
         MessageBeep(MB_OK);
         return;
     }

@@ -39,7 +39,7 @@ LRESULT CMainDlg::OnLoudnessSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandl
         return 0;
     }
     // A window disabled by a modal box or dialog of its own is not idle.
-    if (m_mode == 1 && !m_clipPath.empty() && ::IsWindowEnabled(m_hWnd)) ShowLoudness();
+    if (m_mode == kModeIdle && !m_clipPath.empty() && ::IsWindowEnabled(m_hWnd)) ShowLoudness();
     return 0;
 }
 

@@ -108,7 +108,7 @@ LRESULT CMainDlg::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     SortMicrophones(m_menuDevices);
     const int chosen = m_microphone.name.empty() ? kMicrophoneDefault : FindCaptureDevice(m_menuDevices, m_microphone);
     FillMicrophoneMenu(m_microphoneMenu, m_menuDevices, chosen, chosen == kDeviceNotFound ? m_microphone.name : L"");
-    EnableMicrophoneMenu(GetSystemMenu(m_hWnd, FALSE), m_microphoneMenu, m_mode == 1);
+    EnableMicrophoneMenu(GetSystemMenu(m_hWnd, FALSE), m_microphoneMenu, m_mode == kModeIdle);
     return 0;
 }
 
@@ -128,7 +128,7 @@ LRESULT CMainDlg::OnMicrophoneCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& 
 bool CMainDlg::OnMicrophoneChoice(int choice) {
     if (choice == kNotMicrophoneCommand) return false;
     // The submenu is greyed while recording or playing; the listener is not running then.
-    if (m_mode != 1) return true;
+    if (m_mode != kModeIdle) return true;
     if (choice != kMicrophoneDefault && choice >= static_cast<int>(m_menuDevices.size())) return true;
     ChooseMicrophone(choice == kMicrophoneDefault ? CaptureDevice{} : m_menuDevices[static_cast<size_t>(choice)]);
     return true;

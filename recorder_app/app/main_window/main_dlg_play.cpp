@@ -12,13 +12,13 @@ namespace {
 constexpr int kRewindStepMs = 1000;
 
 std::wstring JinglePath() {
-    return g_appDir + L"/adspot.mp3";
+    return g_appDir + kJingleFileName;
 }
 
 }  // namespace
 
 LRESULT CMainDlg::OnPlay(WORD, WORD, HWND, BOOL&) {
-    if (m_mode == 2) StopPlayback();
+    if (m_mode == kModePlaying) StopPlayback();
     else StartPlayback();
     return 0;
 }
@@ -79,7 +79,7 @@ void CMainDlg::Rewind(const wchar_t* logLine, int stepMs) {
     g_log.Print(L"%s", logLine);
     // The rewind buttons are disabled while recording; their keys are too, since the
     // recording timer owns the cursor then.
-    if (m_mode == 0) return;
-    if (m_mode == 2) StopPlayback();
+    if (m_mode == kModeRecording) return;
+    if (m_mode == kModePlaying) StopPlayback();
     m_timeLine.SetPosition(static_cast<int32_t>(m_timeLine.GetPosition()) + stepMs);
 }

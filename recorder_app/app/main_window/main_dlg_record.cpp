@@ -59,7 +59,7 @@ std::wstring JoinedClipPath() {
 }  // namespace
 
 LRESULT CMainDlg::OnRecord(WORD, WORD, HWND, BOOL&) {
-    if (m_mode == 0) StopRecording();
+    if (m_mode == kModeRecording) StopRecording();
     else StartRecording();
     return 0;
 }

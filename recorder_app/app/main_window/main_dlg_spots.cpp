@@ -78,10 +78,10 @@ LRESULT CMainDlg::OnAdvSpot(WORD, WORD, HWND, BOOL&) {
         ShowSpots();
         ShowSpotFace(true);
         // While a take or playback runs the cursor is theirs.
-        if (snap && m_mode == 1) m_timeLine.SetPosition(static_cast<int32_t>(snapped));
+        if (snap && m_mode == kModeIdle) m_timeLine.SetPosition(static_cast<int32_t>(snapped));
     }
     // A spot placed during a take is part of the take's step; a take cut short keeps it.
-    if (m_mode == 0) JournalSpotsOfTake();
+    if (m_mode == kModeRecording) JournalSpotsOfTake();
     else RecordStep(StepKind::kSpot, before);
     m_btnAdvSpot.RedrawNow();
     return 0;

@@ -10,6 +10,7 @@
 #include "reporter_resource.h"
 #include "service/request/service_messages.h"
 
+// CReporterDlg is the crash reporter's only window, the "Crash report" dialog.
 class CReporterDlg : public CDialogImpl<CReporterDlg> {
 public:
     enum { IDD = IDD_CRASH_REPORT };

@@ -15,6 +15,7 @@
 #include "service/request/server_request.h"
 #include "service/request/service_messages.h"
 
+// CPublishDlg is the "Publishing..." progress dialog of the upload, not the publication dialog.
 class CPublishDlg : public CDialogImpl<CPublishDlg> {
 public:
     enum { IDD = IDD_PUBLISH };

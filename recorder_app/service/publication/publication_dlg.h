@@ -16,6 +16,7 @@
 #include "res/resource.h"
 #include "service/request/podcast_entry.h"
 
+// CSubmitDlg is the publication dialog (login, podcast, title, description), not its progress.
 class CSubmitDlg : public CDialogImpl<CSubmitDlg> {
 public:
     enum { IDD = IDD_SUBMIT };

@@ -9,6 +9,7 @@
 #include "update_info.h"
 #include "update_transfer.h"
 
+// CUpdateDlg is the "Updating..." progress dialog of the update's download.
 class CUpdateDlg : public CDialogImpl<CUpdateDlg> {
 public:
     enum { IDD = IDD_UPDATEDLG };

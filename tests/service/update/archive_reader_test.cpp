@@ -41,7 +41,9 @@ TEST(ArchiveReader, ReadsWhatIsAtEveryPlaceTheReaderSeeks) {
         const uLong read = functions.zread_file(nullptr, file, &got[0], static_cast<uLong>(size));
         const size_t expected = position < bytes.size() ? std::min<size_t>(size, bytes.size() - position) : 0;
         ASSERT_EQ(expected, read) << "step " << step;
-        if (read > 0) ASSERT_EQ(0, got.compare(0, read, bytes, position, read)) << "step " << step;
+        if (read > 0) {
+            ASSERT_EQ(0, got.compare(0, read, bytes, position, read)) << "step " << step;
+        }
         position += read;
         ASSERT_EQ(position, functions.ztell64_file(nullptr, file));
     }

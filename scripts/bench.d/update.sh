@@ -5,10 +5,18 @@
 # that archive's Ed25519 signature with its version (the archive's SHA-512 signed after the
 # version, as the service signs it), in memory, beside `openssl pkeyutl -verify -rawin` of the
 # archive's bytes alone with the same key (best of three each; openssl's time is its whole
-# run, reading the file included, as a user would run it).
+# run, reading the file included, as a user would run it), and beside the same check against
+# the same libcrypto built natively for 32-bit x86 (scripts/bench-native32 verify), in memory
+# too: the 64-bit openssl hashes with 64-bit registers and wider instructions, which no 32-bit
+# program has, so only the second says what Wine and our code cost (two calls of each, taking
+# turns, best of three checks a call).
 set -euo pipefail
 build=$1
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+native32=$("$top/scripts/bench-native32" "$build" verify | tail -n1) || {
+  echo "update: the native 32-bit signature check could not be built (the reason is above)" >&2
+  exit 1
+}
 source "$top/tests/standin/standin.sh"
 standin_start
 work=$(mktemp -d)
@@ -46,8 +54,8 @@ done
 diff -r "$work/native" "$work/ours" >/dev/null || { echo "unpacked trees differ" >&2; exit 1; }
 
 # A key pair of the benchmark's own: the signature of version 2.9 with the archive as the service
-# sends it (base64) for us, the archive's alone raw for openssl, and the public key as 64 hex
-# digits and as openssl's PEM.
+# sends it (base64) for us and raw for the native check, the archive's alone raw for openssl,
+# and the public key as 64 hex digits, raw and as openssl's PEM.
 version=2.9
 php -r '
   $pair = sodium_crypto_sign_keypair();
@@ -57,16 +65,31 @@ php -r '
   $signature = sodium_crypto_sign_detached($archive, $secret);
   $public = sodium_crypto_sign_publickey($pair);
   file_put_contents($argv[2] . "/signature.b64", base64_encode($ours));
+  file_put_contents($argv[2] . "/signature-ours.bin", $ours);
   file_put_contents($argv[2] . "/signature.bin", $signature);
   file_put_contents($argv[2] . "/key.hex", bin2hex($public));
+  file_put_contents($argv[2] . "/key.bin", $public);
   $der = hex2bin("302a300506032b6570032100") . $public;  // SubjectPublicKeyInfo of an Ed25519 key
   file_put_contents($argv[2] . "/key.pem",
       "-----BEGIN PUBLIC KEY-----\n" . chunk_split(base64_encode($der), 64, "\n") . "-----END PUBLIC KEY-----\n");
 ' "$archive" "$work" "$version"
-verify_ms=$(wine "$bench" verify "$(winpath "$archive")" "$version" "$(winpath "$work/signature.b64")" \
-  "$(winpath "$work/key.hex")" |
-  tr -d '\r' | sed -n 's/^ms=//p')
-[ -n "$verify_ms" ] || { echo "the signature check failed" >&2; exit 1; }
+verify_ms= native32_ms=
+our_verify() {
+  local ms
+  ms=$(wine "$bench" verify "$(winpath "$archive")" "$version" "$(winpath "$work/signature.b64")" \
+    "$(winpath "$work/key.hex")" | tr -d '\r' | sed -n 's/^ms=//p')
+  [ -n "$ms" ] || { echo "the signature check failed" >&2; exit 1; }
+  verify_ms=$(best "$verify_ms" "$ms")
+}
+native32_verify() {
+  local ms
+  ms=$("$native32/update_verify_native32" "$archive" "$version" "$work/signature-ours.bin" "$work/key.bin" |
+    sed -n 's/^ms=//p')
+  [ -n "$ms" ] || { echo "the native 32-bit signature check failed" >&2; exit 1; }
+  native32_ms=$(best "$native32_ms" "$ms")
+}
+our_verify; native32_verify
+native32_verify; our_verify
 openssl_best=
 for round in 1 2 3; do
   start=$EPOCHREALTIME
@@ -99,3 +122,5 @@ echo "update.peak_growth_mb: $growth MB"
 echo "update.verify_ms: $verify_ms ms"
 echo "update.openssl_verify_ms: $openssl_best ms"
 awk -v o="$verify_ms" -v c="$openssl_best" 'BEGIN { printf "update.verify_vs_openssl: %.2f ratio\n", o / c }'
+echo "update.openssl_32_verify_ms: $native32_ms ms"
+awk -v o="$verify_ms" -v c="$native32_ms" 'BEGIN { printf "update.verify_vs_openssl_32: %.2f ratio\n", o / c }'

@@ -1,10 +1,13 @@
 #include "time_line_ctrl.h"
+#include <commctrl.h>
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <string>
 #include <vector>
 #include "gdi_resources.h"
 #include "envelope_strip.h"
+#include "framework/app_module.h"
 #include "res/bitmap_ids.h"
 #include "time_text.h"
 
@@ -16,6 +19,10 @@ constexpr COLORREF kGridBeyondClip = 0xADADAD;
 constexpr int kRulerTileWidth = 32;
 // The destination AND NOT the source (DSna).
 constexpr DWORD kClearWhereMaskSet = 0x00220326;
+// The selection is the destination ANDed with a pale blue (DPa): the fill turns blue and the
+// envelope's dark bars stay dark, so they read as well inside the band as outside it.
+constexpr COLORREF kSelectionTint = RGB(0x90, 0xB8, 0xFF);
+constexpr DWORD kTintWithBrush = 0x00A000C9;
 }  // namespace
 
 using controls::DeleteGdiObject;
@@ -29,8 +36,59 @@ void CTimeLineCtrl::SetLength(uint32_t length) {
     const timeline::View before = CurrentView();
     m_length = length;
     m_position = timeline::ClampPosition(static_cast<int32_t>(m_position), length);
+    const timeline::Selection kept = timeline::SelectBetween(m_selection.start, m_selection.end, length);
+    if (kept != m_selection) {
+        m_selection = kept;
+        ShowSelectionTip();
+        DrawNow();
+    }
     DrawChange(before);
     if (m_scrollBar.IsWindow()) m_scrollBar.SetRange(length);
+}
+
+void CTimeLineCtrl::SetSelection(const timeline::Selection& selection) {
+    const timeline::Selection kept = timeline::SelectBetween(selection.start, selection.end, m_length);
+    if (kept == m_selection) return;
+    m_selection = kept;
+    ShowSelectionTip();
+    // The band can cover the whole view: a selection changes at most once a mouse move.
+    if (IsWindow()) DrawNow();
+}
+
+void CTimeLineCtrl::StepSelection(int direction) {
+    SetSelection(timeline::StepSelection(m_selection, m_position, direction,
+                                         timeline::ColumnStepMs(m_pixelsPerSecond), m_length));
+}
+
+void CTimeLineCtrl::ShowSelectionTip() {
+    if (!IsWindow()) return;
+    if (m_tip == nullptr) {
+        if (m_selection.Empty()) return;  // made when first needed: most runs never select
+        m_tip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
+                                  g_module.GetModuleInstance(), nullptr);
+        if (m_tip == nullptr) return;
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = ::GetParent(m_hWnd);
+        tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+        tool.lpszText = const_cast<LPWSTR>(L"");
+        ::SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    if (m_selection.Empty()) {
+        ::SendMessageW(m_tip, TTM_ACTIVATE, FALSE, 0);
+        return;
+    }
+    const std::wstring text = L"Selection from " + controls::ClockText(m_selection.start) + L", " +
+                              controls::ClockText(m_selection.Length()) + L" long";
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = ::GetParent(m_hWnd);
+    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    tool.lpszText = const_cast<LPWSTR>(text.c_str());
+    ::SendMessageW(m_tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(m_tip, TTM_ACTIVATE, TRUE, 0);
 }
 
 void CTimeLineCtrl::SetPosition(int32_t position) {
@@ -122,12 +180,26 @@ void CTimeLineCtrl::DoPaint(HDC dc) {
         }
     }
     DrawGrid(dc, width, y0, fillRight);
+    DrawSelection(dc, width, y0);
     const int cursor = timeline::ColumnOf(m_position, m_viewStart, m_pixelsPerSecond, width);
     if (cursor >= 0) {
         ::MoveToEx(dc, cursor, 0, nullptr);
         ::LineTo(dc, cursor, y0);
     }
     DrawMarkers(dc, width, y0);
+}
+
+void CTimeLineCtrl::DrawSelection(HDC dc, int width, int y0) {
+    const timeline::Columns band =
+        timeline::SelectionColumns(m_selection, timeline::AlignedViewStart(m_viewStart, m_pixelsPerSecond),
+                                   timeline::ColumnStepMs(m_pixelsPerSecond), width);
+    if (band.first >= band.last) return;
+    HBRUSH tint = ::CreateSolidBrush(kSelectionTint);
+    HGDIOBJ original = ::SelectObject(dc, tint);
+    ::PatBlt(dc, band.first, timeline::kScrollBarHeight, band.last - band.first, y0 - timeline::kScrollBarHeight,
+             kTintWithBrush);
+    ::SelectObject(dc, original);
+    ::DeleteObject(tint);
 }
 
 void CTimeLineCtrl::DrawRuler(HDC dc, int width, int y0) {
@@ -251,7 +323,16 @@ LRESULT CTimeLineCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
     return 0;
 }
 
-LRESULT CTimeLineCtrl::OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
+LRESULT CTimeLineCtrl::OnTimer(UINT, WPARAM id, LPARAM, BOOL&) {
+    if (id == kDragScrollTimer) {
+        const int32_t stepBy = timeline::DragScrollMs(m_drag.lastX, ClientWidth(), timeline::ColumnStepMs(m_pixelsPerSecond));
+        if (stepBy != 0 && m_scrollBar.IsWindow()) {
+            const int64_t target = std::max<int64_t>(0, int64_t{m_viewStart} + stepBy);
+            // The scroll bar clamps and answers; the answer moves the view and the selection.
+            m_scrollBar.SetPos(static_cast<uint32_t>(std::min<int64_t>(target, UINT32_MAX)));
+        }
+        return 0;
+    }
     // Draws everything as it is, also should a scroll bar's answer have been lost.
     m_scrollComing = m_drawPutOff = false;
     m_levelsFirst = INT_MAX;
@@ -260,16 +341,68 @@ LRESULT CTimeLineCtrl::OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
     return 0;
 }
 
-LRESULT CTimeLineCtrl::OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL&) {
+int CTimeLineCtrl::ClientWidth() const {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    return client.right;
+}
+
+LRESULT CTimeLineCtrl::OnLButtonDown(UINT, WPARAM flags, LPARAM lParam, BOOL&) {
     ::SetFocus(m_hWnd);
     const int x = static_cast<short>(LOWORD(lParam));
-    SetPosition(static_cast<int32_t>(timeline::TimeAtColumn(x, m_viewStart, m_pixelsPerSecond)));
+    const uint32_t at = timeline::TimeAtColumn(x, m_viewStart, m_pixelsPerSecond);
+    if (flags & MK_SHIFT) {
+        // From the cursor to the click; the cursor stays where it stood.
+        SetSelection(timeline::SelectBetween(m_position, at, m_length));
+        return 0;
+    }
+    ClearSelection();
+    SetPosition(static_cast<int32_t>(at));
+    ::SetCapture(m_hWnd);
+    m_drag = Drag{};
+    m_drag.pressed = true;
+    m_drag.pressX = m_drag.lastX = x;
+    m_drag.anchor = m_position;
     return 0;
 }
 
 LRESULT CTimeLineCtrl::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&) {
     ::ReleaseCapture();
+    EndDrag();  // also when the capture was already gone
     return 0;
+}
+
+LRESULT CTimeLineCtrl::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    if (!m_drag.pressed) return 0;
+    m_drag.lastX = static_cast<short>(LOWORD(lParam));
+    // A move shorter than the system's drag distance is still a click.
+    if (!m_drag.selecting && std::abs(m_drag.lastX - m_drag.pressX) < ::GetSystemMetrics(SM_CXDRAG)) return 0;
+    m_drag.selecting = true;
+    FollowDrag();
+    return 0;
+}
+
+LRESULT CTimeLineCtrl::OnCaptureChanged(UINT, WPARAM, LPARAM, BOOL&) {
+    EndDrag();
+    return 0;
+}
+
+void CTimeLineCtrl::FollowDrag() {
+    const int width = ClientWidth();
+    const uint32_t step = timeline::ColumnStepMs(m_pixelsPerSecond);
+    // Beyond an edge the selection reaches the edge of the view, which scrolls on.
+    const int x = std::clamp(m_drag.lastX, 0, std::max(0, width));
+    SetSelection(timeline::SelectBetween(m_drag.anchor, timeline::TimeAtColumn(x, m_viewStart, m_pixelsPerSecond),
+                                         m_length));
+    const bool beyond = timeline::DragScrollMs(m_drag.lastX, width, step) != 0;
+    if (beyond && !m_drag.scrolling) ::SetTimer(m_hWnd, kDragScrollTimer, kDragScrollMs, nullptr);
+    if (!beyond && m_drag.scrolling) ::KillTimer(m_hWnd, kDragScrollTimer);
+    m_drag.scrolling = beyond;
+}
+
+void CTimeLineCtrl::EndDrag() {
+    if (m_drag.scrolling) ::KillTimer(m_hWnd, kDragScrollTimer);
+    m_drag = Drag{};
 }
 
 LRESULT CTimeLineCtrl::OnScrollPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
@@ -279,6 +412,7 @@ LRESULT CTimeLineCtrl::OnScrollPositionChanged(UINT, WPARAM, LPARAM lParam, BOOL
     m_viewStart = viewStart;
     // Also when the view stays: a change put off for this answer is drawn now.
     if (viewStart != before.viewStart || m_drawPutOff) DrawChange(before);
+    if (m_drag.selecting && viewStart != before.viewStart) FollowDrag();
     return 0;
 }
 

@@ -23,6 +23,8 @@
 #define ID_REDO                 32774
 #define ID_PAUSE_BACK           32775
 #define ID_PAUSE_FORWARD        32776
+#define ID_SELECT_BACK          32777
+#define ID_SELECT_FORWARD       32778
 
 // The publication dialogs.
 #define IDD_PUBLISH             134

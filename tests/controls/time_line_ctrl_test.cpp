@@ -228,6 +228,44 @@ TEST_F(TimeLine, PositionBeyondThePageScrollsTheCursorToTheRightEdge) {
     EXPECT_EQ(line.GetViewStart(), 600000u - 53200);
 }
 
+TEST_F(TimeLine, DragSelectsFromThePressAndAShortMoveIsStillAClick) {
+    line.SetLength(600000);
+    line.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 40));
+    line.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(101, 40));  // within the drag distance
+    EXPECT_TRUE(line.GetSelection().Empty());
+    line.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 40));
+    line.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(60, 40));
+    EXPECT_EQ(line.GetSelection().start, 12000u);
+    EXPECT_EQ(line.GetSelection().end, 20000u);
+    EXPECT_EQ(line.GetPosition(), 20000u);  // the cursor stays where the press was
+    // The band tints the fill and leaves the ruler and what lies outside it alone.
+    test::Capture c(line, kW, kH);
+    EXPECT_NE(c.At(80, 30), kClipFill);
+    EXPECT_EQ(c.At(40, 30), kClipFill);
+    EXPECT_EQ(c.At(120, 30), kClipFill);
+    // A plain click clears it; Shift+click selects from the cursor, which stays.
+    line.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 40));
+    line.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(30, 40));
+    EXPECT_TRUE(line.GetSelection().Empty());
+    line.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(50, 40));
+    EXPECT_EQ(line.GetSelection().start, 6000u);
+    EXPECT_EQ(line.GetSelection().end, 10000u);
+    EXPECT_EQ(line.GetPosition(), 6000u);
+}
+
+TEST_F(TimeLine, DraggingPastTheRightEdgeScrollsTheViewAndTheSelectionFollows) {
+    line.SetLength(600000);
+    line.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 40));
+    line.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(kW + 20, 40));
+    ASSERT_TRUE(test::PumpUntil([&] { return line.GetViewStart() > 0; }));
+    EXPECT_GT(line.GetSelection().end, 53200u);
+    line.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(kW + 20, 40));
+    const uint32_t view = line.GetViewStart();
+    test::PumpUntil([] { return false; }, 200);  // nothing scrolls once released
+    EXPECT_EQ(line.GetViewStart(), view);
+    EXPECT_EQ(line.GetSelection().start, 2000u);
+}
+
 TEST_F(TimeLine, KeysAndMouseMovesAreSwallowed) {
     line.SetLength(600000);
     EXPECT_EQ(line.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 30)), 0);

@@ -63,6 +63,8 @@ public:
         COMMAND_ID_HANDLER(IDC_SAVE, OnSave)
         COMMAND_ID_HANDLER(ID_PAUSE_BACK, OnPauseBack)
         COMMAND_ID_HANDLER(ID_PAUSE_FORWARD, OnPauseForward)
+        COMMAND_ID_HANDLER(ID_SELECT_BACK, OnSelectBack)
+        COMMAND_ID_HANDLER(ID_SELECT_FORWARD, OnSelectForward)
         COMMAND_ID_HANDLER(ID_UNDO, OnUndo)
         COMMAND_ID_HANDLER(ID_REDO, OnRedo)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
@@ -141,6 +143,9 @@ private:
     LRESULT OnSnapSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
     LRESULT OnPauseBack(WORD, WORD, HWND, BOOL&);
     LRESULT OnPauseForward(WORD, WORD, HWND, BOOL&);
+    // Shift+Left and Shift+Right: the selection on the time line, a column at a time.
+    LRESULT OnSelectBack(WORD, WORD, HWND, BOOL&);
+    LRESULT OnSelectForward(WORD, WORD, HWND, BOOL&);
     void StepToPause(bool forward);
     // The pauses a command may use now: behind the live position while recording or
     // playing, anywhere in the clip when idle.

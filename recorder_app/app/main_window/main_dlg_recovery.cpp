@@ -40,13 +40,13 @@ void CMainDlg::OfferTakeRecovery() {
     }
     const std::vector<LeftTake> takes = FindLeftTakes(TakeJournalFolder());
     for (const LeftTake& take : takes) {
+        if (!take.foreign.empty()) {
+            RefuseForeignJournal(m_hWnd, take);
+            continue;
+        }
         // The window was empty at the start: a clip in it now is a restored one.
         if (!m_clipPath.empty()) {
             g_log.Print(L"Another interrupted recording is kept for the next start: %s", take.journalPath.c_str());
-            continue;
-        }
-        if (!take.foreign.empty()) {
-            RefuseForeignJournal(m_hWnd, take);
             continue;
         }
         ClipState undoState;

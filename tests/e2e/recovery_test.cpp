@@ -112,6 +112,16 @@ std::wstring TempPath(const std::wstring& name) {
     return JoinPath(temp, std::to_wstring(GetCurrentProcessId()) + L"-" + name);
 }
 
+// A journal as the recorder writes it, for a take that continued `earlier` at `cutMs`.
+void WriteJournal(const std::wstring& path, const std::wstring& part, const std::wstring& earlier, uint32_t cutMs) {
+    const std::wstring text = L"Quillbank recorder take journal 1\npart=" + part + L"\nearlier=" + earlier +
+                              L"\ncut=" + std::to_wstring(cutMs) + L"\nspots=\nend\n";
+    if (FILE* f = _wfopen(path.c_str(), L"wb")) {
+        fwrite(text.data(), sizeof(wchar_t), text.size(), f);
+        fclose(f);
+    }
+}
+
 class Recovery : public ::testing::Test {
 protected:
     // Journals of an earlier failed test would ask here, and journals left by one here
@@ -363,6 +373,57 @@ TEST_F(Recovery, AStartBesideARunningTakeLeavesItsJournalAlone) {
     recording.ClickControl(IDC_RECORD);
     EXPECT_TRUE(WaitFor([] { return Journals().empty(); }, 20000)) << Narrow(Journals());
     EXPECT_GE(FileSize(part), 2000 * kBytesPerMs);
+}
+
+// Two takes left to restore (a join that failed and a later crash leave them so) are restored
+// one per start: a second restore would chain its Undo step from the journal's clip, not from
+// the first restored clip, which closing the program would then throw away.
+TEST_F(Recovery, TwoInterruptedTakesAreRestoredOnePerStartAndNeitherIsThrownAway) {
+    std::wstring clip;
+    {
+        RecorderApp app;
+        ASSERT_TRUE(app.Start());
+        TonePlayer tone(kFirstHz, 0.5, 30);
+        DWORD started = 0, stopped = 0;
+        clip = PressRecord(app, started);
+        ASSERT_FALSE(clip.empty());
+        ASSERT_TRUE(WaitForBytes(clip, 3000));
+        ASSERT_TRUE(StopRecording(app, stopped));
+        app.PressKey(VK_ESCAPE);
+        EXPECT_EQ(app.WaitForExit(), 0u);
+    }
+    ASSERT_TRUE(FileExists(clip));
+    const std::wstring folder = UnpublishedFolder();
+    const std::wstring parts[2] = {JoinPath(folder, L"interrupted-1.mp3"), JoinPath(folder, L"interrupted-2.mp3")};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(CopyFileW(clip.c_str(), parts[i].c_str(), FALSE));
+        WriteJournal(JoinPath(folder, L"take-" + std::to_wstring(i + 1) + L"-1.journal"), parts[i], clip, 1000 * (i + 1));
+    }
+
+    std::wstring restored[2];
+    for (int start = 0; start < 2; ++start) {
+        RecorderApp app;
+        ASSERT_TRUE(app.Start());
+        const MessageBoxInfo question = app.WaitForMessageBox();
+        ASSERT_NE(question.window, nullptr) << "no question at start " << start;
+        EXPECT_EQ(question.caption, L"Interrupted recording");
+        ASSERT_TRUE(app.WaitUntilIdle());
+        ASSERT_TRUE(app.AnswerMessageBox(question, IDYES));
+        ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(L"Restored recording: ").empty(); }, 20000));
+        restored[start] = app.LastLogValue(L"Restored recording: ");
+        ASSERT_TRUE(app.WaitForLogLine(L"Journal of the interrupted recording removed", 1));
+        EXPECT_EQ(app.LastLogValue(L"Another interrupted recording is kept for the next start: ").empty(), start == 1);
+        EXPECT_EQ(Journals().size(), start == 0 ? 1u : 0u) << Narrow(Journals());
+        ASSERT_TRUE(app.WaitUntilIdle());
+        app.PressKey(VK_ESCAPE);
+        EXPECT_EQ(app.WaitForExit(), 0u);
+        // Closing clears the history: the restored clip is the current one and stays.
+        EXPECT_TRUE(FileExists(restored[start]));
+    }
+    // The first restored clip, which no step of the second start refers to, is still there.
+    EXPECT_NE(restored[0], restored[1]);
+    EXPECT_TRUE(FileExists(restored[0]));
+    for (const std::wstring& path : restored) DeleteFileW(path.c_str());
 }
 
 }  // namespace

@@ -65,6 +65,14 @@ void ClipEnvelope::TakeTick() {
 void ClipEnvelope::EndTake(const std::wstring& clip, uint32_t lengthMs) {
     TakeTick();  // the take's last block, measured at its stop
     m_clip = clip;
+    if (lengthMs == 0) {
+        // The clip's length is unknown: its levels show as the take measured them, and none
+        // are kept, since they cannot be fitted to a length.
+        StopScan();
+        ++m_scanTag;
+        ShowAll();
+        return;
+    }
     // The join cuts at a frame, and the encoder adds a few frames: the levels are fitted to
     // the clip's length, measuring what was not captured (a part the join took whole).
     const size_t blocks = levels::BlocksFor(lengthMs);

@@ -114,7 +114,8 @@ bool Load(const std::wstring& clip, levels::Codes& codes) {
     DWORD got = 0;
     bool ok = ReadFile(file, &header, sizeof header, &got, nullptr) && got == sizeof header &&
               std::memcmp(header.magic, kMagic, 4) == 0 && header.format == kFormat &&
-              std::memcmp(&header.identity, &id, sizeof id) == 0 && header.blocks <= kMostBlocks;
+              std::memcmp(&header.identity, &id, sizeof id) == 0 && header.blocks != 0 &&
+              header.blocks <= kMostBlocks;
     if (ok) {
         levels::Codes read(header.blocks);
         ok = ReadFile(file, read.data(), header.blocks, &got, nullptr) && got == header.blocks;
@@ -129,7 +130,8 @@ bool Load(const std::wstring& clip, levels::Codes& codes) {
 
 void Save(const std::wstring& clip, const levels::Codes& codes) {
     Identity id;
-    if (codes.size() > kMostBlocks || !IdentityOf(clip, id)) return;
+    // No levels are never a clip's complete levels: a clip of unknown length has them.
+    if (codes.empty() || codes.size() > kMostBlocks || !IdentityOf(clip, id)) return;
     const std::wstring path = EntryPath(id);
     if (path.empty()) return;
     const std::wstring folder = Folder();

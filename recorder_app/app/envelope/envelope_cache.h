@@ -13,7 +13,8 @@ namespace envelope_cache {
 
 // False when the clip has no levels kept, or its file is not the one they were measured on.
 bool Load(const std::wstring& clip, levels::Codes& codes);
-// Keeps complete levels of a clip; anything that fails leaves nothing behind.
+// Keeps complete levels of a clip; anything that fails leaves nothing behind. An empty list
+// is not kept (nor taken from an older entry): the clip is measured when shown.
 void Save(const std::wstring& clip, const levels::Codes& codes);
 // Removes levels not used for kKeepDays: every Load or Save of a clip renews its file.
 void Prune();

@@ -95,7 +95,11 @@ private:
     // A take that a fault ended with less than a second captured leaves the clip it
     // continued as it was instead of being joined to it.
     enum class TakeEnd { kKeep, kDiscardPart };
-    void StopRecording(TakeEnd end = TakeEnd::kKeep);
+    void StopRecording();
+    // The two halves of StopRecording: the recorder's stop (whether it stopped cleanly), and
+    // what becomes of the take's files and the window.
+    bool StopRecorder();
+    void FinishTake(bool stopped, TakeEnd end);
     void OnRecordingTick();
     bool JoinWithEarlierClip(bool partComplete);
     // A take whose file cannot be written or whose device has gone (main_dlg_take_fault.cpp).

@@ -180,17 +180,32 @@ void CMainDlg::OnRecordingTick() {
     }
 }
 
-void CMainDlg::StopRecording(TakeEnd end) {
+void CMainDlg::StopRecording() {
+    FinishTake(StopRecorder(), TakeEnd::kKeep);
+}
+
+bool CMainDlg::StopRecorder() {
     g_log.Print(L"Recording stopped");
     KillTimer(m_hWnd, kRecordingTimer);
     const bool stopped = SoundRecorder::Stop() == 0;
     if (!stopped) g_log.Print(L"!!! Audio recorder failed to stop cleanly");
+    return stopped;
+}
 
+void CMainDlg::FinishTake(bool stopped, TakeEnd end) {
     // Whether the take's files are settled (its journal can go) and the take is a step.
     bool settled = true, step = true;
-    if (!m_prevPartPath.empty() && end == TakeEnd::kDiscardPart) {
+    const bool leftOut = !m_prevPartPath.empty() && end == TakeEnd::kDiscardPart;
+    if (leftOut) {
         g_log.Print(L"Too little was recorded to join: the earlier clip stays as it was");
-        if (!DeleteFileW(m_clipPath.c_str())) g_log.Print(L"!!! cannot delete %s", m_clipPath.c_str());
+        // A part the recorder could not close may still be written to: it stays, and its
+        // journal with it, so that no part is left without one.
+        if (stopped) {
+            RecycleClip(m_clipPath);
+        } else {
+            g_log.Print(L"!!! The new part and its journal are kept for the next start: %s", m_clipPath.c_str());
+            settled = false;
+        }
         m_clipPath = m_prevPartPath;
         m_spots = m_spotsBeforeTake;
         ShowSpots();
@@ -208,7 +223,7 @@ void CMainDlg::StopRecording(TakeEnd end) {
     else m_envelope.ShowClip(m_clipPath, length);
     // No duration is a negative position, which the time line takes as 0. A take left out
     // puts the cursor back where it began.
-    m_timeLine.SetPosition(step || !settled ? static_cast<int32_t>(duration) : m_startPos);
+    m_timeLine.SetPosition(step || (!settled && !leftOut) ? static_cast<int32_t>(duration) : m_startPos);
 
     m_blinking.StopBlinking();
     StartLevelListener();

@@ -1,5 +1,7 @@
 // At start-up: a take that an earlier run did not live to end (killed, crashed, the power
 // lost) is offered back. Restored, it is the current clip, as if its take had just stopped.
+// One take is restored per start: its Undo step goes back to the clip the take continued,
+// which a second restore would leave behind as the "after" of a step no longer current.
 // During a take: its journal follows the spots placed or removed meanwhile.
 #include "app/running_mark.h"
 #include "app/takes/take_journal.h"
@@ -17,6 +19,17 @@ std::wstring FilesOf(const TakeJournal& journal) {
     return files;
 }
 
+// A journal naming files the recorder did not write is never restored: the user is told
+// once, its files stay as they are, and the journal goes.
+void RefuseForeignJournal(HWND owner, const LeftTake& take) {
+    const std::wstring text = L"The last recording was interrupted, but its journal names a file that this program "
+                              L"did not record, so it cannot be restored:\n" + take.foreign +
+                              L"\n\nNo file was changed. The journal is removed:\n" + take.journalPath;
+    MessageBoxW(owner, text.c_str(), kCaption, MB_ICONWARNING);
+    if (DeleteFileW(take.journalPath.c_str())) g_log.Print(L"Journal that cannot be restored removed");
+    else g_log.Print(L"!!! Journal that cannot be restored could not be removed: %s", take.journalPath.c_str());
+}
+
 }  // namespace
 
 void CMainDlg::OfferTakeRecovery() {
@@ -27,6 +40,15 @@ void CMainDlg::OfferTakeRecovery() {
     }
     const std::vector<LeftTake> takes = FindLeftTakes(TakeJournalFolder());
     for (const LeftTake& take : takes) {
+        if (!take.foreign.empty()) {
+            RefuseForeignJournal(m_hWnd, take);
+            continue;
+        }
+        // The window was empty at the start: a clip in it now is a restored one.
+        if (!m_clipPath.empty()) {
+            g_log.Print(L"Another interrupted recording is kept for the next start: %s", take.journalPath.c_str());
+            continue;
+        }
         ClipState undoState;
         ClipState* undoTo = nullptr;
         if (!RecoverTake(take.journal, undoTo, undoState)) {

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include <algorithm>
-#include "app/command_rules/recording_clock.h"
+#include "app/takes/faulted_take.h"
 #include "audio/capture/sound_recorder.h"
 #include "controls/time_text.h"
 #include "main_dlg.h"
@@ -12,10 +12,6 @@
 #include "runtime/system_error.h"
 
 namespace {
-
-// A take continued from the cursor that captured less than this before a fault is left out:
-// joining it would cut the earlier clip at the cursor for nothing worth keeping.
-constexpr unsigned kShortestKeptTakeMs = 1000;
 
 std::wstring DeviceErrorText(const RecorderFault& fault) {
     if (fault.code == MMSYSERR_NOERROR)
@@ -31,29 +27,30 @@ std::wstring DeviceErrorText(const RecorderFault& fault) {
 
 void CMainDlg::EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs) {
     const bool device = fault.kind == RecorderFault::kDeviceLost;
-    // Where the sound in the file ends, which the time line shows after the stop: what the
-    // new part holds, at the recording's constant bit rate, after the point it continues.
-    // Without the file's size: the time the take ran, less any time the device was silent.
+    // Judged once the recorder has stopped: the frames the encoder still held are in the
+    // part then. What the part holds shows where the sound ends; without its size, the time
+    // the take ran less any time the device was silent.
+    const bool stopped = StopRecorder();
     WIN32_FILE_ATTRIBUTE_DATA part;
-    if (GetFileAttributesExW(m_clipPath.c_str(), GetFileExInfoStandard, &part) && part.nFileSizeHigh == 0)
-        reachedMs = static_cast<unsigned>(m_startPos) + part.nFileSizeLow / recording::kBytesPerMs;
-    else
-        reachedMs -= std::min(reachedMs, static_cast<unsigned>(fault.silentMs));
-    const bool continued = !m_prevPartPath.empty();
-    const bool leftOut = continued && reachedMs - std::min(reachedMs, static_cast<unsigned>(m_startPos)) < kShortestKeptTakeMs;
-    const std::wstring reached = controls::RulerLabel(reachedMs);
+    const uint64_t partBytes =
+        GetFileAttributesExW(m_clipPath.c_str(), GetFileExInfoStandard, &part)
+            ? static_cast<uint64_t>(part.nFileSizeHigh) << 32 | part.nFileSizeLow
+            : kUnknownPartSize;
+    const FaultedTake take = JudgeFaultedTake(partBytes, static_cast<unsigned>(m_startPos), reachedMs,
+                                              static_cast<unsigned>(fault.silentMs), !m_prevPartPath.empty());
+    const std::wstring reached = controls::RulerLabel(take.reachedMs);
     const std::wstring reason = device ? DeviceErrorText(fault) : SystemErrorText(fault.code);
     if (device)
         g_log.Print(L"!!! Recording stopped at %s: the recording device is gone: %s", reached.c_str(), reason.c_str());
     else
         g_log.Print(L"!!! Recording stopped at %s: the file could not be written: %s", reached.c_str(), reason.c_str());
-    StopRecording(leftOut ? TakeEnd::kDiscardPart : TakeEnd::kKeep);
+    FinishTake(stopped, take.leftOut ? TakeEnd::kDiscardPart : TakeEnd::kKeep);
     const std::wstring text =
         L"The recording stopped at " + reached +
         (device ? L" because the recording device is no longer available:\n"
                 : L" because the file could not be written:\n") +
         reason +
-        (leftOut ? L"\n\nLess than a second was recorded, so the clip was left as it was before the recording."
-                 : L"\n\nEverything recorded until then is kept.");
+        (take.leftOut ? L"\n\nLess than a second was recorded, so the clip was left as it was before the recording."
+                      : L"\n\nEverything recorded until then is kept.");
     MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
 }

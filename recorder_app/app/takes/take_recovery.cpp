@@ -6,6 +6,7 @@
 #include "audio/reading/frame_cut.h"
 #include "clip_join.h"
 #include "clip_names.h"
+#include "recording_frames.h"
 #include "runtime/log_file.h"
 #include "runtime/system_error.h"
 #include "take_journal.h"
@@ -55,6 +56,82 @@ std::vector<std::wstring> FilesMatching(const std::wstring& folder, const wchar_
     std::vector<std::wstring> paths;
     for (auto& entry : found) paths.push_back(entry.second);
     return paths;
+}
+
+// Where an opened file or folder really is, every link and junction followed, without the
+// "\\?\" prefix ("\\?\UNC\" becomes "\\"); empty when the system cannot tell.
+std::wstring FinalPathOf(HANDLE handle) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (int tries = 0; tries < 2; ++tries) {
+        const DWORD length = GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return L"";
+        if (length < path.size()) {
+            path.resize(length);
+            if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
+            if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+            return path;
+        }
+        path.resize(length + 1);  // too short: `length` is the size it needs
+    }
+    return L"";
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// Why the opened file at `path` is not an MP3 file directly in the folder whose final path
+// is `home`; empty when it is.
+std::wstring OutsideWhy(HANDLE file, const std::wstring& path, const std::wstring& home) {
+    const std::wstring final = FinalPathOf(file);
+    const size_t name = final.find_last_of(L'\\');
+    if (final.empty() || name == std::wstring::npos || !SameName(final.substr(0, name), home))
+        return path + L" is not in " + home;
+    if (final.size() < 4 || !SameName(final.substr(final.size() - 4), L".mp3")) return path + L" is not an MP3 file";
+    return L"";
+}
+
+// Why the part cannot be a recording of this program (its frames, or where it is); empty
+// when it can be.
+std::wstring ForeignPartWhy(const std::wstring& part, const std::wstring& home) {
+    HANDLE file = CreateFileW(part.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return part + L" cannot be read: " + SystemErrorText(GetLastError());
+    std::wstring why = OutsideWhy(file, part, home);
+    if (why.empty()) {
+        RecordingFrames walk;
+        std::vector<uint8_t> buffer(kChunkBytes);
+        DWORD got = 0;
+        bool read = true;
+        while (!walk.Done() && (read = ReadFile(file, buffer.data(), kChunkBytes, &got, nullptr) != FALSE) && got > 0)
+            walk.Feed(buffer.data(), got);
+        if (!read) why = part + L" cannot be read: " + SystemErrorText(GetLastError());
+        else if (walk.Foreign()) why = part + L" is not a recording of this program";
+    }
+    CloseHandle(file);
+    return why;
+}
+
+std::wstring ForeignClipWhy(const std::wstring& clip, const std::wstring& home) {
+    HANDLE file = CreateFileW(clip.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return clip + L" cannot be read: " + SystemErrorText(GetLastError());
+    const std::wstring why = OutsideWhy(file, clip, home);
+    CloseHandle(file);
+    return why;
+}
+
+// The folder's own final path, to which the files' are compared.
+std::wstring FinalFolderPath(const std::wstring& folder) {
+    HANDLE handle = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return L"";
+    std::wstring path = FinalPathOf(handle);
+    CloseHandle(handle);
+    if (!path.empty() && path.back() == L'\\') path.pop_back();
+    return path;
 }
 
 void Discard(const std::wstring& journalPath, const std::wstring& why) {
@@ -115,6 +192,7 @@ bool OnlyZerosFrom(HANDLE file, uint64_t from, std::vector<uint8_t>& buffer, boo
 std::vector<LeftTake> FindLeftTakes(const std::wstring& folder) {
     std::vector<LeftTake> takes;
     if (folder.empty()) return takes;
+    const std::wstring home = FinalFolderPath(folder);
     for (const std::wstring& temp : FilesMatching(folder, L"take-*.journal.tmp")) {
         // Its rename never came: the take never started, or its journal was renamed already.
         g_log.Print(L"Removing a journal that was left half-written: %s", temp.c_str());
@@ -122,7 +200,7 @@ std::vector<LeftTake> FindLeftTakes(const std::wstring& folder) {
     }
     for (const std::wstring& path : FilesMatching(folder, kTakeJournalPattern)) {
         g_log.Print(L"Found the journal of an interrupted recording: %s", path.c_str());
-        LeftTake take{path, {}};
+        LeftTake take{path, {}, {}};
         std::wstring error;
         if (!ReadTakeJournal(path, take.journal, error)) {
             Discard(path, L"is unusable (" + error + L")");
@@ -138,6 +216,12 @@ std::vector<LeftTake> FindLeftTakes(const std::wstring& folder) {
             g_log.Print(L"!!! The files of an interrupted recording are held open elsewhere; its journal is kept "
                         L"for the next start: %s", path.c_str());
         } else {
+            take.foreign = ForeignPartWhy(take.journal.part, home);
+            if (take.foreign.empty() && take.journal.ContinuesClip())
+                take.foreign = ForeignClipWhy(take.journal.earlier, home);
+            if (!take.foreign.empty())
+                g_log.Print(L"!!! The journal of an interrupted recording names a file this program did not record: %s",
+                            take.foreign.c_str());
             takes.push_back(take);
         }
     }

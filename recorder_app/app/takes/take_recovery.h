@@ -10,11 +10,19 @@
 struct LeftTake {
     std::wstring journalPath;
     TakeJournal journal;
+    // Why its files cannot be ones the recorder wrote; empty when they can be. Such a
+    // journal is never restored: its files stay untouched.
+    std::wstring foreign;
 };
 // The journals left in `folder`, oldest first, each naming files that can be read. A
 // damaged journal, one that names a missing file, and a temporary file of a journal that was
 // being written are logged and removed; their recordings stay. A journal whose files another
 // program holds open now is left for a later start.
+//
+// A journal is trusted only for what the recorder writes: a part and an earlier clip that are
+// MP3 files in `folder` itself, judged on where the opened files really are (no "..", short
+// name, link or junction leads out), and a part of whole frames of the recording format.
+// Anything else is returned with `foreign` set.
 std::vector<LeftTake> FindLeftTakes(const std::wstring& folder);
 
 // Where the whole frames of an MP3 file end: its size less a torn last frame, or less the

@@ -68,3 +68,15 @@ TEST(EnvelopeCache, LevelsFollowTheFileNotItsNameOrItsLook) {
     DeleteFileW(moved.c_str());
     DeleteFileW(copy.c_str());
 }
+
+// A clip of unknown length yields no levels: keeping none as its complete levels would show
+// it flat for good.
+TEST(EnvelopeCache, NoLevelsAreNeverKeptAsAClipsLevels) {
+    const std::wstring clip = TempPath(L"unknown.mp3");
+    ASSERT_TRUE(WriteAt(clip, CREATE_ALWAYS, 0, std::string(4096, '\x55')));
+    envelope_cache::Save(clip, levels::Codes{});
+    levels::Codes loaded{7};
+    EXPECT_FALSE(envelope_cache::Load(clip, loaded));
+    EXPECT_EQ(loaded, levels::Codes{7});
+    DeleteFileW(clip.c_str());
+}

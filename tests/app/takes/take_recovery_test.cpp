@@ -188,4 +188,49 @@ TEST_F(TakeRecovery, UnusableJournalsAreRemovedAndTheRecordingsKept) {
     EXPECT_TRUE(Bytes(journal.earlier) == earlier);
 }
 
+// Only what the recorder writes is trusted: MP3 files of its format in the recordings folder
+// itself, wherever the path seems to lead. Anything else is said to be foreign and left alone.
+TEST_F(TakeRecovery, AJournalNamingFilesTheRecorderDidNotWriteIsNeverTrusted) {
+    Write(journal.part, part);
+    journal.cutMs = 1000;
+    const std::wstring outside = work + L"-outside";
+    CreateDirectoryW(outside.c_str(), nullptr);
+    const std::wstring text = work + L"\\notes.mp3", outsideClip = outside + L"\\clip.mp3";
+    Write(text, std::string(1040, 'x'));
+    Write(outsideClip, earlier);
+    Write(work + L"\\part.wav", part);
+
+    std::vector<std::pair<std::wstring, TakeJournal>> foreign;
+    auto add = [&](const wchar_t* journalName, const std::wstring& partPath, const std::wstring& earlierPath) {
+        TakeJournal named = journal;
+        named.part = partPath;
+        named.earlier = earlierPath;
+        foreign.emplace_back(work + L"\\" + journalName, named);
+    };
+    add(L"take-1-1.journal", text, journal.earlier);                 // a text file
+    add(L"take-2-2.journal", journal.part, outsideClip);              // a clip beside the folder
+    const std::wstring name = work.substr(work.find_last_of(L'\\') + 1);
+    add(L"take-3-3.journal", work + L"\\..\\" + name + L"-outside\\clip.mp3", L"");  // ".." leading out
+    add(L"take-4-4.journal", work + L"\\part.wav", L"");             // not an MP3 file
+    std::wstring error;
+    for (const auto& entry : foreign) ASSERT_TRUE(WriteTakeJournal(entry.first, entry.second, error));
+    // ".." that leads back in is the folder's own.
+    TakeJournal back = journal;
+    back.part = outside + L"\\..\\" + name + L"\\part.mp3";
+    ASSERT_TRUE(WriteTakeJournal(work + L"\\take-5-5.journal", back, error));
+
+    const std::vector<LeftTake> left = FindLeftTakes(work);
+    ASSERT_EQ(left.size(), foreign.size() + 1);
+    for (size_t i = 0; i < foreign.size(); ++i) {
+        EXPECT_EQ(left[i].journalPath, foreign[i].first);
+        EXPECT_FALSE(left[i].foreign.empty()) << i;
+    }
+    EXPECT_EQ(left.back().foreign, L"");
+    EXPECT_EQ(Bytes(text), std::string(1040, 'x'));
+    EXPECT_TRUE(Bytes(outsideClip) == earlier);
+    EXPECT_EQ(Bytes(journal.part), part);
+    DeleteFileW(outsideClip.c_str());
+    RemoveDirectoryW(outside.c_str());
+}
+
 }  // namespace

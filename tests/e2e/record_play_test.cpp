@@ -169,6 +169,7 @@ TEST(RecordPlay, SecondTakeContinuesTheClipFromTheCursor) {
     ASSERT_TRUE(app.WaitForLogLine(L"Undo step: spot", 1, 10000));
     EXPECT_FALSE(FileExists(joined));
     EXPECT_TRUE(FileExists(JoinPath(TrashFolder(), NameOf(joined)))) << "not in the Recycle Bin";
+    EXPECT_EQ(app.CountLogLines(L"Moved to the Recycle Bin: " + joined), 1u);  // as the shell reported it
     app.PressKey('Z', VK_CONTROL);
     ASSERT_TRUE(WaitFor([&] { return !app.LastLogValue(L"Undo spot: ").empty(); }, 10000));
     EXPECT_EQ(app.LastLogValue(L"Undo spot: ").rfind(first.path + L", 0 spots, cursor at ", 0), 0u);

@@ -115,9 +115,12 @@ private:
     LRESULT OnHistoryMenuPopup(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
     ClipState CurrentState() const;
     // A step just done, from `before` to what the window shows now.
-    void RecordStep(StepKind kind, const ClipState& before);
+    // `cursorAfter`, when given, is where Redo puts the cursor rather than where it is now.
+    void RecordStep(StepKind kind, const ClipState& before, const uint32_t* cursorAfter = nullptr);
     void StepThroughHistory(bool undo);
     void ShowState(const ClipState& state);
+    void ShowFailedStep(bool undo, StepKind kind, const ClipState& from, const ClipState& to, const FileMoves& moves,
+                        const StepMoves& made);
     // Clips leaving the history, or deleted by the program: to the Recycle Bin.
     void ReleaseClips(const std::vector<std::wstring>& clips);
     void ForgetHistory();

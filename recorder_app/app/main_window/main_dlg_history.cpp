@@ -10,6 +10,10 @@
 
 namespace {
 
+bool Exists(const std::wstring& path) {
+    return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // What a two-hour take and its join need on the recordings' drive, and some to spare: below
 // it, the oldest steps give their clips up so that the history never fills the disk.
 constexpr uint64_t kLowSpaceBytes = 256ull << 20;
@@ -20,8 +24,9 @@ ClipState CMainDlg::CurrentState() const {
     return ClipState{m_clipPath, m_isImported != FALSE, m_spots, m_timeLine.GetPosition()};
 }
 
-void CMainDlg::RecordStep(StepKind kind, const ClipState& before) {
-    const ClipState after = CurrentState();
+void CMainDlg::RecordStep(StepKind kind, const ClipState& before, const uint32_t* cursorAfter) {
+    ClipState after = CurrentState();
+    if (cursorAfter != nullptr) after.cursor = *cursorAfter;
     // The clip the step replaced waits for Undo in the history's folder.
     const FileMoves moves = MovesBetween(before, after);
     std::wstring error;
@@ -96,17 +101,9 @@ void CMainDlg::StepThroughHistory(bool undo) {
     ReleasePlayer();  // the player keeps the clip open, and so does a level scan
     m_envelope.StopScan();
     const FileMoves moves = MovesBetween(from, to);
-    std::wstring error;
-    bool moved = moves.hold.empty() || m_held.Hold(moves.hold, error);
-    if (moved && !moves.unhold.empty() && !m_held.Unhold(moves.unhold, error)) {
-        std::wstring ignored;
-        if (!moves.hold.empty()) m_held.Unhold(moves.hold, ignored);
-        moved = false;
-    }
-    if (!moved) {
-        g_log.Print(L"!!! %s %s failed: %s", undo ? L"Undo" : L"Redo", StepName(kind), error.c_str());
-        const std::wstring text = std::wstring(undo ? L"Undo" : L"Redo") + L" is not possible now:\n" + error;
-        MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
+    const StepMoves made = MakeStepMoves(m_held, moves);
+    if (!made.done) {
+        ShowFailedStep(undo, kind, from, to, moves, made);
         return;
     }
     if (undo) m_history.Undone();
@@ -115,6 +112,37 @@ void CMainDlg::StepThroughHistory(bool undo) {
     g_log.Print(L"%s %s: %s, %d spots, cursor at %d ms", undo ? L"Undo" : L"Redo", StepName(kind),
                 m_clipPath.empty() ? L"no clip" : m_clipPath.c_str(), static_cast<int>(m_spots.size()),
                 static_cast<int>(m_timeLine.GetPosition()));
+}
+
+// The window never keeps a clip that is no longer where it says: it shows the clip it had where
+// that now lies, else the state the step went to when that is there, else no clip at all.
+void CMainDlg::ShowFailedStep(bool undo, StepKind kind, const ClipState& from, const ClipState& to,
+                              const FileMoves& moves, const StepMoves& made) {
+    const wchar_t* command = undo ? L"Undo" : L"Redo";
+    g_log.Print(L"!!! %s %s failed: %s", command, StepName(kind), made.error.c_str());
+    std::wstring text = std::wstring(command) + L" is not possible now:\n" + made.error;
+    const std::wstring left = moves.hold.empty() ? (Exists(from.clip) ? from.clip : L"") : made.leftAt;
+    const std::wstring reached = moves.unhold.empty() ? (Exists(to.clip) ? to.clip : L"") : made.reachedAt;
+    // A clip of the history's that could not be put back out of sight lies under its own name.
+    const bool reachedOut = !moves.unhold.empty() && reached == moves.unhold;
+    if (left != from.clip || reachedOut) {
+        const std::wstring files = L"\n\nThe current clip: " + (left.empty() ? L"missing" : left) + L"\nThe clip " +
+                                   command + L" brings back: " + (reached.empty() ? L"missing" : reached);
+        g_log.Print(L"!!! %s", files.substr(2).c_str());
+        text += files;
+    }
+    if (left == from.clip) {
+        m_envelope.ShowClip(m_clipPath, m_timeLine.GetLength());  // the scan stopped for the moves
+    } else if (!left.empty()) {
+        ShowState(ClipState{left, from.imported, from.spots, from.cursor});
+    } else if (to.clip.empty() || reached == to.clip) {
+        if (undo) m_history.Undone();
+        else m_history.Redone();
+        ShowState(to);
+    } else {
+        ShowState(ClipState{});
+    }
+    MessageBoxW(m_hWnd, text.c_str(), L"Error", MB_ICONERROR);
 }
 
 void CMainDlg::ShowState(const ClipState& state) {

@@ -33,7 +33,9 @@ void CMainDlg::ShowSpots() {
 }
 
 LRESULT CMainDlg::OnAdvSpot(WORD, WORD, HWND, BOOL&) {
-    const ClipState before = CurrentState();
+    ClipState before = CurrentState();
+    const uint32_t* cursorAfter = nullptr;
+    uint32_t snapped = 0;
     const uint32_t position = m_timeLine.GetPosition();
     uint32_t spot = 0;
     if (FindSpotAt(position, spot)) {
@@ -43,7 +45,6 @@ LRESULT CMainDlg::OnAdvSpot(WORD, WORD, HWND, BOOL&) {
         ShowSpotFace(false);
     } else {
         g_log.Print(L"Trying to set adv spot in position %d ms", static_cast<int>(position));
-        uint32_t snapped = 0;
         const bool snap = SnapSpot(position, snapped);
         if (snap) {
             g_log.Print(L"Adv spot moved from %d ms to %d ms, the middle of a pause",
@@ -79,10 +80,16 @@ LRESULT CMainDlg::OnAdvSpot(WORD, WORD, HWND, BOOL&) {
         ShowSpotFace(true);
         // While a take or playback runs the cursor is theirs.
         if (snap && m_mode == kModeIdle) m_timeLine.SetPosition(static_cast<int32_t>(snapped));
+        // Undo and Redo of a snapped spot show it under the cursor, not where the button was
+        // pressed (or, while playing, where the playback had gone on to).
+        if (snap) {
+            before.cursor = snapped;
+            cursorAfter = &snapped;
+        }
     }
     // A spot placed during a take is part of the take's step; a take cut short keeps it.
     if (m_mode == kModeRecording) JournalSpotsOfTake();
-    else RecordStep(StepKind::kSpot, before);
+    else RecordStep(StepKind::kSpot, before, cursorAfter);
     m_btnAdvSpot.RedrawNow();
     return 0;
 }

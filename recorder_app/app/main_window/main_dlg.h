@@ -43,7 +43,8 @@ public:
     // The rest of the start, once the window is drawn: what the first paint does not show (the
     // system menu's items, the recordings' folder) and the level meter's listener.
     void FinishStart();
-    // Offers back a take an earlier run did not live to end (main_dlg_recovery.cpp).
+    // Offers back a take an earlier run did not live to end, then sweeps the histories of
+    // instances that are gone (main_dlg_recovery.cpp).
     void OfferTakeRecovery();
 
     BEGIN_MSG_MAP(CMainDlg)
@@ -106,6 +107,7 @@ private:
     void EndTakeOnFault(const RecorderFault& fault, unsigned reachedMs);
     // Whether the journal has served: answered, restored, or holding nothing to restore.
     // `undoTo` is set to what Undo brings back when a restore replaced a clip.
+    void OfferLeftTakes();
     bool RecoverTake(const TakeJournal& journal, ClipState*& undoTo, ClipState& undoState);
     void JournalSpotsOfTake();
     // Undo and Redo (main_dlg_history.cpp).

@@ -34,10 +34,17 @@ void RefuseForeignJournal(HWND owner, const LeftTake& take) {
 
 void CMainDlg::OfferTakeRecovery() {
     // Another instance's journal may belong to the take it is recording now.
-    if (!IsOnlyRunningInstance()) {
+    if (IsOnlyRunningInstance()) {
+        OfferLeftTakes();
+    } else {
         g_log.Print(L"Another instance of the program is running: interrupted recordings are not looked for");
-        return;
     }
+    // After the journals, which may still name clips of such a history. The sweep leaves the
+    // folder of every instance that still runs, in this session or another.
+    ReleaseOrphanedHistories(RecordingsFolder());
+}
+
+void CMainDlg::OfferLeftTakes() {
     const std::vector<LeftTake> takes = FindLeftTakes(TakeJournalFolder());
     for (const LeftTake& take : takes) {
         if (!take.foreign.empty()) {
@@ -61,8 +68,6 @@ void CMainDlg::OfferTakeRecovery() {
         // Only now: the history does not move a clip that a journal names.
         if (undoTo != nullptr) RecordStep(StepKind::kRestore, *undoTo);
     }
-    // After the journals, which may still name clips of such a history.
-    ReleaseOrphanedHistories(RecordingsFolder());
 }
 
 bool CMainDlg::RecoverTake(const TakeJournal& journal, ClipState*& undoTo, ClipState& undoState) {

@@ -101,6 +101,8 @@ void CMainDlg::SwitchMode(InterfaceMode mode) {
     const ModeLayout& layout = LayoutOf(mode);
     g_log.Print(L"%s", layout.logLine);
     m_mode = layout.modeValue;
+    // A take makes the clip anew; an empty window has nothing to select.
+    if (mode == InterfaceMode::Recording || mode == InterfaceMode::New) m_timeLine.ClearSelection();
     for (const ButtonChange& change : layout.buttons) {
         CBitmapButton& button = Button(change.id);
         if (change.enable != Enable::Keep) button.EnableWindow(change.enable == Enable::On);

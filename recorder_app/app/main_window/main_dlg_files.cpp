@@ -54,6 +54,7 @@ LRESULT CMainDlg::OnOpen(WORD, WORD, HWND, BOOL&) {
     }
 
     ForgetHistory();
+    m_timeLine.ClearSelection();
     m_clipPath = chosen;
     m_isImported = TRUE;
     g_log.Print(L"File selected: %s", m_clipPath.c_str());

@@ -146,6 +146,7 @@ void CMainDlg::ShowFailedStep(bool undo, StepKind kind, const ClipState& from, c
 }
 
 void CMainDlg::ShowState(const ClipState& state) {
+    m_timeLine.ClearSelection();
     m_clipPath = state.clip;
     m_isImported = state.imported ? TRUE : FALSE;
     m_prevPartPath.clear();

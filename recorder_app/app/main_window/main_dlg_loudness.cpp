@@ -53,6 +53,7 @@ void CMainDlg::ShowLoudness() {
 
     m_clipPath = dialog.EvenedPath();
     m_isImported = FALSE;
+    m_timeLine.ClearSelection();
     g_log.Print(L"Evened-out clip is: %s (%+d steps)", m_clipPath.c_str(), dialog.Plan().steps);
     // Same frames, same length: the time line, its cursor and the spots stay as they are;
     // every level moves by the same gain.

@@ -188,4 +188,79 @@ INSTANTIATE_TEST_SUITE_P(Corpus, ClipCut,
                          ::testing::Combine(::testing::ValuesIn(kClips),
                                             ::testing::Values(Where::kStart, Where::kMiddle, Where::kEnd)));
 
+// The program's recording with `junk` bytes put in before frame `at`, and tags at both ends.
+Bytes Damaged(uint32_t at, size_t junk) {
+    Bytes clip = Load("recording.mp3");
+    FrameReader reader;
+    reader.Open(std::unique_ptr<ByteSource>(new MemorySource(clip.data(), clip.size())));
+    for (uint32_t i = 0; i <= at; ++i) reader.ReadFrame();
+    clip.insert(clip.begin() + static_cast<ptrdiff_t>(reader.FrameOffset()), junk, 0x55);
+    const uint8_t id3[] = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
+    clip.insert(clip.begin(), id3, id3 + sizeof id3);
+    clip.insert(clip.begin() + sizeof id3, 20, 0);
+    clip.insert(clip.end(), {'T', 'A', 'G'});
+    clip.insert(clip.end(), 125, 'x');
+    return clip;
+}
+
+int Cut(const Bytes& clip, std::vector<FrameStretch> stretches, MemoryWriter& out) {
+    MemorySource source(clip.data(), clip.size());
+    return CutClip(source, stretches, out);
+}
+
+TEST(ClipCutFaults, DamageAmongTheRemovedFramesIsLeftOut) {
+    const Bytes clip = Damaged(60, 700);
+    MemoryWriter out;
+    ASSERT_EQ(Cut(clip, {{50, 90}}, out), kCutWritten);
+    EXPECT_EQ(Decode(out.bytes).messages, "");
+    EXPECT_EQ(CountFrames(out.bytes).first - 1, CountFrames(out.bytes).second);
+    // The tags stay where they were.
+    EXPECT_TRUE(std::equal(clip.begin(), clip.begin() + 30, out.bytes.begin()));
+    EXPECT_TRUE(std::equal(clip.end() - 128, clip.end(), out.bytes.end() - 128));
+}
+
+TEST(ClipCutFaults, DamageOutsideTheRemovedFramesFailsTheCut) {
+    MemoryWriter out;
+    EXPECT_EQ(Cut(Damaged(120, 700), {{50, 90}}, out), kCutDamaged);
+    EXPECT_TRUE(out.bytes.empty());
+}
+
+TEST(ClipCutFaults, DamageInTheBytesTheFirstKeptFrameDrawsOnFailsTheCut) {
+    MemoryWriter out;
+    const Bytes clip = Load("recording.mp3");
+    CutSummary summary;
+    MemorySource source(clip.data(), clip.size());
+    ASSERT_EQ(CutClip(source, {{50, 90}}, out, &summary), kCutWritten);
+    ASSERT_GT(summary.carriers, 0u) << "the reservoir is empty where the stretch ends";
+    // Between the carriers and the frame that draws on them.
+    EXPECT_EQ(Cut(Damaged(90, 40), {{50, 90}}, out), kCutDamaged);
+}
+
+TEST(ClipCutFaults, AFailedWriteIsReported) {
+    MemoryWriter out;
+    out.failAfter = 1000;
+    EXPECT_EQ(Cut(Load("vbr44.mp3"), {{10, 20}}, out), kCutWriteFailed);
+}
+
+TEST(ClipCut, RemovesSeveralStretchesInOnePass) {
+    const Bytes clip = Load("vbr48.mp3");
+    MemoryWriter out;
+    // Out of order, two of them overlapping, one touching the end.
+    ASSERT_EQ(Cut(clip, {{150, 208}, {20, 40}, {70, 90}, {30, 50}, {100, 102}}, out), kCutWritten);
+    const Decoded decoded = Decode(out.bytes);
+    EXPECT_FALSE(decoded.failed);
+    EXPECT_EQ(decoded.messages, "");
+    EXPECT_EQ(CountFrames(out.bytes).first - 1, CountFrames(out.bytes).second);
+    EXPECT_EQ(decoded.frames.size(), CountFrames(out.bytes).second);
+}
+
+TEST(ClipCut, StretchesInMillisecondsMoveToTheNearestFrameBoundary) {
+    const double ms = 26.12244987487793;
+    EXPECT_EQ(FrameBoundaryAt(0, ms), 0u);
+    EXPECT_EQ(FrameBoundaryAt(ms * 10 + 13, ms), 10u);
+    EXPECT_EQ(FrameBoundaryAt(ms * 10 + 13.1, ms), 11u);
+    MemoryWriter out;
+    EXPECT_EQ(Cut(Load("recording.mp3"), {{5, 5}, {900, 1000}}, out), kCutNothingToRemove);
+}
+
 }  // namespace

@@ -19,9 +19,6 @@
 
 #ifdef _WIN32
 #include <io.h>
-#define dup _dup
-#define dup2 _dup2
-#define fileno _fileno
 #else
 #include <unistd.h>
 #endif
@@ -83,6 +80,10 @@ Decoded Decode(const Bytes& clip) {
     // Its warnings go to stderr: gathered from a file for the time of the decoding.
     std::fflush(stderr);
     FILE* log = std::tmpfile();
+    if (!log) {
+        mpg123_delete(h);
+        return out.failed = true, out;
+    }
     const int saved = dup(fileno(stderr));
     dup2(fileno(log), fileno(stderr));
     mpg123_open_feed(h);

@@ -149,7 +149,9 @@ TEST_P(ClipCut, KeepsEveryFrameOutsideTheSeamAsItDecoded) {
     MemoryWriter out;
     CutSummary summary;
     ASSERT_EQ(CutClip(source, {stretch}, out, &summary), kCutWritten);
-    if (name == "recording.mp3") EXPECT_LE(summary.carriers, 2u);
+    if (name == "recording.mp3") {
+        EXPECT_LE(summary.carriers, 2u);
+    }
     const uint32_t first = std::max(stretch.first, info);
     const uint32_t removed = stretch.end - first - summary.carriers;
     EXPECT_EQ(summary.framesAfter, frames - removed);
@@ -157,7 +159,9 @@ TEST_P(ClipCut, KeepsEveryFrameOutsideTheSeamAsItDecoded) {
 
     const auto count = CountFrames(out.bytes);
     EXPECT_EQ(count.first, frames - removed);
-    if (info) EXPECT_EQ(count.second, count.first - 1);
+    if (info) {
+        EXPECT_EQ(count.second, count.first - 1);
+    }
 
     const Decoded before = Decode(original);
     const Decoded after = Decode(out.bytes);
@@ -167,18 +171,19 @@ TEST_P(ClipCut, KeepsEveryFrameOutsideTheSeamAsItDecoded) {
     // mpg123 numbers the frames of sound from 0, after the Info frame. The first frame kept
     // after the cut adds its sound to the carriers' silence instead of the removed sound. After
     // it, in a clip of one granule a frame (MPEG-2), the synthesis filter carries that on for
-    // 512 samples into the next. mpg123's synthesis also rounds a sample here and there by one step the other way when the
-    // clip has lost a number of frames that moves its filter's ring to another phase.
+    // 512 samples into the next. mpg123's synthesis also rounds a sample here and there by one
+    // step the other way when the clip has lost a number of frames that moves its filter's
+    // ring to another phase.
     for (const auto& [number, samples] : before.frames) {
-        const off_t reader = number + info;
+        const int64_t reader = static_cast<int64_t>(number) + info;
         if (reader >= first && reader < stretch.end) continue;
-        const off_t moved = reader < first ? number : number - static_cast<off_t>(removed);
+        const off_t moved = static_cast<off_t>(reader < first ? number : number - static_cast<off_t>(removed));
         const auto kept = after.frames.find(moved);
         ASSERT_NE(kept, after.frames.end()) << "frame " << number;
         if (reader == stretch.end) continue;
         const int rounding = reader < first ? 0 : 1;
         const bool oneGranule = samples.size() == static_cast<size_t>(576 * before.channels);
-        const size_t from = reader == stretch.end + 1 && oneGranule ? static_cast<size_t>(512 * before.channels) : 0;
+        const size_t from = reader == int64_t(stretch.end) + 1 && oneGranule ? static_cast<size_t>(512 * before.channels) : 0;
         ASSERT_TRUE(std::equal(samples.begin() + from, samples.end(), kept->second.begin() + from, kept->second.end(),
                                [rounding](int16_t a, int16_t b) { return std::abs(a - b) <= rounding; }))
             << "frame " << number << " of " << before.frames.size();

@@ -15,6 +15,20 @@ struct InfoCounts {
     int32_t encoderDelay = -1;
 };
 
+// Where the fields of an information frame lie, as offsets from the frame's first byte; 0 for
+// a field the frame does not have. Rewriting a clip's frame and byte counts needs the places,
+// reading them only the values.
+struct InfoLayout {
+    enum class Kind : uint8_t { kNone, kXing, kVbri };
+    Kind kind = Kind::kNone;
+    size_t tag = 0;     // "Xing", "Info" or "VBRI"
+    size_t frames = 0;  // 32-bit big-endian frame count
+    size_t bytes = 0;   // 32-bit big-endian byte count
+    size_t toc = 0;     // Xing: 100 one-byte entries
+    size_t lame = 0;    // the encoder's extension ("LAME", "Lavf", "Lavc"), 36 bytes
+};
+InfoLayout LocateInfoFields(const uint8_t* frame, size_t size, const FrameHeader& h);
+
 // The counts of the frame (header included) whose header is `h`, when it is an
 // information frame.
 InfoCounts ReadInfoFrame(const uint8_t* frame, size_t size, const FrameHeader& h);

@@ -25,6 +25,7 @@
 #define ID_PAUSE_FORWARD        32776
 #define ID_SELECT_BACK          32777
 #define ID_SELECT_FORWARD       32778
+#define ID_DELETE_SELECTION     32779
 
 // The publication dialogs.
 #define IDD_PUBLISH             134

@@ -103,6 +103,19 @@ void ClipEnvelope::Shifted(const std::wstring& clip, double db) {
     ShowAll();
 }
 
+void ClipEnvelope::Edited(const std::wstring& clip, levels::Codes codes) {
+    StopScan();
+    ++m_scanTag;
+    m_clip = clip;
+    if (std::find(codes.begin(), codes.end(), levels::kUnknown) != codes.end()) {
+        Measure(clip, std::move(codes));
+    } else {
+        m_codes = std::move(codes);
+        if (!m_codes.empty()) envelope_cache::Save(clip, m_codes);
+    }
+    ShowAll();
+}
+
 void ClipEnvelope::OnScanMessage(WPARAM tag) {
     if (tag != m_scanTag) return;  // a scan of a clip that is no longer current
     // Read before the results: a scan that ends in between leaves its last ones for the

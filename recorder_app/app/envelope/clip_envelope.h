@@ -35,6 +35,9 @@ public:
     void EndTake(const std::wstring& clip, uint32_t lengthMs);
     // The current clip was made `db` louder (negative: quieter) into `clip`.
     void Shifted(const std::wstring& clip, double db);
+    // The current clip was cut into `clip`, whose levels are `codes` as far as they are
+    // known; the rest is measured, and the levels are kept once they are complete.
+    void Edited(const std::wstring& clip, levels::Codes codes);
 
     // Takes a scan's results, and tells it where the view now starts, so that what shows
     // is measured first.

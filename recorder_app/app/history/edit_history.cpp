@@ -32,6 +32,8 @@ const wchar_t* StepName(StepKind kind) {
     case StepKind::kEvenOut: return L"evening out";
     case StepKind::kSpot: return L"spot";
     case StepKind::kRestore: return L"restore";
+    case StepKind::kDelete: return L"delete";
+    case StepKind::kTighten: return L"tightening pauses";
     }
     return L"";
 }

@@ -19,11 +19,16 @@ struct ClipState {
     bool imported = false;  // opened by the user: never moved, never deleted
     SpotSet spots;
     uint32_t cursor = 0;
+    // The stretch selected on the time line [start, end): kept only before a cut, which Undo
+    // brings back as the selection it removed.
+    uint32_t selectionStart = 0;
+    uint32_t selectionEnd = 0;
 };
 
-enum class StepKind { kRecording, kEvenOut, kSpot, kRestore };
+enum class StepKind { kRecording, kEvenOut, kSpot, kRestore, kDelete, kTighten };
 
-// "recording", "evening out", "spot", "restore": the menu says "Undo " + the name.
+// "recording", "evening out", "spot", "restore", "delete", "tightening pauses": the menu says
+// "Undo " + the name.
 const wchar_t* StepName(StepKind kind);
 
 struct EditStep {

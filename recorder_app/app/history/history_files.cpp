@@ -111,6 +111,19 @@ void HeldClips::Discard(const std::wstring& clip) {
     else g_log.Print(L"!!! cannot delete %s: %s", path.c_str(), SystemErrorText(GetLastError()).c_str());
 }
 
+uint64_t HeldClips::HeldBytes() const {
+    uint64_t total = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((m_folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            total += (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return total;
+}
+
 void HeldClips::RemoveFolder() {
     if (!Exists(m_folder)) return;
     ReleaseFolder(m_folder, m_recordings, m_api);

@@ -32,6 +32,8 @@ public:
     void Discard(const std::wstring& clip);
     // Releases whatever is still held and removes the folder.
     void RemoveFolder();
+    // The bytes of the clips the folder holds now.
+    uint64_t HeldBytes() const;
     // The clip under its own name, else in the folder; empty when it is in neither.
     std::wstring WhereIs(const std::wstring& clip) const;
 

@@ -1,5 +1,6 @@
 #include "main_dlg.h"
 #include "app/envelope/envelope_cache.h"
+#include "app/editing/edit_menu.h"
 #include "app/envelope/snap_menu.h"
 #include "app/history/history_menu.h"
 #include "app/loudness/loudness_menu.h"
@@ -71,6 +72,7 @@ void CMainDlg::FinishStart() {
     InitMicrophone();
     AddLoudnessMenuItem(m_hWnd);
     AddHistoryMenuItems(m_hWnd);
+    AddEditMenuItems(m_hWnd);
     AddSnapMenuItem(m_hWnd, g_settings.m_snapToPauses);
     MarkStartupStep(L"system menu");
 

@@ -66,6 +66,7 @@ public:
         COMMAND_ID_HANDLER(ID_PAUSE_FORWARD, OnPauseForward)
         COMMAND_ID_HANDLER(ID_SELECT_BACK, OnSelectBack)
         COMMAND_ID_HANDLER(ID_SELECT_FORWARD, OnSelectForward)
+        COMMAND_ID_HANDLER(ID_DELETE_SELECTION, OnDeleteSelection)
         COMMAND_ID_HANDLER(ID_UNDO, OnUndo)
         COMMAND_ID_HANDLER(ID_REDO, OnRedo)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
@@ -76,6 +77,7 @@ public:
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnMicrophoneSysCommand)
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnLoudnessSysCommand)
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnSnapSysCommand)
+        MESSAGE_HANDLER(WM_SYSCOMMAND, OnEditSysCommand)
         MESSAGE_HANDLER(WM_LEVELS_MEASURED, OnLevelsMeasured)
         MESSAGE_HANDLER(WM_COMMAND, OnMicrophoneCommand)
         MESSAGE_HANDLER(CrashTestMessage(), OnCrashTest)
@@ -155,6 +157,15 @@ private:
     // Shift+Left and Shift+Right: the selection on the time line, a column at a time.
     LRESULT OnSelectBack(WORD, WORD, HWND, BOOL&);
     LRESULT OnSelectForward(WORD, WORD, HWND, BOOL&);
+    // Delete and "Delete selection": the selected stretch out of the clip (main_dlg_edit.cpp).
+    LRESULT OnDeleteSelection(WORD, WORD, HWND, BOOL&);
+    LRESULT OnEditSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+    void DeleteSelection();
+    // Writes the clip without `stretches` as a new clip that replaces it in the window, with
+    // the spots, cursor and levels moved along, as one step of the history; false after a
+    // failure, with the clip as it was and the user told.
+    bool ApplyCuts(const std::vector<timeline::Selection>& stretches, StepKind kind,
+                   const timeline::Selection& selection);
     void StepToPause(bool forward);
     // The pauses a command may use now: behind the live position while recording or
     // playing, anywhere in the clip when idle.

@@ -4,6 +4,7 @@
 // step replaced wait in the history's own folder; the current clip is always under its own
 // name in "Unpublished", and a file the user opened is never moved.
 #include <algorithm>
+#include "app/editing/edit_menu.h"
 #include "app/history/history_menu.h"
 #include "main_dlg.h"
 #include "runtime/log_file.h"
@@ -17,6 +18,7 @@ bool Exists(const std::wstring& path) {
 // What a two-hour take and its join need on the recordings' drive, and some to spare: below
 // it, the oldest steps give their clips up so that the history never fills the disk.
 constexpr uint64_t kLowSpaceBytes = 256ull << 20;
+constexpr uint64_t kMostHeldBytes = 1ull << 30;
 
 }  // namespace
 
@@ -56,6 +58,13 @@ void CMainDlg::KeepSpaceForRecording() {
         for (const std::wstring& clip : released) m_held.Discard(clip);
         g_log.Print(L"The recordings' drive runs low: the oldest Undo step was dropped");
     }
+    // Each cut of a two-hour clip holds a whole copy of it: the history keeps at most
+    // kMostHeldBytes of clips, giving up its oldest steps first.
+    while (!m_history.Empty() && m_held.HeldBytes() > kMostHeldBytes && m_history.DropOldest(released)) {
+        ReleaseClips(released);
+        g_log.Print(L"The Undo history holds more than %d MB of clips: the oldest Undo step was dropped",
+                    static_cast<int>(kMostHeldBytes >> 20));
+    }
 }
 
 LRESULT CMainDlg::OnUndo(WORD, WORD, HWND, BOOL&) {
@@ -85,6 +94,7 @@ LRESULT CMainDlg::OnHistoryMenuPopup(UINT, WPARAM, LPARAM lParam, BOOL& bHandled
     const EditStep* undo = idle ? m_history.NextUndo() : nullptr;
     const EditStep* redo = idle ? m_history.NextRedo() : nullptr;
     ShowHistoryMenuItems(m_hWnd, undo ? StepName(undo->kind) : nullptr, redo ? StepName(redo->kind) : nullptr);
+    EnableEditMenuItems(m_hWnd, idle && !m_clipPath.empty() && !m_timeLine.GetSelection().Empty());
     return 0;
 }
 
@@ -161,6 +171,9 @@ void CMainDlg::ShowState(const ClipState& state) {
     m_timeLine.SetLength(duration);
     m_timeLine.SetPosition(static_cast<int32_t>(std::min(state.cursor, duration)));
     m_envelope.ShowClip(m_clipPath, duration);
+    // Undo of a cut selects again the stretch it brought back.
+    if (state.selectionEnd > state.selectionStart)
+        m_timeLine.SetSelection(timeline::Selection{state.selectionStart, state.selectionEnd});
     ShowSpots();
     uint32_t spot = 0;
     ShowSpotFace(FindSpotAt(m_timeLine.GetPosition(), spot));

@@ -2,8 +2,7 @@
 // when it evened the clip out, the new clip in its place, with the same spots (its frames
 // stand where they stood). The evened-out copy is a recording of the program's own, even of
 // a clip the user opened, which stays untouched; a clip recorded here waits for Undo.
-#include <ctime>
-
+#include "app/editing/edited_clip.h"
 #include "app/loudness/loudness_dlg.h"
 #include "app/loudness/loudness_menu.h"
 #include "app/takes/clip_names.h"
@@ -11,27 +10,6 @@
 #include "main_dlg.h"
 #include "runtime/folders.h"
 #include "runtime/log_file.h"
-
-namespace {
-
-// "2026-12-07-10-11-12-even.mp3" in the unpublished folder, under a name no file has yet.
-std::wstring EvenedClipPath() {
-    const std::wstring podcasts = PodcastsFolder();
-    CreateDirectoryW(podcasts.c_str(), nullptr);
-    const std::wstring folder = InFolder(podcasts, L"Unpublished");
-    CreateDirectoryW(folder.c_str(), nullptr);
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (const std::tm* converted = std::localtime(&now)) local = *converted;
-    wchar_t stamp[64];
-    std::wcsftime(stamp, 64, L"%Y-%m-%d-%H-%M-%S-even", &local);
-    std::wstring path = InFolder(folder, std::wstring(stamp) + L".mp3");
-    for (int n = 1; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
-        path = InFolder(folder, std::wstring(stamp) + L"-" + std::to_wstring(n) + L".mp3");
-    return path;
-}
-
-}  // namespace
 
 LRESULT CMainDlg::OnLoudnessSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
     if ((wParam & 0xFFF0) != kLoudnessCommand) {
@@ -48,7 +26,7 @@ void CMainDlg::ShowLoudness() {
     // The player keeps the clip open; a recorded clip is deleted once it has been replaced.
     ReleasePlayer();
     const ClipState before = CurrentState();
-    CLoudnessDlg dialog(m_clipPath, EvenedClipPath());
+    CLoudnessDlg dialog(m_clipPath, NewEditedClipPath(L"-even"));
     if (dialog.Run(m_hWnd) != IDOK) return;
 
     m_clipPath = dialog.EvenedPath();

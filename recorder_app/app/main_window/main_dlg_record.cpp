@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include "app/command_rules/recording_clock.h"
+#include "app/editing/edited_clip.h"
 #include "app/takes/clip_join.h"
 #include "app/takes/clip_names.h"
 #include "app/takes/take_journal.h"
@@ -70,7 +71,9 @@ void CMainDlg::StartRecording() {
     const ClipState beforeTake = CurrentState();
     const std::wstring target = NewRecordingPath();
 
-    if (m_isImported) {
+    // A clip of the program's own made from an opened one (evened out, cut) keeps that clip's
+    // format, which a take cannot be appended to.
+    if (m_isImported || (!m_clipPath.empty() && !IsContinuableRecording(m_clipPath))) {
         g_log.Print(L"Can't write to imported file yet. Asking user to start write to new file.");
         const int answer = MessageBoxW(m_hWnd,
             L"Sorry, but you can't resume recording on externally opened files.\nDou you want to start record a new clip?",

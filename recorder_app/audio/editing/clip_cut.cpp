@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -186,6 +187,7 @@ int CutClip(ByteSource& source, const std::vector<FrameStretch>& stretches, Clip
     if (planned != kPlanDone) return PlanResult(planned);
     CutSummary done;
     const int result = CutPass(window, map, cuts, out).Run(done);
-    if (summary && result == kCutWritten) *summary = done;
+    done.cuts = cuts;
+    if (summary && result == kCutWritten) *summary = std::move(done);
     return result;
 }

@@ -28,6 +28,9 @@ struct CutSummary {
     uint32_t framesAfter = 0;   // frames written, an Info frame and the carriers included
     uint32_t carriers = 0;      // removed frames kept as silent carriers, over all seams
     uint64_t bytesWritten = 0;
+    // The cuts as made, in the order of the clip: what follows each seam moved back by
+    // carriers - first frames of all the cuts before it.
+    std::vector<PlannedCut> cuts;
 };
 
 // The frame boundary nearest to `ms`, with frames of `msPerFrame` (FrameReader::MsPerFrame)

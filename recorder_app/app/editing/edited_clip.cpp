@@ -1,0 +1,135 @@
+#include "app/editing/edited_clip.h"
+
+#include <windows.h>
+
+#include <ctime>
+
+#include "app/takes/clip_names.h"
+#include "audio/reading/clip_file.h"
+#include "audio/reading/frame_header.h"
+#include "audio/reading/info_frame.h"
+#include "runtime/folders.h"
+#include "runtime/system_error.h"
+
+namespace {
+
+// The cut's output: appended in the engine's large chunks, the Info frame written over at the
+// end. The handle's pointer stays at the end between writes.
+class FileClipWriter : public ClipWriter {
+public:
+    explicit FileClipWriter(HANDLE file) : m_file(file) {}
+    bool Write(const uint8_t* data, size_t size) override {
+        if (!WriteAll(data, size)) return false;
+        m_end += size;
+        return true;
+    }
+    bool WriteAt(uint64_t position, const uint8_t* data, size_t size) override {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(position);
+        if (!SetFilePointerEx(m_file, at, nullptr, FILE_BEGIN) || !WriteAll(data, size)) return false;
+        at.QuadPart = static_cast<LONGLONG>(m_end);
+        return SetFilePointerEx(m_file, at, nullptr, FILE_BEGIN) != FALSE;
+    }
+    DWORD LastError() const { return m_error; }
+
+private:
+    bool WriteAll(const uint8_t* data, size_t size) {
+        while (size > 0) {
+            const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
+            DWORD written = 0;
+            if (!WriteFile(m_file, data, chunk, &written, nullptr) || written == 0) {
+                m_error = GetLastError();
+                return false;
+            }
+            data += written;
+            size -= written;
+        }
+        return true;
+    }
+    HANDLE m_file;
+    uint64_t m_end = 0;
+    DWORD m_error = ERROR_SUCCESS;
+};
+
+std::wstring CutResultText(int result) {
+    switch (result) {
+    case kCutReadFailed: return L"the clip could not be read";
+    case kCutNoFrames: return L"the clip holds no MPEG audio frames";
+    case kCutNotLayer3: return L"only MPEG Layer III clips can be cut";
+    case kCutTooLarge: return L"the clip is too large";
+    case kCutNothingToRemove: return L"the selection holds no whole frame";
+    case kCutDamaged: return L"the clip is damaged next to the selection";
+    default: return L"the shortened clip could not be written";
+    }
+}
+
+}  // namespace
+
+std::wstring NewEditedClipPath(const wchar_t* suffix) {
+    const std::wstring podcasts = PodcastsFolder();
+    CreateDirectoryW(podcasts.c_str(), nullptr);
+    const std::wstring folder = InFolder(podcasts, L"Unpublished");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (const std::tm* converted = std::localtime(&now)) local = *converted;
+    wchar_t stamp[64];
+    std::wcsftime(stamp, 64, L"%Y-%m-%d-%H-%M-%S", &local);
+    const std::wstring stem = std::wstring(stamp) + suffix;
+    std::wstring path = InFolder(folder, stem + L".mp3");
+    for (int n = 1; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+        path = InFolder(folder, stem + L"-" + std::to_wstring(n) + L".mp3");
+    return path;
+}
+
+int WriteCutClip(const std::wstring& source, const std::vector<FrameStretch>& stretches, const std::wstring& target,
+                 CutSummary& summary, std::wstring& error) {
+    ClipFile input;
+    if (!input.Open(source.c_str())) {
+        error = L"cannot open " + source + L": " + SystemErrorText(GetLastError());
+        return kCutReadFailed;
+    }
+    const std::wstring name = FileNameOf(target);
+    const std::wstring partial = target.substr(0, target.size() - name.size()) + L"~" + name + L".writing";
+    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = L"cannot create " + partial + L": " + SystemErrorText(GetLastError());
+        return kCutWriteFailed;
+    }
+    FileClipWriter writer(file);
+    int result = CutClip(input, stretches, writer, &summary);
+    LARGE_INTEGER size{};
+    if (result == kCutWritten && (!FlushFileBuffers(file) || !GetFileSizeEx(file, &size) ||
+                                  static_cast<uint64_t>(size.QuadPart) != summary.bytesWritten)) {
+        result = kCutWriteFailed;
+    }
+    CloseHandle(file);
+    if (result == kCutWritten) {
+        SetFileAttributesW(partial.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return kCutWritten;
+        error = L"cannot rename " + partial + L" to " + target + L": " + SystemErrorText(GetLastError());
+        result = kCutWriteFailed;
+    } else {
+        error = CutResultText(result);
+        if (result == kCutWriteFailed && writer.LastError() != ERROR_SUCCESS)
+            error += L": " + SystemErrorText(writer.LastError());
+    }
+    DeleteFileW(partial.c_str());
+    return result;
+}
+
+bool IsContinuableRecording(const std::wstring& clip) {
+    ClipFile file;
+    if (!file.Open(clip.c_str())) return false;
+    uint8_t head[1024] = {};
+    const long got = file.Read(head, sizeof head);
+    if (got < 4) return false;
+    FrameHeader header;
+    if (!ParseHeader(HeaderOf(head), false, header)) return false;
+    const bool recordingFormat = header.version == MpegVersion::Mpeg1 && header.layer == 3 &&
+                                 header.channels == 1 && header.crcPresent &&
+                                 SampleRateOf(header.samplingIndex) == 44100 &&
+                                 BitrateOf(header.version, header.layer, header.bitrateIndex) == 96;
+    return recordingFormat && LeadingInfoFrameBytes(head, static_cast<size_t>(got)) == 0;
+}

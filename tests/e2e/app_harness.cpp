@@ -217,6 +217,31 @@ void RecorderApp::ClickWindow(HWND window) {
     SendInput(3, events, sizeof events[0]);
 }
 
+void RecorderApp::DragOnTimeLine(int fromColumn, int toColumn) {
+    SetForegroundWindow(m_mainWindow);
+    WaitFor([this] { return GetForegroundWindow() == m_mainWindow; }, 2000);
+    auto at = [this](int column) {
+        POINT p{kTimeLineOrigin.x + column, kTimeLineOrigin.y + 40};  // inside the clip area
+        ClientToScreen(m_mainWindow, &p);
+        return POINT{p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1), p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1)};
+    };
+    std::vector<INPUT> events;
+    auto add = [&](POINT p, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = p.x;
+        input.mi.dy = p.y;
+        input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        events.push_back(input);
+    };
+    add(at(fromColumn), 0);
+    add(at(fromColumn), MOUSEEVENTF_LEFTDOWN);
+    const int step = toColumn > fromColumn ? 1 : -1;
+    for (int column = fromColumn; column != toColumn; column += step) add(at(column + step), 0);
+    add(at(toColumn), MOUSEEVENTF_LEFTUP);
+    SendInput(static_cast<UINT>(events.size()), events.data(), sizeof events[0]);
+}
+
 void RecorderApp::ClickControl(int controlId) {
     ClickWindow(GetDlgItem(m_mainWindow, controlId));
 }
@@ -373,7 +398,7 @@ std::wstring CorpusPath(const char* variable, const std::wstring& name) {
 }
 
 std::vector<int> EnvelopeBarHeights(HWND mainWindow, int columns) {
-    constexpr POINT kTimeLine{11, 79};
+    constexpr POINT kTimeLine = kTimeLineOrigin;
     constexpr int kAreaTop = 9;  // below the scroll bar
     constexpr COLORREF kEnvelope = RGB(0x4E, 0x6A, 0x88);
     POINT origin = kTimeLine;

@@ -63,6 +63,9 @@ public:
     // A real mouse click in the middle of a control of the main window.
     void ClickControl(int controlId);
     void ClickWindow(HWND window);
+    // A real press on the time line at one of its columns, moves to another and the release
+    // there (a drag when the two are apart; a click when they are the same).
+    void DragOnTimeLine(int fromColumn, int toColumn);
     // A real key press with the main window in front.
     void PressKey(WORD virtualKey, WORD modifier = 0);
     // The first message box of the process (a dialog other than the main window).
@@ -100,6 +103,8 @@ int LitMeterRows(HWND mainWindow);
 // Rows of the envelope's colour in each of the time line's first `columns` columns, read
 // from the screen.
 std::vector<int> EnvelopeBarHeights(HWND mainWindow, int columns);
+// Where the time line's first column and row lie in the main window's client area.
+constexpr POINT kTimeLineOrigin{11, 79};
 // Rows of the time line's clip area: the tallest bar an envelope can draw.
 constexpr int kEnvelopeFullHeight = 59;
 

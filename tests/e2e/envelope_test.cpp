@@ -1,6 +1,7 @@
 // The clip's envelope on the real window: an opened clip with loud stretches and pauses is
 // scanned and drawn column by column, a spot placed near a pause goes into it, Ctrl+Right
-// walks to the next pause, the snap can be turned off, and after a restart the same file shows its picture at once.
+// walks to the next pause, the snap can be turned off, a stretch dragged on the time line is
+// deleted and comes back with Undo, and after a restart the same file shows its picture at once.
 // The clip is the playback corpus's speech44.mp3 (QB_PLAYBACK_CORPUS): loud 0-1.3 s, a pause
 // to 1.9 s, a -20 dB sweep to 2.8 s, a pause to 3.3 s, loud to 4.4 s, a pause to 5.2 s, ...
 #include <gtest/gtest.h>
@@ -20,6 +21,16 @@ using namespace e2e;
 namespace {
 
 int LoggedMs(const RecorderApp& app, const std::wstring& prefix) { return _wtoi(app.LastLogValue(prefix).c_str()); }
+
+// Waits until `count` lines of the log start with `prefix`.
+bool WaitForLogStart(const RecorderApp& app, const std::wstring& prefix, size_t count = 1) {
+    return WaitFor([&] {
+        const auto lines = app.LogLines();
+        return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::wstring& line) {
+                   return line.rfind(prefix, 0) == 0;
+               })) >= count;
+    }, 20000);
+}
 
 void OpenClip(RecorderApp& app, const std::wstring& clip) {
     ASSERT_TRUE(app.WaitUntilIdle());
@@ -83,6 +94,46 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
         EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, kSnapToPausesValue, RRF_RT_REG_DWORD, nullptr, &snap, &size),
                   ERROR_SUCCESS);
         EXPECT_EQ(snap, 0u);
+
+        // The clip allows one spot: it moves to 5 s. Then the sweep and the pause after it,
+        // 2.0 to 3.2 s, selected by dragging and deleted: the opened file stays as it is, and
+        // the result is a clip of the program's own whose levels moved with the sound.
+        app.PressKey('Z', VK_CONTROL);
+        ASSERT_TRUE(WaitForLogStart(app, L"Undo spot: " + clip + L", 0 spots", 2));
+        app.DragOnTimeLine(25, 25);
+        app.ClickControl(IDC_ADVSPOT);
+        ASSERT_TRUE(app.WaitForLogLine(L"Trying to set adv spot in position 5000 ms"));
+        ASSERT_TRUE(app.WaitForLogLine(L"Undo step: spot", 3));
+        app.DragOnTimeLine(10, 16);
+        app.PressKey(VK_DELETE);
+        ASSERT_TRUE(app.WaitForLogLine(L"Undo step: delete"));
+        const std::wstring deleted = app.LastLogValue(L"Deleted 1 stretch(es) from " + clip + L" (");
+        const int oldLength = _wtoi(deleted.c_str());
+        const size_t into = deleted.find(L" into "), colon = deleted.find(L": ", into);
+        const std::wstring cut = deleted.substr(into + 6, colon - into - 6);
+        const int newLength = _wtoi(deleted.substr(colon + 2).c_str());
+        EXPECT_NEAR(oldLength - newLength, 1200, 60);  // the seam keeps a frame or two of silence
+        const int removedMs = oldLength - newLength;
+        const std::wstring spotsAfter = app.LastLogValue(L"Spots after the deletion: ");
+        EXPECT_NEAR(_wtoi(spotsAfter.c_str()), 5000 - removedMs, 2) << spotsAfter;
+        EXPECT_EQ(ReadBytes(clip), ReadBytes(CorpusPath("QB_PLAYBACK_CORPUS", L"speech44.mp3")));
+        ASSERT_TRUE(app.WaitForLogLine(L"Level scan of " + cut + L" done"));
+        ASSERT_TRUE(WaitFor([&] { return EnvelopeBarHeights(app.MainWindow(), kColumns)[14] > 0; }, 5000));
+        const std::vector<int> after = EnvelopeBarHeights(app.MainWindow(), kColumns);
+        for (int same : {2, 3, 4, 7, 8}) EXPECT_EQ(after[same], first[same]) << same;
+        for (int loud : {12, 13, 14}) EXPECT_GT(after[loud], kEnvelopeFullHeight * 6 / 10) << loud;  // was 3.3-4.4 s
+        for (int quiet : {18, 19}) EXPECT_EQ(after[quiet], 0) << quiet;  // was the pause at 4.4-5.2 s
+        const std::string cutBytes = ReadBytes(cut);
+
+        // Undo brings back the opened clip with its spots and the stretch selected; Redo the
+        // same cut, not a new one.
+        app.PressKey('Z', VK_CONTROL);
+        ASSERT_TRUE(WaitForLogStart(app, L"Undo delete: " + clip + L", 1 spots"));
+        ASSERT_TRUE(app.WaitForLogLine(L"Selection brought back: 2000 to 3200 ms"));
+        app.PressKey('Y', VK_CONTROL);
+        ASSERT_TRUE(WaitForLogStart(app, L"Redo delete: " + cut + L", 1 spots"));
+        EXPECT_EQ(ReadBytes(cut), cutBytes);
+        EXPECT_EQ(app.CountLogLines(L"Undo step: delete"), 1u);
         PostMessageW(app.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(app.WaitForExit(), 0u);
     }

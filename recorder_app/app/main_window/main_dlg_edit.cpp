@@ -115,6 +115,7 @@ bool CMainDlg::ApplyCuts(const std::vector<timeline::Selection>& stretches, Step
         before.selectionEnd = selection.end;
     }
     const levels::Codes oldLevels = m_envelope.Codes();
+    const uint32_t oldLength = m_timeLine.GetLength();
     m_clipPath = target;
     m_isImported = FALSE;
     m_spots = moved.spots;
@@ -128,10 +129,13 @@ bool CMainDlg::ApplyCuts(const std::vector<timeline::Selection>& stretches, Step
     uint32_t spot = 0;
     ShowSpotFace(FindSpotAt(m_timeLine.GetPosition(), spot));
     m_btnAdvSpot.RedrawNow();
-    g_log.Print(L"Deleted %d stretch(es) from %s into %s: %d ms long now, %d silent carrier frame(s) at the seams",
-                static_cast<int>(seams.size()), source.c_str(), target.c_str(), static_cast<int>(length),
-                static_cast<int>(summary.carriers));
+    g_log.Print(L"Deleted %d stretch(es) from %s (%d ms) into %s: %d ms long now, %d silent carrier frame(s) at the seams",
+                static_cast<int>(seams.size()), source.c_str(), static_cast<int>(oldLength),
+                target.c_str(), static_cast<int>(length), static_cast<int>(summary.carriers));
     for (const uint32_t removed : moved.removed) g_log.Print(L"Spot at %d ms deleted with its stretch", static_cast<int>(removed));
+    std::wstring kept;
+    for (const uint32_t spot : m_spots) kept += (kept.empty() ? L"" : L", ") + std::to_wstring(spot);
+    if (!kept.empty()) g_log.Print(L"Spots after the deletion: %s ms", kept.c_str());
     RecordStep(kind, before);
 
     const std::vector<uint32_t> breaking = cuts::SpotsBreakingRules(m_spots, length);

@@ -122,6 +122,9 @@ void CMainDlg::StepThroughHistory(bool undo) {
     g_log.Print(L"%s %s: %s, %d spots, cursor at %d ms", undo ? L"Undo" : L"Redo", StepName(kind),
                 m_clipPath.empty() ? L"no clip" : m_clipPath.c_str(), static_cast<int>(m_spots.size()),
                 static_cast<int>(m_timeLine.GetPosition()));
+    const timeline::Selection selection = m_timeLine.GetSelection();
+    if (!selection.Empty())
+        g_log.Print(L"Selection brought back: %d to %d ms", static_cast<int>(selection.start), static_cast<int>(selection.end));
 }
 
 // The window never keeps a clip that is no longer where it says: it shows the clip it had where

@@ -14,6 +14,7 @@
 #include "runtime/folders.h"
 #include "runtime/log_file.h"
 #include "runtime/version.h"
+#include "service/request/wiping_allocator.h"
 #include "service/update/update_check.h"
 #include "startup_timeline.h"
 
@@ -82,7 +83,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     dialog->FinishStart();
     // Before the update check, which may close the program to install itself.
     dialog->OfferTakeRecovery();
-    if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {
+    if (InitCurlWithWipingAllocator(CURL_GLOBAL_ALL) != CURLE_OK) {
         MessageBoxW(nullptr, L"Curl library initialization failed. Application will exit now",
                     L"Error", MB_ICONERROR);
         g_log.Print(L"!!! Curl library initialization failed.");

@@ -96,10 +96,13 @@ void FakeWaveIn::Post(UINT message, WAVEHDR* header) {
 MMRESULT FakeWaveIn::Open(HWAVEIN* device, UINT id, const WAVEFORMATEX* fmt, DWORD_PTR cb,
                           DWORD flags) {
     Log(id == WAVE_MAPPER ? "open" : "open other device");
+    // Refused before anything of the client that holds the device is replaced.
+    if (m_script.oneClient && m_open) return MMSYSERR_ALLOCATED;
     format = *fmt;
     callback = cb;
     openFlags = flags;
     if (m_script.openResult != MMSYSERR_NOERROR) return m_script.openResult;
+    m_open = true;
     *device = kDevice;
     Post(MM_WIM_OPEN, nullptr);
     return MMSYSERR_NOERROR;
@@ -155,6 +158,7 @@ MMRESULT FakeWaveIn::Close() {
     Log("close");
     if (m_gone) return MMSYSERR_NODRIVER;
     if (m_script.closeResult != MMSYSERR_NOERROR) return m_script.closeResult;
+    m_open = false;
     Post(MM_WIM_CLOSE, nullptr);
     return MMSYSERR_NOERROR;
 }

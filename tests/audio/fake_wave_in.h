@@ -31,6 +31,9 @@ struct FakeWaveInScript {
     // Unplugged or hung: reset hands nothing back, and the engine's waits for it are only
     // counted, not slept, since nothing can come back anyway.
     bool hung = false;
+    // A driver that serves one capture client at a time: while the device is open, a second
+    // open answers MMSYSERR_ALLOCATED.
+    bool oneClient = false;
     std::vector<FakeCaptureDevice> devices;
     int preferred = -1;  // the system's default device among them; -1: no answer
 };
@@ -93,6 +96,7 @@ private:
     int m_handled = 0;  // buffers taken back by the worker or refused to it
     DWORD m_waitedMs = 0;
     bool m_gone = false;
+    std::atomic<bool> m_open{false};
     std::atomic<bool> m_clockSet{false};
     std::atomic<DWORD> m_clock{0};
 };

@@ -58,25 +58,35 @@ bool CMainDlg::RecordingDevice(UINT& deviceId) const {
 }
 
 // Unplugged since it was chosen or since the start (no longer listed, or listed until the
-// program restarts but no longer opening): the user learns which microphone is missing and
-// where to choose another, and may record from the default at once. That is then this
-// session's device, as after a start without it; the choice stays remembered for when it is
-// back.
+// program restarts but no longer opening), or held by another program: the user learns which
+// microphone cannot be had and why, where to choose another, and may record from the default
+// at once. That is then this session's device, as after a start without it; the choice stays
+// remembered for when it is back. The level meter must be stopped before: it captures from
+// that very device, and a driver that serves one capture client at a time would answer the
+// check "allocated" because of it. It is started again when the recording does not go ahead.
 bool CMainDlg::MicrophoneReady() {
     UINT deviceId = WAVE_MAPPER;
-    if (FindMicrophone(deviceId) &&
-        (deviceId == WAVE_MAPPER || CaptureDeviceOpens(deviceId, kListenerChannels, kListenerSampleRate)))
-        return true;
-    g_log.Print(L"!!! Recording device not present, asking to record from the system default: %s",
+    const bool listed = FindMicrophone(deviceId);
+    const DeviceProbe probe = !listed                  ? DeviceProbe::kGone
+                              : deviceId == WAVE_MAPPER ? DeviceProbe::kOpens
+                                                        : ProbeCaptureDevice(deviceId, kListenerChannels,
+                                                                             kListenerSampleRate);
+    if (probe == DeviceProbe::kOpens) return true;
+    const bool held = probe == DeviceProbe::kHeld;
+    g_log.Print(held ? L"!!! Recording device in use by another program, asking to record from the system default: %s"
+                     : L"!!! Recording device not present, asking to record from the system default: %s",
                 m_microphone.name.c_str());
-    const std::wstring text = L"The microphone \"" + m_microphone.name +
-                              L"\" is not available: it may have been unplugged.\n\nAnother microphone can be "
-                              L"chosen in the Microphone submenu of this window's system menu (Alt+Space).\n\nDo you "
+    const std::wstring why = held ? L"\" is in use by another program.\n\nClose that program and press Record again, "
+                                    L"or choose another microphone"
+                                  : L"\" is not available: it may have been unplugged.\n\nAnother microphone can be "
+                                    L"chosen";
+    const std::wstring text = L"The microphone \"" + m_microphone.name + why +
+                              L" in the Microphone submenu of this window's system menu (Alt+Space).\n\nDo you "
                               L"want to record from the system default microphone instead?";
-    if (MessageBoxW(m_hWnd, text.c_str(), L"Microphone not available", MB_ICONWARNING | MB_YESNO) != IDYES) {
+    if (MessageBoxW(m_hWnd, text.c_str(), held ? L"Microphone in use" : L"Microphone not available",
+                    MB_ICONWARNING | MB_YESNO) != IDYES) {
         g_log.Print(L"Operation cancelled by user");
-        // The meter may still be listening to where the device was: it follows the default.
-        StopLevelListener();
+        // The meter follows the default while the device cannot be opened.
         StartLevelListener();
         return false;
     }

@@ -100,6 +100,8 @@ void CMainDlg::StartRecording() {
         return;
     }
 
+    // Stopped before the microphone is checked: the meter holds the very device.
+    StopLevelListener();
     if (!MicrophoneReady()) return;
 
     // A failed start must leave the clip as it was, or the next recording would continue a
@@ -118,7 +120,6 @@ void CMainDlg::StartRecording() {
     // Before the capture, so that a take the program does not live to end is offered back.
     BeginTakeJournal(TakeJournal{m_clipPath, m_prevPartPath, static_cast<uint32_t>(m_startPos), m_spots, false, {}});
 
-    StopLevelListener();
     if (!devicePresent || SoundRecorder::Start(m_clipPath.c_str(), kChannels, kSampleRate, kBitrateKbps, device) != 0) {
         EndTakeJournal();
         MessageBoxW(m_hWnd, L"Error occured, while recording audio", L"Error", MB_ICONERROR);

@@ -65,12 +65,14 @@ std::wstring DefaultCaptureDeviceName(const WaveInApi& api) {
     return Device(api, preferred).name;
 }
 
-bool CaptureDeviceOpens(const WaveInApi& api, UINT deviceId, WORD channels, DWORD sampleRate) {
+DeviceProbe ProbeCaptureDevice(const WaveInApi& api, UINT deviceId, WORD channels, DWORD sampleRate) {
     WAVEFORMATEX format = PcmFormat(channels, sampleRate);
     HWAVEIN device = nullptr;
-    if (api.open(&device, deviceId, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return false;
+    const MMRESULT result = api.open(&device, deviceId, &format, 0, 0, CALLBACK_NULL);
+    if (result == MMSYSERR_ALLOCATED) return DeviceProbe::kHeld;
+    if (result != MMSYSERR_NOERROR) return DeviceProbe::kGone;
     api.close(device);
-    return true;
+    return DeviceProbe::kOpens;
 }
 
 std::vector<CaptureDevice> CaptureDevices() {
@@ -83,6 +85,6 @@ std::wstring DefaultCaptureDeviceName() {
     return DefaultCaptureDeviceName(WinmmWaveIn());
 }
 
-bool CaptureDeviceOpens(UINT deviceId, WORD channels, DWORD sampleRate) {
-    return CaptureDeviceOpens(WinmmWaveIn(), deviceId, channels, sampleRate);
+DeviceProbe ProbeCaptureDevice(UINT deviceId, WORD channels, DWORD sampleRate) {
+    return ProbeCaptureDevice(WinmmWaveIn(), deviceId, channels, sampleRate);
 }

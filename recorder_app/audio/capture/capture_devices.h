@@ -15,12 +15,21 @@ std::vector<CaptureDevice> CaptureDevices(const WaveInApi& api);
 // The name of the device that the system records from by default, or empty.
 std::wstring DefaultCaptureDeviceName(const WaveInApi& api);
 
-// Whether the device opens for 16-bit PCM of that shape; it is closed again at once. A device
-// unplugged while the program runs may stay listed until the program restarts, and only
-// refuses to open.
-bool CaptureDeviceOpens(const WaveInApi& api, UINT deviceId, WORD channels, DWORD sampleRate);
+// What opening a device for a moment tells of it.
+enum class DeviceProbe {
+    kOpens,
+    // Unplugged: a device unplugged while the program runs may stay listed until the program
+    // restarts, and only refuses to open.
+    kGone,
+    // In use: a driver that serves one capture client at a time answers "allocated" while
+    // another one (another program, or this one's own level meter) captures from it.
+    kHeld,
+};
+
+// Opens the device for 16-bit PCM of that shape and closes it again at once.
+DeviceProbe ProbeCaptureDevice(const WaveInApi& api, UINT deviceId, WORD channels, DWORD sampleRate);
 
 // The same for the system's own devices.
 std::vector<CaptureDevice> CaptureDevices();
 std::wstring DefaultCaptureDeviceName();
-bool CaptureDeviceOpens(UINT deviceId, WORD channels, DWORD sampleRate);
+DeviceProbe ProbeCaptureDevice(UINT deviceId, WORD channels, DWORD sampleRate);

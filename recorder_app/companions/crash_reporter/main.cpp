@@ -11,6 +11,7 @@
 #include "report_address.h"
 #include "reporter_args.h"
 #include "reporter_dlg.h"
+#include "service/request/wiping_allocator.h"
 
 namespace {
 
@@ -41,7 +42,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {
+    // The dump holds the recorder's memory, and passes through libcurl's buffers on its way.
+    if (InitCurlWithWipingAllocator(CURL_GLOBAL_ALL) != CURLE_OK) {
         MessageBoxW(nullptr, L"The crash report cannot be sent: the HTTP library could not be initialised.", kCaption,
                     MB_ICONERROR | MB_OK);
         return 1;

@@ -56,7 +56,7 @@ std::wstring Folded(const std::wstring& text) {
 // folders, and under Wine every attempt is a request to its server.
 class FolderMaker {
 public:
-    explicit FolderMaker(const std::wstring& base) : m_base(base) {}
+    FolderMaker(const std::wstring& base, std::vector<std::wstring>* made) : m_base(base), m_made(made) {}
 
     // Every folder along relative (its components joined by "\").
     void Folders(const std::wstring& relative) {
@@ -75,14 +75,16 @@ private:
         // Only a folder that is there now counts as made: one that could not be made is
         // tried again for the next entry in it, which then fails on its own.
         std::wstring folded = Folded(relative);
-        if (m_made.count(folded) != 0) return;
+        if (m_present.count(folded) != 0) return;
         const std::wstring path = m_base + L"\\" + relative;
-        if (CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
-            m_made.insert(std::move(folded));
+        if (CreateDirectoryW(path.c_str(), nullptr)) m_made->push_back(relative);
+        else if (GetLastError() != ERROR_ALREADY_EXISTS) return;
+        m_present.insert(std::move(folded));
     }
 
     std::wstring m_base;
-    std::set<std::wstring> m_made;  // folded: Windows names ignore case
+    std::vector<std::wstring>* m_made;  // the folders that were not there before
+    std::set<std::wstring> m_present;   // folded: Windows names ignore case
 };
 
 struct EntryTimes {  // as file times (100 ns units since 1601)
@@ -109,7 +111,8 @@ EntryTimes TimesOf(const unz_file_info64& info, const std::vector<uint8_t>& loca
 // that nothing half-written or damaged is left for the updater.
 // Made plain, and given the entry's attributes only once it is whole: a file that has to go
 // again must not be read-only.
-HANDLE CreateTarget(const std::wstring& target) {
+// *replaced tells whether a file of that name was there already.
+HANDLE CreateTarget(const std::wstring& target, bool* replaced) {
     HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
         // A read-only, hidden or system file already there refuses to be replaced until it
@@ -117,18 +120,19 @@ HANDLE CreateTarget(const std::wstring& target) {
         SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
+    *replaced = file != INVALID_HANDLE_VALUE && GetLastError() == ERROR_ALREADY_EXISTS;
     return file;
 }
 
 bool WriteEntryFile(unzFile archive, const unz_file_info64& info, const std::wstring& target,
-                    std::vector<char>* piece, FileCloser* closer) {
+                    std::vector<char>* piece, FileCloser* closer, bool* replaced) {
     const uint32_t attributes = EntryAttributes(info.version, info.external_fa) & ~kAttrFolder;
-    HANDLE file = CreateTarget(target);
+    HANDLE file = CreateTarget(target, replaced);
     if (file == INVALID_HANDLE_VALUE) {
         // An archive may hold a name twice, and the first file of that name may not be
         // closed yet.
         closer->Drain();
-        file = CreateTarget(target);
+        file = CreateTarget(target, replaced);
     }
     if (file == INVALID_HANDLE_VALUE) {
         unzCloseCurrentFile(archive);
@@ -182,16 +186,17 @@ enum class EntryOutcome { Written, Refused, Failed };
 
 // Where the entries go, and what writing them reuses from one entry to the next.
 struct Destination {
-    Destination(const std::wstring& base, const std::wstring& fullBase)
-        : base(base), fullBase(fullBase), folders(base), piece(kPieceBytes) {}
+    Destination(const std::wstring& base, const std::wstring& fullBase, UnpackSummary* summary)
+        : base(base), fullBase(fullBase), folders(base, &summary->madeFolders), piece(kPieceBytes) {}
     std::wstring base, fullBase;
     FolderMaker folders;
     std::vector<char> piece;  // an entry's data passes through it on its way to the file
     FileCloser closer;        // every whole file is closed by the time the destination goes
 };
 
-// A written file's path relative to the base folder goes to *file.
-EntryOutcome UnpackCurrentEntry(unzFile archive, Destination* to, std::wstring* file) {
+// A written file's path relative to the base folder goes to *file; *replaced tells whether a
+// file of that name was there before.
+EntryOutcome UnpackCurrentEntry(unzFile archive, Destination* to, std::wstring* file, bool* replaced) {
     unz_file_info64 info{};
     char rawName[kLongestName + 1] = "";
     if (unzGetCurrentFileInfo64(archive, &info, rawName, sizeof rawName, nullptr, 0, nullptr, 0) != UNZ_OK)
@@ -224,7 +229,7 @@ EntryOutcome UnpackCurrentEntry(unzFile archive, Destination* to, std::wstring* 
     }
     to->folders.ParentFolders(relative);
     if (unzOpenCurrentFile(archive) != UNZ_OK ||
-        !WriteEntryFile(archive, info, to->base + L"\\" + relative, &to->piece, &to->closer)) {
+        !WriteEntryFile(archive, info, to->base + L"\\" + relative, &to->piece, &to->closer, replaced)) {
         g_log.Print(L"!!! Update archive entry damaged: %s", EscapeForLog(FromUtf8(name)).c_str());
         return EntryOutcome::Failed;
     }
@@ -251,7 +256,7 @@ UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring&
     if (unzGetGlobalInfo64(archive, &global) == UNZ_OK) {
         summary.entries = static_cast<int>(global.number_entry);
         std::set<std::wstring> seen;  // Windows names ignore case
-        Destination to(base, fullBase);
+        Destination to(base, fullBase, &summary);
         for (ZPOS64_T index = 0; index < global.number_entry; ++index) {
             if (cancelled != nullptr && cancelled->load()) {
                 summary.cancelled = true;
@@ -259,10 +264,15 @@ UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring&
             }
             if ((index == 0 ? unzGoToFirstFile(archive) : unzGoToNextFile(archive)) != UNZ_OK) break;
             std::wstring file;
-            switch (UnpackCurrentEntry(archive, &to, &file)) {
+            bool replaced = false;
+            switch (UnpackCurrentEntry(archive, &to, &file, &replaced)) {
                 case EntryOutcome::Written:
                     ++summary.written;
-                    if (!file.empty() && seen.insert(Folded(file)).second) summary.files.push_back(file);
+                    // A name held twice is found the second time: it counts as made if the
+                    // first one made it.
+                    if (file.empty() || !seen.insert(Folded(file)).second) break;
+                    summary.files.push_back(file);
+                    if (!replaced) summary.madeFiles.push_back(file);
                     break;
                 case EntryOutcome::Refused: ++summary.refused; break;
                 case EntryOutcome::Failed: ++summary.failed; break;
@@ -271,4 +281,19 @@ UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring&
     }
     unzClose(archive);
     return summary;
+}
+
+void RemoveUnpacked(const std::wstring& baseFolder, const UnpackSummary& summary) {
+    std::wstring base = baseFolder;
+    while (!base.empty() && (base.back() == L'\\' || base.back() == L'/')) base.pop_back();
+    for (const std::wstring& file : summary.madeFiles) {
+        const std::wstring path = base + L"\\" + file;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // an entry may have made it read-only
+        DeleteFileW(path.c_str());
+    }
+    // The deepest first: a folder is made before the folders and files inside it.
+    for (auto folder = summary.madeFolders.rbegin(); folder != summary.madeFolders.rend(); ++folder) {
+        const std::wstring path = base + L"\\" + *folder;
+        RemoveDirectoryW(path.c_str());
+    }
 }

@@ -12,6 +12,10 @@ struct UnpackSummary {
     bool cancelled = false;
     // The files written whole, relative to the base folder, each once, in the archive's order.
     std::vector<std::wstring> files;
+    // What the unpacking put where there was nothing before, relative to the base folder, in
+    // the order made: RemoveUnpacked takes exactly these away again.
+    std::vector<std::wstring> madeFiles;
+    std::vector<std::wstring> madeFolders;
 
     // The archive holds at least one entry and every one of them is in place: anything less
     // is not the update its maker packed.
@@ -25,3 +29,9 @@ struct UnpackSummary {
 // baseFolder. Never throws.
 UnpackSummary UnpackArchive(const std::wstring& archivePath, const std::wstring& baseFolder,
                             const std::atomic<bool>* cancelled = nullptr);
+
+// Removes the files and folders the unpacking made in baseFolder (a folder only when it is
+// empty by then); what was there before stays, under its own name, even where an entry
+// replaced its content. For an update that does not go ahead, whose files nothing would
+// install or remove. Never throws.
+void RemoveUnpacked(const std::wstring& baseFolder, const UnpackSummary& summary);

@@ -19,22 +19,29 @@ struct UpdateWork {
     HWND dialog;
 };
 
+// An update that does not go ahead leaves nothing in "updates": it is taken away before the
+// dialog hears of a failure, after a Cancel, and when the Cancel came while the worker was
+// telling the dialog of its success (the dialog then ignored it and ended with 2).
 DWORD RunUpdateWorker(void* argument) {
     const std::unique_ptr<UpdateWork> work(static_cast<UpdateWork*>(argument));
+    const std::atomic<bool>& cancelled = work->watch->cancelled;
+    DownloadedUpdate update;
     bool failed = false;
     try {
-        const std::vector<std::wstring> files =
-            DownloadUpdate(work->appDir, work->fileLocation, work->signedOffer, work->watch.get());
-        if (!work->watch->cancelled.load()) InstallPatcher(work->appDir);
-        if (!work->watch->cancelled.load()) FinishUpdateList(work->appDir, files);
+        DownloadUpdate(work->appDir, work->fileLocation, work->signedOffer, work->watch.get(), &update);
+        if (!cancelled.load()) InstallPatcher(work->appDir);
+        if (!cancelled.load()) FinishUpdateList(work->appDir, update.unpacked.files);
     } catch (const std::exception& error) {
         failed = true;
-        if (!work->watch->cancelled.load()) g_log.Print(L"!!! Update download failed: %s", FromAnsi(error.what()).c_str());
+        if (!cancelled.load()) g_log.Print(L"!!! Update download failed: %s", FromAnsi(error.what()).c_str());
     } catch (...) {
         failed = true;
     }
+    const bool goesAhead = !failed && !cancelled.load();
+    if (!goesAhead) RemoveDownloadedUpdate(work->appDir, update);
     // After Cancel the dialog is gone or going: it is told nothing.
-    if (!work->watch->cancelled.load()) SendMessageW(work->dialog, WM_REQUEST_DONE, failed ? 1 : 0, 0);
+    if (!cancelled.load()) SendMessageW(work->dialog, WM_REQUEST_DONE, goesAhead ? 0 : 1, 0);
+    if (goesAhead && cancelled.load()) RemoveDownloadedUpdate(work->appDir, update);
     return 0;
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 #include "runtime/system_error.h"
-#include "unpack.h"
 #include "update_list.h"
 #include "update_verify.h"
 
@@ -48,8 +47,8 @@ private:
 
 }  // namespace
 
-std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::wstring& location,
-                                         const SignedOffer& offer, TransferWatch* watch) {
+void DownloadUpdate(const std::wstring& appDir, const std::wstring& location, const SignedOffer& offer,
+                    TransferWatch* watch, DownloadedUpdate* update) {
     const std::wstring updates = Folder(appDir) + L"updates";
     const std::wstring archive = updates + L"\\update.zip";
     DiscardUpdateList(updates);
@@ -61,14 +60,21 @@ std::vector<std::wstring> DownloadUpdate(const std::wstring& appDir, const std::
         // The bytes checked are the bytes written and unpacked.
         VerifyUpdateArchive(body, offer);
         StopIfCancelled(watch);  // checking a large archive takes a moment
-        CreateDirectoryW(updates.c_str(), nullptr);
+        if (CreateDirectoryW(updates.c_str(), nullptr)) update->madeFolder = true;
         WriteWhole(archive, body);
     }  // the archive leaves memory before unpacking
     StopIfCancelled(watch);
-    const UnpackSummary unpacked = UnpackArchive(archive, updates, &watch->cancelled);
+    update->unpacked = UnpackArchive(archive, updates, &watch->cancelled);
     StopIfCancelled(watch);
-    if (!unpacked.Complete()) throw std::runtime_error("the update archive is damaged or empty");
-    return unpacked.files;
+    if (!update->unpacked.Complete()) throw std::runtime_error("the update archive is damaged or empty");
+}
+
+void RemoveDownloadedUpdate(const std::wstring& appDir, const DownloadedUpdate& update) {
+    const std::wstring updates = Folder(appDir) + L"updates";
+    DiscardUpdateList(updates);
+    RemoveUnpacked(updates, update.unpacked);
+    // Only when emptied: the archive is deleted before this, whatever ended the download.
+    if (update.madeFolder) RemoveDirectoryW(updates.c_str());
 }
 
 void FinishUpdateList(const std::wstring& appDir, const std::vector<std::wstring>& files) {

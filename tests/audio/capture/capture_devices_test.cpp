@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/capture/capture_devices.h"
+#include "audio/capture/capture_engine.h"
 #include "audio/capture/device_match.h"
 #include "fake_wave_in.h"
 
@@ -96,14 +97,27 @@ TEST(CaptureDevices, ARememberedDeviceIsFoundByItsEndpointBeforeItsNameOrItsFirs
 // Unplugged while the program runs, a device may stay listed and only refuse to open.
 TEST(CaptureDevices, AProbeOpensTheDeviceAndClosesItAtOnceOrTellsItIsGone) {
     FakeWaveIn* device = &FakeWaveIn::Reset();
-    EXPECT_TRUE(CaptureDeviceOpens(FakeWaveIn::Api(), 1, 1, 44100));
+    EXPECT_EQ(ProbeCaptureDevice(FakeWaveIn::Api(), 1, 1, 44100), DeviceProbe::kOpens);
     EXPECT_EQ(device->Calls(), (std::vector<std::string>{"open other device", "close"}));
     EXPECT_EQ(device->format.nAvgBytesPerSec, 88200u);
     FakeWaveInScript script;
     script.openResult = MMSYSERR_NODRIVER;
     device = &FakeWaveIn::Reset(script);
-    EXPECT_FALSE(CaptureDeviceOpens(FakeWaveIn::Api(), 1, 1, 44100));
+    EXPECT_EQ(ProbeCaptureDevice(FakeWaveIn::Api(), 1, 1, 44100), DeviceProbe::kGone);
     EXPECT_EQ(device->Calls(), (std::vector<std::string>{"open other device"}));
+}
+
+// A driver that serves one capture client: while the level meter (or another program)
+// captures, the device is held, not gone, and it opens again once the meter lets go.
+TEST(CaptureDevices, ADeviceCapturedFromAnswersHeldUntilItIsLetGo) {
+    FakeWaveInScript script;
+    script.oneClient = true;
+    FakeWaveIn::Reset(script);
+    CaptureEngine meter(FakeWaveIn::Api());
+    ASSERT_EQ(meter.Start(1, 44100, 1), kCaptureOk);
+    EXPECT_EQ(ProbeCaptureDevice(FakeWaveIn::Api(), 1, 1, 44100), DeviceProbe::kHeld);
+    ASSERT_EQ(meter.Stop(), 0);
+    EXPECT_EQ(ProbeCaptureDevice(FakeWaveIn::Api(), 1, 1, 44100), DeviceProbe::kOpens);
 }
 
 }  // namespace

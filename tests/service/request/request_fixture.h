@@ -6,12 +6,14 @@
 #include <windows.h>
 #include <string>
 #include "service/request/text_encoding.h"
+#include "service/request/wiping_allocator.h"
 #include "settings/settings.h"
 #include "standin_client.h"
 
 class RequestTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { curl_global_init(CURL_GLOBAL_ALL); }
+    // As the program does: libcurl's memory is wiped when freed.
+    static void SetUpTestSuite() { InitCurlWithWipingAllocator(CURL_GLOBAL_ALL); }
     static void TearDownTestSuite() { curl_global_cleanup(); }
 
     void SetUp() override {

@@ -151,3 +151,19 @@ TEST(Unpack, NoArchiveUnpacksNothing) {
     EXPECT_EQ(0, summary.entries);
     EXPECT_EQ(0, CountEntries(base));
 }
+
+// An update that does not go ahead takes back what it unpacked, read-only files and nested
+// folders included, and only that: what was there before stays.
+TEST(Unpack, RemovingTakesBackWhatTheUnpackingMadeAndLeavesWhatWasThere) {
+    const std::wstring base = FreshFolder(L"removed");
+    CreateDirectoryW((base + L"\\docs").c_str(), nullptr);
+    WriteFileBytes(base + L"\\docs\\mine.txt", "mine");
+    WriteFileBytes(base + L"\\big.bin", "older");
+    const UnpackSummary summary = UnpackArchive(ArchivePath(L"layout.zip"), base);
+    ASSERT_TRUE(summary.Complete());
+    RemoveUnpacked(base, summary);
+    EXPECT_EQ(2, CountEntries(base));
+    EXPECT_TRUE(Exists(base + L"\\big.bin"));
+    EXPECT_EQ(1, CountEntries(base + L"\\docs"));
+    EXPECT_EQ("mine", ReadFileBytes(base + L"\\docs\\mine.txt"));
+}

@@ -89,7 +89,8 @@ int wmain(int argc, wchar_t** argv) {
     QueryPerformanceCounter(&start);
     try {
         const SignedOffer offer = argc == 6 ? SignedOffer{argv[4], std::wstring(argv[5])} : SignedOffer{};
-        DownloadUpdate(argv[3], argv[2], offer, &watch);
+        DownloadedUpdate update;
+        DownloadUpdate(argv[3], argv[2], offer, &watch, &update);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "download failed: %s\n", error.what());
         return 1;

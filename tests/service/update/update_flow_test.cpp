@@ -229,9 +229,11 @@ TEST_F(UpdateFlow, ADamagedOrEmptyArchiveIsAFailedDownload) {
     };
     for (const auto& body : bodies) {
         const std::string what(body.first, body.first + wcslen(body.first));
-        // What an earlier attempt left: its list must not outlive this one.
+        // What an earlier attempt left: its list must not outlive this one; a file of the
+        // user's stays.
         CreateDirectoryW((g_appDir + L"updates").c_str(), nullptr);
         WriteFileBytes(g_appDir + L"updates\\update.lst", "data\\new_version.txt\r\n");
+        WriteFileBytes(g_appDir + L"updates\\mine.txt", "mine");
         // Signed as offered, so that what refuses it is the unpacking, not the signature.
         CUpdateInfo info = Offered(body.second, L"update.zip");
         info.m_fileSize = static_cast<int32_t>(archive.size());
@@ -241,6 +243,10 @@ TEST_F(UpdateFlow, ADamagedOrEmptyArchiveIsAFailedDownload) {
         EXPECT_FALSE(Exists(g_appDir + L"updates\\update.lst")) << what;
         EXPECT_FALSE(Exists(g_appDir + L"updates\\update.zip")) << what;
         EXPECT_FALSE(Exists(g_appDir + L"updates\\bad.txt")) << what;
+        // Nothing of what could be unpacked stays either: nothing would install or remove it.
+        EXPECT_FALSE(Exists(g_appDir + L"updates\\whole.txt")) << what;
+        EXPECT_EQ(1, CountEntries(g_appDir + L"updates")) << what;
+        EXPECT_EQ("mine", ReadFileBytes(g_appDir + L"updates\\mine.txt")) << what;
         EXPECT_FALSE(Exists(g_appDir + L"patcher.exe")) << what;
     }
 }
@@ -266,12 +272,17 @@ TEST_F(UpdateFlow, TheBarEndsFullAndCancelStopsTheUnpackingBetweenEntries) {
     });
     EXPECT_TRUE(full);
     EXPECT_EQ(2, result);
-    // The worker stops before its next entry and deletes the archive.
-    ASSERT_TRUE(WaitUntil([] { return !Exists(g_appDir + L"updates\\update.zip"); }, 30000));
-    const int unpacked = CountEntries(g_appDir + L"updates\\many");
-    EXPECT_GT(unpacked, 0);
-    EXPECT_LT(unpacked, 3000);
-    EXPECT_FALSE(Exists(g_appDir + L"updates\\update.lst"));
+    // The worker stops before its next entry (the last one, which would be removed last, is
+    // never seen), deletes the archive and every file it unpacked, and the folders it made for
+    // them, "updates" too.
+    bool lastSeen = false;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            lastSeen = lastSeen || Exists(g_appDir + L"updates\\many\\file2999.txt");
+            return !Exists(g_appDir + L"updates");
+        },
+        30000));
+    EXPECT_FALSE(lastSeen);
 }
 
 TEST_F(UpdateFlow, AnErrorPageIsAFailedDownloadNotAnUpdate) {

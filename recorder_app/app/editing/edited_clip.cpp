@@ -119,6 +119,19 @@ int WriteCutClip(const std::wstring& source, const std::vector<FrameStretch>& st
     return result;
 }
 
+void RemoveUnfinishedCuts(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(InFolder(folder, L"~*.writing").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const std::wstring path = InFolder(folder, found.cFileName);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 bool IsContinuableRecording(const std::wstring& clip) {
     ClipFile file;
     if (!file.Open(clip.c_str())) return false;

@@ -18,6 +18,10 @@ std::wstring NewEditedClipPath(const wchar_t* suffix);
 int WriteCutClip(const std::wstring& source, const std::vector<FrameStretch>& stretches, const std::wstring& target,
                  CutSummary& summary, std::wstring& error);
 
+// Removes the hidden "~*.writing" files that a cut cut short by a crash left in `folder`;
+// only while no other instance runs, since one may be writing its own.
+void RemoveUnfinishedCuts(const std::wstring& folder);
+
 // Whether a take may continue `clip`: it opens with a frame of the recording format at its
 // first byte, with no tag or Info frame in front, since the join appends the recording
 // format byte for byte and measures the clip by its size.

@@ -3,6 +3,7 @@
 // One take is restored per start: its Undo step goes back to the clip the take continued,
 // which a second restore would leave behind as the "after" of a step no longer current.
 // During a take: its journal follows the spots placed or removed meanwhile.
+#include "app/editing/edited_clip.h"
 #include "app/running_mark.h"
 #include "app/takes/take_journal.h"
 #include "app/takes/take_recovery.h"
@@ -36,6 +37,7 @@ void CMainDlg::OfferTakeRecovery() {
     // Another instance's journal may belong to the take it is recording now.
     if (IsOnlyRunningInstance()) {
         OfferLeftTakes();
+        RemoveUnfinishedCuts(RecordingsFolder());
     } else {
         g_log.Print(L"Another instance of the program is running: interrupted recordings are not looked for");
     }

@@ -5,11 +5,11 @@
 
 namespace cuts {
 
-std::vector<Seam> SeamsOf(const std::vector<FrameCutMade>& made, const FrameClock& clock) {
+std::vector<Seam> SeamsOf(const std::vector<PlannedCut>& made, const FrameClock& clock) {
     std::vector<Seam> seams;
     uint64_t removed = 0;
-    for (const FrameCutMade& cut : made) {
-        removed += uint64_t{cut.carriersFrom - cut.first} * clock.samplesPerFrame;
+    for (const PlannedCut& cut : made) {
+        removed += uint64_t{cut.carriers - cut.first} * clock.samplesPerFrame;
         Seam seam;
         seam.startMs = static_cast<uint32_t>(std::llround(cut.first * clock.msPerFrame));
         seam.endMs = static_cast<uint32_t>(std::llround(cut.end * clock.msPerFrame));

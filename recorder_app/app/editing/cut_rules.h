@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/command_rules/spot_rules.h"
+#include "audio/editing/seam_plan.h"
 #include "audio/levels/level_series.h"
 
 namespace cuts {
@@ -26,14 +27,8 @@ struct FrameClock {
     uint32_t sampleRate = 0;
 };
 
-// A cut of frames [first, end), of which [first, carriersFrom) were removed and the rest kept
-// as silent carriers.
-struct FrameCutMade {
-    uint32_t first = 0;
-    uint32_t carriersFrom = 0;
-    uint32_t end = 0;
-};
-std::vector<Seam> SeamsOf(const std::vector<FrameCutMade>& cuts, const FrameClock& clock);
+// The seams of the cuts a deletion made (CutSummary::cuts), in the order of the clip.
+std::vector<Seam> SeamsOf(const std::vector<PlannedCut>& cuts, const FrameClock& clock);
 
 // Milliseconds removed before a position at or after `seam` ends.
 uint32_t RemovedMsThrough(const Seam& seam, uint32_t sampleRate);

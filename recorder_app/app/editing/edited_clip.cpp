@@ -139,7 +139,8 @@ bool IsContinuableRecording(const std::wstring& clip) {
     const long got = file.Read(head, sizeof head);
     if (got < 4) return false;
     FrameHeader header;
-    if (!ParseHeader(HeaderOf(head), false, header)) return false;
+    const uint32_t window = HeaderOf(head);
+    if (!IsValidHeader(window) || !ParseHeader(window, true, header)) return false;
     const bool recordingFormat = header.version == MpegVersion::Mpeg1 && header.layer == 3 &&
                                  header.channels == 1 && header.crcPresent &&
                                  SampleRateOf(header.samplingIndex) == 44100 &&

@@ -100,9 +100,7 @@ bool CMainDlg::ApplyCuts(const std::vector<timeline::Selection>& stretches, Step
         return false;
     }
 
-    std::vector<cuts::FrameCutMade> made;
-    for (const PlannedCut& cut : summary.cuts) made.push_back(cuts::FrameCutMade{cut.first, cut.carriers, cut.end});
-    const std::vector<cuts::Seam> seams = cuts::SeamsOf(made, clock);
+    const std::vector<cuts::Seam> seams = cuts::SeamsOf(summary.cuts, clock);
     const cuts::SpotsAfterCuts moved = cuts::MoveSpots(m_spots, seams, clock.sampleRate);
     // After a deletion the cursor stands at its seam.
     const uint32_t cursor = cuts::PositionAfterCuts(

@@ -28,7 +28,7 @@ TEST(CutRules, SpotsInsideAndAtTheStartGoTheOneAtTheEndLandsOnTheSeamLaterOnesMo
 }
 
 TEST(CutRules, HundredsOfSeamsConvertTheRemovedSamplesOnceAndDoNotDrift) {
-    std::vector<cuts::FrameCutMade> made;
+    std::vector<PlannedCut> made;
     for (uint32_t i = 0; i < 400; ++i) made.push_back({100 + i * 100, 100 + i * 100 + 1, 100 + i * 100 + 3});
     const std::vector<cuts::Seam> seams = cuts::SeamsOf(made, kClock);
     // 400 frames of 1152 samples: exactly 10448.98 ms, not 400 times a rounded 26 ms.

@@ -128,7 +128,8 @@ private:
     }
 
     bool Emit(const uint8_t* data, size_t size, bool music) {
-        if (music) m_crc = ExtensionCrc(m_crc, data, size);
+        // Only an Info frame keeps the music CRC: for a clip without one it is not worked out.
+        if (music && m_map.infoFrame) m_crc = ExtensionCrc(m_crc, data, size);
         m_output.insert(m_output.end(), data, data + size);
         m_written += size;
         return m_output.size() < kOutputChunk || Flush();

@@ -48,3 +48,10 @@
 #define IDC_LOUD_PROGRESS       1043
 #define IDC_LOUD_NOTE           1044
 #define IDC_EVEN_OUT            1045
+
+// The dialog of "Tighten pauses...".
+#define IDD_TIGHTEN             192
+#define IDC_TIGHTEN_LONGER      1050
+#define IDC_TIGHTEN_TO          1051
+#define IDC_TIGHTEN_PROGRESS    1052
+#define IDC_TIGHTEN_NOTE        1053

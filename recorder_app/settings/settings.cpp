@@ -80,6 +80,15 @@ void CSettings::Load() {
     ReadRegistryDword(key, kSnapToPausesValue, &snap);
     m_snapToPauses = snap != 0;
 
+    DWORD longerThan = kDefaultTightenLongerThanMs;
+    DWORD to = kDefaultTightenToMs;
+    ReadRegistryDword(key, kTightenLongerThanValue, &longerThan);
+    ReadRegistryDword(key, kTightenToValue, &to);
+    // One of the pair out of its limits makes the other meaningless too.
+    const bool allowed = TightenLengthsAllowed(longerThan, to);
+    m_tightenLongerThanMs = allowed ? longerThan : kDefaultTightenLongerThanMs;
+    m_tightenToMs = allowed ? to : kDefaultTightenToMs;
+
     if (key != nullptr) RegCloseKey(key);
 }
 
@@ -91,6 +100,22 @@ bool CSettings::SetSnapToPauses(bool snap) {
     const bool written =
         RegSetValueExW(key, kSnapToPausesValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
         ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
+}
+
+bool CSettings::SetTightenLengths(uint32_t longerThanMs, uint32_t toMs) {
+    if (!TightenLengthsAllowed(longerThanMs, toMs)) return false;
+    m_tightenLongerThanMs = longerThanMs;
+    m_tightenToMs = toMs;
+    HKEY key = OpenUserKey(kSettingsKeyPath);
+    if (key == nullptr) return false;
+    const DWORD values[2] = {longerThanMs, toMs};
+    const bool written =
+        RegSetValueExW(key, kTightenLongerThanValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&values[0]),
+                       sizeof values[0]) == ERROR_SUCCESS &&
+        RegSetValueExW(key, kTightenToValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&values[1]),
+                       sizeof values[1]) == ERROR_SUCCESS;
     RegCloseKey(key);
     return written;
 }

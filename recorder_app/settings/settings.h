@@ -31,6 +31,12 @@
 //                                   service's host
 //   "SnapSpotsToPauses"  REG_DWORD  1                 Load; SetSnapToPauses          0: a spot goes where the cursor is;
 //                                                                                    anything else: into a pause near it
+//   "TightenLongerThanMs" REG_DWORD 1200              Load; SetTightenLengths        pauses longer than this are shortened;
+//                                                                                    kTightenShortestMs to kTightenLongestMs
+//   "TightenToMs"        REG_DWORD  700               Load; SetTightenLengths        what is left of each; at least
+//                                                                                    kTightenShortestMs and less than
+//                                                                                    TightenLongerThanMs, else both take
+//                                                                                    their defaults
 // Software\Microsoft\Windows\CurrentVersion\Internet Settings (the system's; read only
 // when ProxyType is 4, never written)
 //   "ProxyEnable"        4 bytes    0                 Load                           not 0: ProxyServer is used
@@ -44,6 +50,8 @@ constexpr wchar_t kLastUserValue[] = L"LastUser";
 constexpr wchar_t kLastPodcastValue[] = L"LastPodcastID";
 constexpr wchar_t kCrashReportUrlValue[] = L"CrashReportUrl";
 constexpr wchar_t kSnapToPausesValue[] = L"SnapSpotsToPauses";
+constexpr wchar_t kTightenLongerThanValue[] = L"TightenLongerThanMs";
+constexpr wchar_t kTightenToValue[] = L"TightenToMs";
 constexpr wchar_t kInternetSettingsPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr wchar_t kProxyEnableValue[] = L"ProxyEnable";
 constexpr wchar_t kProxyServerValue[] = L"ProxyServer";
@@ -55,6 +63,16 @@ constexpr int32_t PROXY_HTTP = 1;
 constexpr int32_t PROXY_SOCKS4 = 2;
 constexpr int32_t PROXY_SOCKS5 = 3;
 constexpr int32_t PROXY_SYSTEM = 4;
+
+// The tightening of pauses: a pause is 300 ms or more, so none is shortened below that.
+constexpr uint32_t kTightenShortestMs = 300;
+constexpr uint32_t kTightenLongestMs = 60000;
+constexpr uint32_t kDefaultTightenLongerThanMs = 1200;
+constexpr uint32_t kDefaultTightenToMs = 700;
+// Whether pauses longer than `longerThanMs` may be shortened to `toMs`.
+constexpr bool TightenLengthsAllowed(uint32_t longerThanMs, uint32_t toMs) {
+    return toMs >= kTightenShortestMs && toMs < longerThanMs && longerThanMs <= kTightenLongestMs;
+}
 
 // Host of the service when "ServerHost" is not set; the podcasts' sites are its subdomains.
 constexpr wchar_t kDefaultServerHost[] = L"quillbank.com";
@@ -83,6 +101,10 @@ public:
     // the registry refused (the choice still holds for this run).
     bool SetSnapToPauses(bool snap);
 
+    // The lengths of the tightening of pauses, as "TightenLongerThanMs" and "TightenToMs"
+    // (TightenLengthsAllowed holds). False when the registry refused.
+    bool SetTightenLengths(uint32_t longerThanMs, uint32_t toMs);
+
     // "LastUser" and "LastPodcastID", as the last successful publication left them: read
     // afresh each time, since another instance may have published meanwhile. Missing values
     // give an empty name and podcast 0.
@@ -105,6 +127,8 @@ public:
     std::wstring m_recordingDevice;  // the chosen device's name; empty: the system's default
     std::wstring m_recordingDeviceId;  // its endpoint's id; empty: found by name only
     bool m_snapToPauses = true;
+    uint32_t m_tightenLongerThanMs = kDefaultTightenLongerThanMs;
+    uint32_t m_tightenToMs = kDefaultTightenToMs;
 };
 
 extern CSettings g_settings;

@@ -275,3 +275,22 @@ TEST_F(SettingsTest, TheChosenRecordingDeviceIsRememberedByNameAndEndpointAndThe
 }
 
 }  // namespace
+
+TEST_F(SettingsTest, TheTighteningLengthsAreRememberedAndAPairOutsideTheLimitsReadsAsTheDefaults) {
+    CSettings settings;
+    EXPECT_EQ(settings.m_tightenLongerThanMs, 1200u);
+    EXPECT_EQ(settings.m_tightenToMs, 700u);
+    ASSERT_TRUE(settings.SetTightenLengths(2000, 500));
+    CSettings again;
+    EXPECT_EQ(again.m_tightenLongerThanMs, 2000u);
+    EXPECT_EQ(again.m_tightenToMs, 500u);
+    EXPECT_FALSE(settings.SetTightenLengths(500, 500));  // refused, nothing written
+
+    registry.SetDword(kRecorderKey, kTightenToValue, 2500);  // not less than 2000
+    again.Load();
+    EXPECT_EQ(again.m_tightenLongerThanMs, 1200u);
+    EXPECT_EQ(again.m_tightenToMs, 700u);
+    registry.SetDword(kRecorderKey, kTightenToValue, 200);  // below a pause
+    again.Load();
+    EXPECT_EQ(again.m_tightenToMs, 700u);
+}

@@ -106,4 +106,13 @@ bool NextPauseMiddle(const Scope& scope, uint32_t cursorMs, uint32_t& middle) {
     return found;
 }
 
+std::vector<Pause> PausesIn(const Scope& scope) {
+    std::vector<Pause> found;
+    ForEachPause(scope, 0, Blocks(scope), [&](const Pause& pause) {
+        found.push_back(pause);
+        return true;
+    });
+    return found;
+}
+
 }  // namespace pauses

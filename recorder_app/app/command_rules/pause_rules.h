@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "audio/levels/level_series.h"
 
@@ -44,5 +45,8 @@ bool SnapTarget(const Scope& scope, uint32_t cursorMs, const std::function<bool(
 // at (or within a block of) a pause's middle goes on to the next one.
 bool PreviousPauseMiddle(const Scope& scope, uint32_t cursorMs, uint32_t& middle);
 bool NextPauseMiddle(const Scope& scope, uint32_t cursorMs, uint32_t& middle);
+
+// Every pause of the scope, in order.
+std::vector<Pause> PausesIn(const Scope& scope);
 
 }  // namespace pauses

@@ -48,6 +48,41 @@ SpotsAfterCuts MoveSpots(const SpotSet& set, const std::vector<Seam>& seams, uin
     return result;
 }
 
+SpotsIntoPauses MoveSpotsIntoPauses(const SpotSet& set, const std::vector<Seam>& seams,
+                                    const std::vector<PauseSpan>& pauses, uint32_t sampleRate, uint32_t apartMs) {
+    SpotsIntoPauses result;
+    std::vector<uint32_t> moving;  // old positions of the spots inside the stretches
+    for (const uint32_t spot : set) {
+        bool inside = false;
+        for (const Seam& seam : seams) {
+            if (spot < seam.startMs) break;
+            if (spot < seam.endMs) inside = true;
+        }
+        if (inside) moving.push_back(spot);
+        else result.spots.insert(PositionAfterCuts(spot, seams, sampleRate));
+    }
+    // The spots that stayed are placed first, so a moved one gives way to them.
+    for (const uint32_t spot : moving) {
+        const PauseSpan* around = nullptr;
+        for (const PauseSpan& pause : pauses)
+            if (pause.startMs <= spot && spot < pause.endMs) around = &pause;
+        if (around == nullptr) {
+            result.removed.push_back(spot);
+            continue;
+        }
+        const uint32_t from = PositionAfterCuts(around->startMs, seams, sampleRate);
+        const uint32_t to = PositionAfterCuts(around->endMs, seams, sampleRate);
+        const uint32_t middle = from + (to - from) / 2;
+        uint32_t near = middle;
+        if (result.spots.count(middle) != 0 || spots::SpotAt(result.spots, middle, apartMs, near)) {
+            result.merged.push_back(SpotMerge{spot, near});
+            continue;
+        }
+        result.spots.insert(middle);
+    }
+    return result;
+}
+
 std::vector<uint32_t> SpotsBreakingRules(const SpotSet& set, uint32_t clipLengthMs) {
     std::vector<uint32_t> breaking;
     SpotSet placed;

@@ -25,6 +25,9 @@ struct FrameClock {
     double msPerFrame = 0;
     uint32_t samplesPerFrame = 0;
     uint32_t sampleRate = 0;
+    // The most frames a seam keeps as silent carriers at the first frame's size: those that
+    // hold the bytes a kept frame may reach back to.
+    uint32_t seamCarriers = 0;
 };
 
 // The seams of the cuts a deletion made (CutSummary::cuts), in the order of the clip.
@@ -44,6 +47,26 @@ struct SpotsAfterCuts {
 // Spots inside a deleted stretch, and one at its start, go; one at its end lands on the
 // seam; those after it move back.
 SpotsAfterCuts MoveSpots(const SpotSet& set, const std::vector<Seam>& seams, uint32_t sampleRate);
+
+// The tightening of pauses: a spot inside a deleted stretch moves to the middle of what is
+// left of the pause around it (`pauses`, in the old clip's milliseconds; a seam in none
+// removes its spots as above). Where a spot already stands within `apartMs` of that middle
+// (the distance at which the time line tells two spots apart), the moved one merges with it.
+struct SpotMerge {
+    uint32_t from = 0;  // the moved spot, in the old clip's milliseconds
+    uint32_t into = 0;  // the spot it merged with, in the new clip's
+};
+struct SpotsIntoPauses {
+    SpotSet spots;
+    std::vector<uint32_t> removed;
+    std::vector<SpotMerge> merged;
+};
+struct PauseSpan {
+    uint32_t startMs = 0;
+    uint32_t endMs = 0;
+};
+SpotsIntoPauses MoveSpotsIntoPauses(const SpotSet& set, const std::vector<Seam>& seams,
+                                    const std::vector<PauseSpan>& pauses, uint32_t sampleRate, uint32_t apartMs);
 
 // Spots that the placing rules would no longer place where they are (a shorter clip allows
 // fewer, and the n-th must lie within n times 20 minutes).

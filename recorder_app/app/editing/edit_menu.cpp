@@ -15,10 +15,13 @@ void AddEditMenuItems(HWND window) {
     }
     InsertMenuW(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_STRING | MF_GRAYED, kDeleteSelectionCommand,
                 L"Delete selection");
+    InsertMenuW(menu, static_cast<UINT>(at + 1), MF_BYPOSITION | MF_STRING | MF_GRAYED, kTightenPausesCommand,
+                L"Tighten pauses...");
 }
 
-void EnableEditMenuItems(HWND window, bool canDelete) {
+void EnableEditMenuItems(HWND window, bool canDelete, bool canTighten) {
     HMENU menu = GetSystemMenu(window, FALSE);
     if (menu == nullptr) return;
     EnableMenuItem(menu, kDeleteSelectionCommand, MF_BYCOMMAND | (canDelete ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, kTightenPausesCommand, MF_BYCOMMAND | (canTighten ? MF_ENABLED : MF_GRAYED));
 }

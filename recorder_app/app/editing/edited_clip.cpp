@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <ctime>
 
 #include "app/takes/clip_names.h"
 #include "audio/reading/clip_file.h"
 #include "audio/reading/frame_header.h"
+#include "audio/reading/frame_reader.h"
 #include "audio/reading/info_frame.h"
 #include "runtime/folders.h"
 #include "runtime/system_error.h"
@@ -51,6 +53,30 @@ private:
     DWORD m_error = ERROR_SUCCESS;
 };
 
+// The clip as the cut reads it, counting what it read into the watch; a read after a cancel
+// fails, which ends the cut at once.
+class WatchedSource : public ByteSource {
+public:
+    WatchedSource(ByteSource& inner, CutWatch* watch) : m_inner(inner), m_watch(watch) {}
+    long Read(uint8_t* dest, size_t count) override {
+        if (m_watch == nullptr) return m_inner.Read(dest, count);
+        if (m_watch->cancelled.load()) return -1;
+        const long got = m_inner.Read(dest, count);
+        if (got > 0) m_read += static_cast<uint64_t>(got);
+        const uint64_t total = 2 * m_inner.Size();
+        if (total > 0) m_watch->permille.store(static_cast<int>(std::min<uint64_t>(999, m_read * 1000 / total)));
+        return got;
+    }
+    bool Seek(uint64_t position) override { return m_inner.Seek(position); }
+    uint64_t Position() const override { return m_inner.Position(); }
+    uint64_t Size() const override { return m_inner.Size(); }
+
+private:
+    ByteSource& m_inner;
+    CutWatch* m_watch;
+    uint64_t m_read = 0;
+};
+
 std::wstring CutResultText(int result) {
     switch (result) {
     case kCutReadFailed: return L"the clip could not be read";
@@ -82,8 +108,30 @@ std::wstring NewEditedClipPath(const wchar_t* suffix) {
     return path;
 }
 
+bool ClipFrameClock(const std::wstring& clip, cuts::FrameClock& clock) {
+    FrameReader reader;
+    if (!reader.Open(clip.c_str())) return false;
+    for (int tries = 0; tries < 8; ++tries) {
+        const int result = reader.ReadFrame();
+        if (result == FrameReader::kFrameRead) {
+            const FrameHeader& header = reader.Header();
+            clock.msPerFrame = reader.MsPerFrame();
+            clock.samplesPerFrame = static_cast<uint32_t>(header.samplesPerFrame);
+            clock.sampleRate = static_cast<uint32_t>(SampleRateOf(header.samplingIndex));
+            // A Layer III frame reaches back at most 511 bytes (255 below MPEG-1) of sound data.
+            const int reach = header.version == MpegVersion::Mpeg1 ? 511 : 255;
+            const int own = static_cast<int>(reader.FrameSize()) - FrameReader::kHeaderBytes -
+                            (header.crcPresent ? 2 : 0) - SideInfoLength(header);
+            clock.seamCarriers = own > 0 ? static_cast<uint32_t>((reach + own - 1) / own) : 0;
+            return clock.msPerFrame > 0 && clock.sampleRate > 0;
+        }
+        if (result != FrameReader::kNoFrame) return false;
+    }
+    return false;
+}
+
 int WriteCutClip(const std::wstring& source, const std::vector<FrameStretch>& stretches, const std::wstring& target,
-                 CutSummary& summary, std::wstring& error) {
+                 CutSummary& summary, std::wstring& error, CutWatch* watch) {
     ClipFile input;
     if (!input.Open(source.c_str())) {
         error = L"cannot open " + source + L": " + SystemErrorText(GetLastError());
@@ -98,7 +146,9 @@ int WriteCutClip(const std::wstring& source, const std::vector<FrameStretch>& st
         return kCutWriteFailed;
     }
     FileClipWriter writer(file);
-    int result = CutClip(input, stretches, writer, &summary);
+    WatchedSource watched(input, watch);
+    int result = CutClip(watched, stretches, writer, &summary);
+    if (result != kCutWritten && watch != nullptr && watch->cancelled.load()) result = kCutCancelled;
     LARGE_INTEGER size{};
     if (result == kCutWritten && (!FlushFileBuffers(file) || !GetFileSizeEx(file, &size) ||
                                   static_cast<uint64_t>(size.QuadPart) != summary.bytesWritten)) {
@@ -110,6 +160,8 @@ int WriteCutClip(const std::wstring& source, const std::vector<FrameStretch>& st
         if (MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return kCutWritten;
         error = L"cannot rename " + partial + L" to " + target + L": " + SystemErrorText(GetLastError());
         result = kCutWriteFailed;
+    } else if (result == kCutCancelled) {
+        error = L"cancelled";
     } else {
         error = CutResultText(result);
         if (result == kCutWriteFailed && writer.LastError() != ERROR_SUCCESS)

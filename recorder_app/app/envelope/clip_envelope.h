@@ -46,6 +46,8 @@ public:
     void StopScan();
 
     const levels::Codes& Codes() const { return m_codes; }
+    // Whether a scan still measures the clip, or has results on their way.
+    bool Scanning() const { return m_scan.Started(); }
 
 private:
     // Measures what `seed` leaves unknown of `clip`.

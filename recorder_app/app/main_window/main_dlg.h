@@ -11,6 +11,8 @@
 #include "app/command_rules/recording_clock.h"
 #include "app/command_rules/spot_rules.h"
 #include "app/crash/crash_test_trigger.h"
+#include "app/editing/cut_rules.h"
+#include "app/editing/edited_clip.h"
 #include "app/envelope/clip_envelope.h"
 #include "app/history/edit_history.h"
 #include "app/history/history_files.h"
@@ -164,8 +166,14 @@ private:
     // Writes the clip without `stretches` as a new clip that replaces it in the window, with
     // the spots, cursor and levels moved along, as one step of the history; false after a
     // failure, with the clip as it was and the user told.
+    // `written`: the cut is already written (by a dialog's worker) from these stretches.
+    // `shortened`: for a tightening, the pauses the stretches lie in, whose spots move into
+    // what is left of them.
     bool ApplyCuts(const std::vector<timeline::Selection>& stretches, StepKind kind,
-                   const timeline::Selection& selection);
+                   const timeline::Selection& selection, const WrittenCut* written = nullptr,
+                   const std::vector<cuts::PauseSpan>& shortened = {});
+    // "Tighten pauses...": the long pauses of the clip shortened (main_dlg_tighten.cpp).
+    void TightenPauses();
     void StepToPause(bool forward);
     // The pauses a command may use now: behind the live position while recording or
     // playing, anywhere in the clip when idle.

@@ -9,29 +9,11 @@
 #include "app/editing/cut_rules.h"
 #include "app/editing/edit_menu.h"
 #include "app/editing/edited_clip.h"
-#include "audio/reading/frame_reader.h"
 #include "controls/time_text.h"
 #include "main_dlg.h"
 #include "runtime/log_file.h"
 
 namespace {
-
-// The frames of a clip as the reader counts them; false when it holds none.
-bool ClockOf(const std::wstring& clip, cuts::FrameClock& clock) {
-    FrameReader reader;
-    if (!reader.Open(clip.c_str())) return false;
-    for (int tries = 0; tries < 8; ++tries) {
-        const int result = reader.ReadFrame();
-        if (result == FrameReader::kFrameRead) {
-            clock.msPerFrame = reader.MsPerFrame();
-            clock.samplesPerFrame = static_cast<uint32_t>(reader.Header().samplesPerFrame);
-            clock.sampleRate = static_cast<uint32_t>(SampleRateOf(reader.Header().samplingIndex));
-            return clock.msPerFrame > 0 && clock.sampleRate > 0;
-        }
-        if (result != FrameReader::kNoFrame) return false;
-    }
-    return false;
-}
 
 std::wstring TimesOf(const std::vector<uint32_t>& spots) {
     std::wstring text;
@@ -49,6 +31,7 @@ LRESULT CMainDlg::OnDeleteSelection(WORD, WORD, HWND, BOOL&) {
 LRESULT CMainDlg::OnEditSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
     const UINT command = static_cast<UINT>(wParam & 0xFFF0);
     if (command == kDeleteSelectionCommand) DeleteSelection();
+    else if (command == kTightenPausesCommand) TightenPauses();
     else bHandled = FALSE;
     return 0;
 }
@@ -63,7 +46,7 @@ void CMainDlg::DeleteSelection() {
     }
     cuts::FrameClock clock;
     const uint32_t length = m_timeLine.GetLength();
-    if (ClockOf(m_clipPath, clock) && FrameBoundaryAt(selection.start, clock.msPerFrame) <= 1 &&
+    if (ClipFrameClock(m_clipPath, clock) && FrameBoundaryAt(selection.start, clock.msPerFrame) <= 1 &&
         selection.end + clock.msPerFrame / 2 >= length) {
         g_log.Print(L"Delete refused: the selection covers the whole clip");
         MessageBoxW(m_hWnd,
@@ -76,22 +59,33 @@ void CMainDlg::DeleteSelection() {
 }
 
 bool CMainDlg::ApplyCuts(const std::vector<timeline::Selection>& stretches, StepKind kind,
-                         const timeline::Selection& selection) {
+                         const timeline::Selection& selection, const WrittenCut* written,
+                         const std::vector<cuts::PauseSpan>& shortened) {
     // The player and a level scan keep the clip open; the history cannot move a file they hold.
     ReleasePlayer();
     m_envelope.StopScan();
     const std::wstring source = m_clipPath;
     cuts::FrameClock clock;
     std::vector<FrameStretch> frames;
-    if (ClockOf(source, clock)) {
+    if (ClipFrameClock(source, clock)) {
         for (const timeline::Selection& stretch : stretches)
             frames.push_back(FrameStretch{FrameBoundaryAt(stretch.start, clock.msPerFrame),
                                           FrameBoundaryAt(stretch.end, clock.msPerFrame)});
     }
-    const std::wstring target = NewEditedClipPath(kind == StepKind::kTighten ? L"-tight" : L"-cut");
+    std::wstring target;
     CutSummary summary;
     std::wstring error = L"the clip holds no MPEG audio frames";
-    const int result = frames.empty() ? kCutNoFrames : WriteCutClip(source, frames, target, summary, error);
+    int result = kCutNoFrames;
+    if (written != nullptr) {
+        target = written->target;
+        summary = written->summary;
+        result = frames.empty() ? kCutNoFrames : kCutWritten;
+        // Without its clock the clip cannot be shown: the copy has no use.
+        if (result != kCutWritten) DeleteFileW(target.c_str());
+    } else if (!frames.empty()) {
+        target = NewEditedClipPath(kind == StepKind::kTighten ? L"-tight" : L"-cut");
+        result = WriteCutClip(source, frames, target, summary, error);
+    }
     if (result != kCutWritten) {
         g_log.Print(L"!!! %s failed: %s", StepName(kind), error.c_str());
         const std::wstring text = L"Nothing was deleted: " + error + L".\n\nThe clip is as it was:\n" + source;
@@ -101,8 +95,18 @@ bool CMainDlg::ApplyCuts(const std::vector<timeline::Selection>& stretches, Step
     }
 
     const std::vector<cuts::Seam> seams = cuts::SeamsOf(summary.cuts, clock);
-    const cuts::SpotsAfterCuts moved = cuts::MoveSpots(m_spots, seams, clock.sampleRate);
+    // Tightening keeps every pause it shortens: its spots move into what is left of it.
+    cuts::SpotsIntoPauses moved;
+    if (kind == StepKind::kTighten) {
+        moved = cuts::MoveSpotsIntoPauses(m_spots, seams, shortened, clock.sampleRate,
+                                          spots::HitTolerance(m_timeLine.GetPixelsPerSecond()));
+    } else {
+        cuts::SpotsAfterCuts after = cuts::MoveSpots(m_spots, seams, clock.sampleRate);
+        moved.spots = std::move(after.spots);
+        moved.removed = std::move(after.removed);
+    }
     // After a deletion the cursor stands at its seam.
+    // After a tightening it stays with the sound it stood at (at a seam when that went).
     const uint32_t cursor = cuts::PositionAfterCuts(
         kind == StepKind::kDelete && !seams.empty() ? seams.front().startMs : m_timeLine.GetPosition(), seams,
         clock.sampleRate);
@@ -131,10 +135,23 @@ bool CMainDlg::ApplyCuts(const std::vector<timeline::Selection>& stretches, Step
                 static_cast<int>(seams.size()), source.c_str(), static_cast<int>(oldLength),
                 target.c_str(), static_cast<int>(length), static_cast<int>(summary.carriers));
     for (const uint32_t removed : moved.removed) g_log.Print(L"Spot at %d ms deleted with its stretch", static_cast<int>(removed));
+    for (const cuts::SpotMerge& merge : moved.merged)
+        g_log.Print(L"Spot at %d ms merged with the spot at %d ms", static_cast<int>(merge.from),
+                    static_cast<int>(merge.into));
     std::wstring kept;
     for (const uint32_t spot : m_spots) kept += (kept.empty() ? L"" : L", ") + std::to_wstring(spot);
     if (!kept.empty()) g_log.Print(L"Spots after the deletion: %s ms", kept.c_str());
     RecordStep(kind, before);
+
+    if (!moved.merged.empty()) {
+        std::wstring list;
+        for (const cuts::SpotMerge& merge : moved.merged)
+            list += L"\n" + controls::RulerLabel(merge.from) + L" merged with the spot at " +
+                    controls::RulerLabel(merge.into);
+        const std::wstring text = L"These spots stood in the part of a pause that was taken out, and the rest of "
+                                  L"the pause already holds a spot:" + list + L"\n\nUndo brings them back.";
+        MessageBoxW(m_hWnd, text.c_str(), L"Advertising spots", MB_ICONINFORMATION);
+    }
 
     const std::vector<uint32_t> breaking = cuts::SpotsBreakingRules(m_spots, length);
     if (!breaking.empty()) {

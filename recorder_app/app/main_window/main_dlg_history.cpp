@@ -94,7 +94,8 @@ LRESULT CMainDlg::OnHistoryMenuPopup(UINT, WPARAM, LPARAM lParam, BOOL& bHandled
     const EditStep* undo = idle ? m_history.NextUndo() : nullptr;
     const EditStep* redo = idle ? m_history.NextRedo() : nullptr;
     ShowHistoryMenuItems(m_hWnd, undo ? StepName(undo->kind) : nullptr, redo ? StepName(redo->kind) : nullptr);
-    EnableEditMenuItems(m_hWnd, idle && !m_clipPath.empty() && !m_timeLine.GetSelection().Empty());
+    EnableEditMenuItems(m_hWnd, idle && !m_clipPath.empty() && !m_timeLine.GetSelection().Empty(),
+                        idle && !m_clipPath.empty());
     return 0;
 }
 

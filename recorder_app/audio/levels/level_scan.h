@@ -34,6 +34,8 @@ public:
     // Ends the scan; returns once its thread has closed the file and gone.
     void Cancel();
     bool Running() const { return m_thread != nullptr && !m_done.load(); }
+    // Started and not cancelled yet: it may still have results to take.
+    bool Started() const { return m_thread != nullptr; }
 
     // Copies the blocks measured since the last call into `codes` (resized to the scan's
     // series, which a clip longer than its estimate makes grow; blocks past the clip's end

@@ -8,13 +8,14 @@
 #include "audio/reading/clip_file.h"
 #include "audio/reading/frame_header.h"
 #include "audio/reading/info_frame.h"
+#include "audio/reading/sequential_clip_file.h"
 #include "runtime/folders.h"
 #include "runtime/system_error.h"
 
 namespace {
 
-// The cut's output: appended in the engine's large chunks, the Info frame written over at the
-// end. The handle's pointer stays at the end between writes.
+// The cut's output: appended in the engine's runs of frames, up to a megabyte each, the Info
+// frame written over at the end. The handle's pointer stays at the end between writes.
 class FileClipWriter : public ClipWriter {
 public:
     explicit FileClipWriter(HANDLE file) : m_file(file) {}
@@ -84,7 +85,8 @@ std::wstring NewEditedClipPath(const wchar_t* suffix) {
 
 int WriteCutClip(const std::wstring& source, const std::vector<FrameStretch>& stretches, const std::wstring& target,
                  CutSummary& summary, std::wstring& error) {
-    ClipFile input;
+    // The cut keeps its own megabyte-sized read buffer and reads the clip once, front to back.
+    SequentialClipFile input;
     if (!input.Open(source.c_str())) {
         error = L"cannot open " + source + L": " + SystemErrorText(GetLastError());
         return kCutReadFailed;

@@ -171,7 +171,8 @@ int Cut(const std::wstring& clip, int rounds) {
     const std::wstring process = LinuxProcessOf(app);
     if (process.empty()) return Fail("the program's Linux process was not found");
     const std::wstring log = app.LogPath();
-    const std::wstring deleted = L"Deleted 1 stretch(es) from " + clip + L" into ";
+    // "... from <clip> (<N> ms) into <target>: <N> ms long now, ..."
+    const std::wstring deleted = L"Deleted 1 stretch(es) from " + clip + L" (";
     for (int round = 0; round < rounds; ++round) {
         if (!app.WaitUntilIdle()) return Fail("the program is busy");
         app.ClickControl(IDC_OPEN);
@@ -221,7 +222,8 @@ int Cut(const std::wstring& clip, int rounds) {
         const long long peak = ProcField(process + L"\\status", "VmHWM");
         const Counters after = IoOf(process);
 
-        // "<target>: <N> ms long now, ..."
+        const size_t into = said.find(L" into ");
+        said = into == std::wstring::npos ? std::wstring() : said.substr(into + 6);
         const size_t colon = said.find(L": ");
         const std::wstring target = said.substr(0, colon);
         const long long length = colon == std::wstring::npos ? -1 : std::wcstoll(said.c_str() + colon + 2, nullptr, 10);

@@ -10,13 +10,14 @@
 #include "audio/reading/frame_header.h"
 #include "audio/reading/frame_reader.h"
 #include "audio/reading/info_frame.h"
+#include "audio/reading/sequential_clip_file.h"
 #include "runtime/folders.h"
 #include "runtime/system_error.h"
 
 namespace {
 
-// The cut's output: appended in the engine's large chunks, the Info frame written over at the
-// end. The handle's pointer stays at the end between writes.
+// The cut's output: appended in the engine's runs of frames, up to a megabyte each, the Info
+// frame written over at the end. The handle's pointer stays at the end between writes.
 class FileClipWriter : public ClipWriter {
 public:
     explicit FileClipWriter(HANDLE file) : m_file(file) {}
@@ -63,7 +64,8 @@ public:
         if (m_watch->cancelled.load()) return -1;
         const long got = m_inner.Read(dest, count);
         if (got > 0) m_read += static_cast<uint64_t>(got);
-        const uint64_t total = 2 * m_inner.Size();
+        // The cut reads the clip once, and a few seam frames again.
+        const uint64_t total = m_inner.Size();
         if (total > 0) m_watch->permille.store(static_cast<int>(std::min<uint64_t>(999, m_read * 1000 / total)));
         return got;
     }
@@ -132,7 +134,8 @@ bool ClipFrameClock(const std::wstring& clip, cuts::FrameClock& clock) {
 
 int WriteCutClip(const std::wstring& source, const std::vector<FrameStretch>& stretches, const std::wstring& target,
                  CutSummary& summary, std::wstring& error, CutWatch* watch) {
-    ClipFile input;
+    // The cut keeps its own megabyte-sized read buffer and reads the clip once, front to back.
+    SequentialClipFile input;
     if (!input.Open(source.c_str())) {
         error = L"cannot open " + source + L": " + SystemErrorText(GetLastError());
         return kCutReadFailed;

@@ -2,8 +2,8 @@
 // the few removed frames that stay at each seam as silent carriers of the bytes the next
 // kept frame draws on (seam_plan.h). The Info frame's counts, seek table, delay, padding and
 // CRCs are written for the new clip; tags in front, between frames and at the end are kept.
-// Streams through the clip: the working set is a read buffer, an output buffer and 6 bytes
-// per frame. Pure logic over a ByteSource and a ClipWriter; no exceptions, integer results.
+// Reads the clip once, front to back: the working set is one read buffer and 6 bytes per
+// frame. Pure logic over a ByteSource and a ClipWriter; no exceptions, integer results.
 #pragma once
 #include "audio/editing/clip_writer.h"
 #include "audio/editing/seam_plan.h"

@@ -50,29 +50,22 @@ int ReachOf(const FrameMap& map, SourceWindow& source, uint32_t kept, uint32_t l
     return kPlanDone;
 }
 
+}  // namespace
+
 bool DamageAllowed(const FrameGap& gap, const std::vector<PlannedCut>& cuts) {
-    // Damage may lie anywhere among the removed frames, up to the first byte a kept frame
-    // still draws on.
     for (const PlannedCut& cut : cuts)
         if (gap.beforeFrame >= cut.first && gap.beforeFrame <= cut.end && gap.beforeFrame <= cut.reach) return true;
     return false;
 }
 
-}  // namespace
-
-int PlanCuts(const FrameMap& map, std::vector<FrameStretch> stretches, SourceWindow& source, std::vector<PlannedCut>& cuts) {
-    cuts.clear();
-    const uint32_t frames = map.Frames();
-    for (FrameStretch& s : stretches) {
-        s.first = std::max(s.first, map.FirstAudioFrame());
-        s.end = std::min(s.end, frames);
-    }
+std::vector<PlannedCut> MergeStretches(std::vector<FrameStretch> stretches, uint32_t firstAudio) {
+    for (FrameStretch& s : stretches) s.first = std::max(s.first, firstAudio);
     stretches.erase(std::remove_if(stretches.begin(), stretches.end(),
                                    [](const FrameStretch& s) { return s.first >= s.end; }),
                     stretches.end());
-    if (stretches.empty()) return kPlanNothingToRemove;
     std::sort(stretches.begin(), stretches.end(),
               [](const FrameStretch& a, const FrameStretch& b) { return a.first < b.first; });
+    std::vector<PlannedCut> cuts;
     for (const FrameStretch& s : stretches) {
         if (!cuts.empty() && s.first <= cuts.back().end) {
             cuts.back().end = std::max(cuts.back().end, s.end);
@@ -83,10 +76,32 @@ int PlanCuts(const FrameMap& map, std::vector<FrameStretch> stretches, SourceWin
         cut.end = s.end;
         cuts.push_back(cut);
     }
-    // From the last cut to the first: a short run of kept frames between two cuts may pass a
-    // reach on to the cut before it, whose removed frames must then carry those bytes too.
+    return cuts;
+}
+
+void ClampCuts(std::vector<PlannedCut>& cuts, uint32_t frames) {
+    // The cuts are in the order of the clip: those that begin at or past its end come last.
+    while (!cuts.empty() && cuts.back().first >= frames) cuts.pop_back();
+    for (PlannedCut& cut : cuts) cut.end = std::min(cut.end, frames);
+}
+
+SeamExtent SeamExtentOf(const FrameMap& map, SourceWindow& source, uint32_t end, uint32_t limit, bool mapComplete) {
+    const int farthest = map.format.version == MpegVersion::Mpeg1 ? 511 : 255;
+    int between = 0;
+    for (uint32_t f = end;; ++f) {
+        if (between >= farthest) return SeamExtent::kAlone;
+        if (f >= limit) return SeamExtent::kReachesNextCut;
+        if (f >= map.Frames()) return mapComplete ? SeamExtent::kAlone : SeamExtent::kNotMappedYet;
+        const int own = MainDataBytes(map, source, f, nullptr);
+        if (own < 0) return SeamExtent::kReadFailed;
+        between += std::max(own, 0);
+    }
+}
+
+int PlanSeams(const FrameMap& map, SourceWindow& source, uint32_t frames, std::vector<PlannedCut>& cuts, size_t from,
+              size_t to) {
     int passed = 0;  // bytes before the next cut's first frame that frames after it need
-    for (size_t k = cuts.size(); k-- > 0;) {
+    for (size_t k = to; k-- > from;) {
         PlannedCut& cut = cuts[k];
         const uint32_t limit = k + 1 < cuts.size() ? cuts[k + 1].first : frames;
         cut.reach = cut.end;
@@ -103,7 +118,5 @@ int PlanCuts(const FrameMap& map, std::vector<FrameStretch> stretches, SourceWin
         }
         passed = std::max(passed, 0);
     }
-    for (const FrameGap& gap : map.gaps)
-        if (gap.damaged && !DamageAllowed(gap, cuts)) return kPlanDamaged;
     return kPlanDone;
 }

@@ -34,12 +34,29 @@ struct PlannedCut {
 // information, and its main_data_begin when `reachBack` is given; -1 when it cannot be read.
 int MainDataBytes(const FrameMap& map, SourceWindow& source, uint32_t frame, int* reachBack);
 
-// PlanCuts results.
+// PlanSeams results.
 constexpr int kPlanDone = 0;
 constexpr int kPlanReadFailed = -1;
-constexpr int kPlanNothingToRemove = -2;
-constexpr int kPlanDamaged = -3;  // damage outside the removed frames, or in bytes a kept frame draws on
 
-// Clamps the stretches to the audio frames (an Info frame stays), merges those that touch,
-// and plans each cut's carriers. `cuts` comes out in the order of the clip.
-int PlanCuts(const FrameMap& map, std::vector<FrameStretch> stretches, SourceWindow& source, std::vector<PlannedCut>& cuts);
+// Clamps the stretches to the audio frames after `firstAudio` (an Info frame stays), leaves
+// out empty ones and merges those that touch, in the order of the clip.
+std::vector<PlannedCut> MergeStretches(std::vector<FrameStretch> stretches, uint32_t firstAudio);
+// Once the clip's frame count is known: ends the cuts at its end, drops those after it.
+void ClampCuts(std::vector<PlannedCut>& cuts, uint32_t frames);
+
+// Whether the seam of a cut that ends at `end` draws only on the frames before the next cut,
+// which begins at `limit`: each frame holds sound data of its own, so the frames from `end`
+// on reach back past it only as far as the first 511 bytes (255 at the lower rates) of it.
+enum class SeamExtent { kAlone, kReachesNextCut, kNotMappedYet, kReadFailed };
+SeamExtent SeamExtentOf(const FrameMap& map, SourceWindow& source, uint32_t end, uint32_t limit, bool mapComplete);
+
+// Plans the carriers of cuts [from, to) from the last to the first: a short run of kept
+// frames between two cuts may pass a reach on to the cut before it, whose removed frames must
+// then carry those bytes too. Cut `to - 1` must stand alone (or be the last, with `frames`
+// the clip's frame count); `frames` is UINT32_MAX while it is not known.
+int PlanSeams(const FrameMap& map, SourceWindow& source, uint32_t frames, std::vector<PlannedCut>& cuts, size_t from,
+              size_t to);
+
+// Damage may lie anywhere among the removed frames, up to the first byte a kept frame still
+// draws on.
+bool DamageAllowed(const FrameGap& gap, const std::vector<PlannedCut>& cuts);

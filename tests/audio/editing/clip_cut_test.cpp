@@ -128,7 +128,7 @@ std::pair<uint32_t, uint32_t> CountFrames(const Bytes& clip) {
 
 enum class Where { kStart, kMiddle, kEnd };
 const char* const kClips[] = {"recording.mp3", "low44.mp3", "vbr44.mp3", "cbr48_crc.mp3", "vbr48.mp3",
-                              "mono32_crc.mp3", "mpeg2_mono22.mp3", "mpeg2_vbr22_crc.mp3"};
+                              "mono32_crc.mp3", "mpeg2_mono22.mp3", "mpeg2_vbr22_crc.mp3", "long_recording.mp3"};
 
 class ClipCut : public ::testing::TestWithParam<std::tuple<const char*, Where>> {};
 
@@ -258,6 +258,28 @@ TEST(ClipCut, RemovesSeveralStretchesInOnePass) {
     EXPECT_EQ(decoded.messages, "");
     EXPECT_EQ(CountFrames(out.bytes).first - 1, CountFrames(out.bytes).second);
     EXPECT_EQ(decoded.frames.size(), CountFrames(out.bytes).second);
+}
+
+TEST(ClipCut, TheInfoFrameKeepsTheCrcOfTheMusicAfterIt) {
+    const Bytes clip = Load("long_recording.mp3");
+    MemoryWriter out;
+    ASSERT_EQ(Cut(clip, {{3000, 3400}, {3402, 3403}}, out), kCutWritten);
+    FrameReader reader;
+    reader.Open(std::unique_ptr<ByteSource>(new MemorySource(out.bytes.data(), out.bytes.size())));
+    ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
+    const uint8_t* info = reader.FrameData();
+    const size_t lame = LocateInfoFields(info, reader.FrameSize(), reader.Header()).lame;
+    ASSERT_NE(lame, 0u);
+    const uint32_t musicBytes = (uint32_t(info[lame + 28]) << 24) | (info[lame + 29] << 16) | (info[lame + 30] << 8) | info[lame + 31];
+    const size_t from = static_cast<size_t>(reader.FrameOffset()) + reader.FrameSize();
+    const size_t to = static_cast<size_t>(reader.FrameOffset()) + musicBytes;
+    ASSERT_LE(to, out.bytes.size());
+    uint16_t crc = 0;  // a bit at a time
+    for (size_t i = from; i < to; ++i) {
+        crc ^= out.bytes[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+    }
+    EXPECT_EQ((info[lame + 32] << 8) | info[lame + 33], crc);
 }
 
 TEST(ClipCut, StretchesInMillisecondsMoveToTheNearestFrameBoundary) {

@@ -13,9 +13,8 @@
 // The frames of a clip as the reader counts them; false when it holds none.
 bool ClipFrameClock(const std::wstring& clip, cuts::FrameClock& clock);
 
-// A cut written on a worker: the worker sets `permille` as it reads the clip (the cut reads
-// it twice, once to map its frames and once to copy them) and stops at its next read once
-// `cancelled` is set.
+// A cut written on a worker: the worker sets `permille` as it reads the clip (once, front to
+// back) and stops at its next read once `cancelled` is set.
 struct CutWatch {
     std::atomic<int> permille{0};
     std::atomic<bool> cancelled{false};

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "../../recorder_app/app/editing/edit_menu.h"
 #include "../../recorder_app/app/envelope/snap_menu.h"
 #include "../../recorder_app/res/resource.h"
 #include "../../recorder_app/settings/registry_values.h"
@@ -134,6 +135,27 @@ TEST(Envelope, AnOpenedClipIsDrawnFromItsLevelsSpotsFallInPausesAndTheCacheKeeps
         ASSERT_TRUE(WaitForLogStart(app, L"Redo delete: " + cut + L", 1 spots"));
         EXPECT_EQ(ReadBytes(cut), cutBytes);
         EXPECT_EQ(app.CountLogLines(L"Undo step: delete"), 1u);
+
+        // The pauses over 0.55 s (1.3-1.9 s, and the one that 4.4-5.2 s became) tightened
+        // to 0.3 s: the dialog says how many before OK, and the whole is one step.
+        PostMessageW(app.MainWindow(), WM_SYSCOMMAND, kTightenPausesCommand, 0);
+        const MessageBoxInfo dialog = app.WaitForMessageBox();
+        ASSERT_EQ(dialog.caption, L"Tighten pauses");
+        SetWindowTextW(GetDlgItem(dialog.window, IDC_TIGHTEN_LONGER), L"0.55");
+        SetWindowTextW(GetDlgItem(dialog.window, IDC_TIGHTEN_TO), L"0.3");
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog.window, IDOK)) != FALSE; }, 10000));
+        const std::wstring note = WindowText(GetDlgItem(dialog.window, IDC_TIGHTEN_NOTE));
+        const int promised = _wtoi(note.c_str());
+        EXPECT_GE(promised, 2) << note;
+        app.ClickWindow(GetDlgItem(dialog.window, IDOK));
+        ASSERT_TRUE(app.WaitForLogLine(L"Undo step: tightening pauses"));
+        const std::wstring tightened = app.LastLogValue(L"Deleted ");
+        EXPECT_EQ(_wtoi(tightened.c_str()), promised) << tightened;
+        const int tightLength = _wtoi(tightened.substr(tightened.find(L": ", tightened.find(L" into ")) + 2).c_str());
+        EXPECT_LT(tightLength, newLength - promised * 200) << tightened;  // each pause lost 0.25 s or more
+        app.PressKey('Z', VK_CONTROL);
+        ASSERT_TRUE(WaitForLogStart(app, L"Undo tightening pauses: " + cut + L", 1 spots"));
+        EXPECT_EQ(ReadBytes(cut), cutBytes);
         PostMessageW(app.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(app.WaitForExit(), 0u);
     }

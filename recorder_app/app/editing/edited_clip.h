@@ -43,6 +43,6 @@ int WriteCutClip(const std::wstring& source, const std::vector<FrameStretch>& st
 void RemoveUnfinishedCuts(const std::wstring& folder);
 
 // Whether a take may continue `clip`: it opens with a frame of the recording format at its
-// first byte, with no tag or Info frame in front, since the join appends the recording
-// format byte for byte and measures the clip by its size.
+// first byte (an Info frame of that format counts), with no tag in front, since the join
+// appends the recording format byte for byte and finds the cursor at 12 bytes a millisecond.
 bool IsContinuableRecording(const std::wstring& clip);

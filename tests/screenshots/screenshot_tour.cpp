@@ -4,7 +4,8 @@
 //   screenshot_tour.exe OUTPUT_FOLDER [SPEECH_CLIP]
 //
 // It opens a clip with spots (a copy of SPEECH_CLIP, shown once its envelope is measured, or
-// else a silent clip), publishes it as the stand-in's demo account, and shows the
+// else a silent clip), publishes it as the stand-in's demo account; opens it again, selects
+// a stretch of it on the time line and shows the tightening of its pauses; and shows the
 // crash reporter, saving each view as a BMP file in OUTPUT_FOLDER. Exit code 0 when every
 // view was saved; otherwise it says which step failed.
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+#include "../../recorder_app/app/editing/edit_menu.h"
 #include "../../recorder_app/res/resource.h"
 #include "../e2e/app_harness.h"
 #include "../e2e/publish_driver.h"
@@ -27,6 +29,9 @@ const uint32_t kClipMs = 11 * 60 * 1000;
 const uint32_t kSpotsMs[] = {9000, 24000, 41000};
 // Long enough to capture the progress dialog; the stand-in answers the upload only then.
 const char kSlowReply[] = "hang 8\n";
+// The selection, in time line columns (five a second): 26.2 s to 34.2 s, between the second
+// and the third spot, phrases on both sides of a long pause.
+const int kSelectionFrom = 131, kSelectionTo = 171;
 
 bool Fail(const char* what) {
     std::fprintf(stderr, "screenshot_tour: %s\n", what);
@@ -102,18 +107,24 @@ std::string SpotBytes() {
 
 // The main window with a clip and its spots, the publication dialog logged in, and the
 // progress dialog while the upload waits for the service's answer.
-bool TourOfThePublication(const std::wstring& out, const std::wstring& speech) {
+// Starts the program and opens a copy of the speech clip (or a silent clip) with its spots,
+// named `name`; true once its envelope is measured.
+bool OpenClipWithSpots(RecorderApp& app, const std::wstring& speech, const std::wstring& name) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring clip = JoinPath(temp, L"Spring tour.mp3");
+    const std::wstring clip = JoinPath(temp, name);
     const bool written = speech.empty() ? WriteSilentClip(clip, kClipMs) : CopyFileW(speech.c_str(), clip.c_str(), FALSE);
     if (!written || !WriteBytes(clip + L".ads", SpotBytes())) return Fail("cannot write the clip");
-
-    RecorderApp app;
     if (!app.Start()) return Fail("the program did not start");
     if (!OpenClip(app, clip)) return Fail("the clip did not open");
     if (!speech.empty() && !app.WaitForLogLine(L"Level scan of " + clip + L" done", 1, 60000))
         return Fail("the clip's envelope was not measured");
+    return true;
+}
+
+bool TourOfThePublication(const std::wstring& out, const std::wstring& speech) {
+    RecorderApp app;
+    if (!OpenClipWithSpots(app, speech, L"Spring tour.mp3")) return false;
     HWND main = app.MainWindow();
     Settle(main);
     if (!SaveScreen(Bounds(main), JoinPath(out, L"main_window.bmp"))) return false;
@@ -141,6 +152,61 @@ bool TourOfThePublication(const std::wstring& out, const std::wstring& speech) {
     DeleteFileW(behaviour.c_str());
     const MessageBoxInfo done = WaitForBox(app, L"Done", 30000);
     if (done.window != nullptr) app.AnswerMessageBox(done, IDNO);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    app.WaitForExit();
+    return saved;
+}
+
+// Drags on the main window's time line from one column to another at a hand's pace: the
+// harness's drag sends every event at once, and Wine may then hand the program a late move
+// a column or two short of the release, which makes the selection's end vary from run to run.
+void DragOnTimeLineByHand(HWND main, int fromColumn, int toColumn) {
+    SetForegroundWindow(main);
+    WaitFor([main] { return GetForegroundWindow() == main; }, 2000);
+    auto send = [main](int column, DWORD button) {
+        POINT p{kTimeLineOrigin.x + column, kTimeLineOrigin.y + 40};  // inside the clip area
+        ClientToScreen(main, &p);
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        SendInput(1, &input, sizeof input);
+        Sleep(button == 0 ? 10 : 100);  // a mouse reports a hundred moves a second
+    };
+    send(fromColumn, 0);
+    send(fromColumn, MOUSEEVENTF_LEFTDOWN);
+    const int step = toColumn > fromColumn ? 1 : -1;
+    for (int column = fromColumn; column != toColumn; column += step) send(column + step, 0);
+    Sleep(200);  // the hand stops before it lets go
+    send(toColumn, 0);
+    send(toColumn, MOUSEEVENTF_LEFTUP);
+}
+
+// The main window with a stretch selected on its time line, and the tightening of pauses
+// over it, cancelled. A run of its own, so that the publication's views show no selection.
+bool TourOfTheEditing(const std::wstring& out, const std::wstring& speech) {
+    RecorderApp app;
+    if (!OpenClipWithSpots(app, speech, L"Spring tour, part 2.mp3")) return false;
+    HWND main = app.MainWindow();
+    if (!app.WaitUntilIdle()) return Fail("the program stays busy");
+    DragOnTimeLineByHand(main, kSelectionFrom, kSelectionTo);
+    // Out of the window again: the pointer resting on the time line would bring up its tip.
+    SetCursorPos(0, 0);
+    if (!app.WaitUntilIdle()) return Fail("the program stays busy");
+    Settle(main);
+    if (!SaveScreen(Bounds(main), JoinPath(out, L"selection.bmp"))) return false;
+
+    PostMessageW(main, WM_SYSCOMMAND, kTightenPausesCommand, 0);
+    HWND dialog = WaitForWindow(app, [](HWND w) { return WindowText(w) == L"Tighten pauses"; });
+    if (dialog == nullptr) return Fail("no tightening dialog");
+    HWND note = GetDlgItem(dialog, IDC_TIGHTEN_NOTE);
+    if (!WaitFor([&] { return WindowText(note).find(L"shortened, saving") != std::wstring::npos; }, 10000))
+        return Fail("the tightening dialog says no pause is shortened");
+    Settle(dialog);
+    const bool saved = SaveScreen(Union(main, dialog), JoinPath(out, L"tighten_dialog.bmp"));
+    app.ClickWindow(GetDlgItem(dialog, IDCANCEL));
+    if (!WaitFor([&] { return !IsWindow(dialog); }, 10000)) return Fail("Cancel left the tightening dialog open");
     PostMessageW(main, WM_CLOSE, 0, 0);
     app.WaitForExit();
     return saved;
@@ -191,7 +257,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring out = argv[1];
     ProgramSettings settings(Env(L"QB_STANDIN_HOST"));
-    const bool publication = TourOfThePublication(out, argc == 3 ? argv[2] : L"");
+    const std::wstring speech = argc == 3 ? argv[2] : L"";
+    const bool publication = TourOfThePublication(out, speech);
+    const bool editing = TourOfTheEditing(out, speech);
     const bool reporter = TourOfTheCrashReporter(out);
-    return publication && reporter ? 0 : 1;
+    return publication && editing && reporter ? 0 : 1;
 }

@@ -132,6 +132,15 @@ void Mouse(HWND window, int x, int y, DWORD button) {
     SendInput(1, &input, sizeof input);
 }
 
+// A press and release in the middle of `window`, at once.
+void Click(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    Mouse(window, r.right / 2, r.bottom / 2, 0);
+    Mouse(window, r.right / 2, r.bottom / 2, MOUSEEVENTF_LEFTDOWN);
+    Mouse(window, r.right / 2, r.bottom / 2, MOUSEEVENTF_LEFTUP);
+}
+
 // A press at `fromX`, moves to `toX` in steps, a release there; the program is let take
 // each step before the next.
 bool Drag(const RecorderApp& app, HWND window, int fromX, int toX, int y) {
@@ -330,6 +339,9 @@ int Tighten(const std::wstring& clip, int rounds, const std::wstring& longer) {
 
         const size_t before = DeletionsFrom(app.LogLines(), clip).size();
         const size_t asked = CountPrefixed(app.LogLines(), L"Tightening ");
+        // The dialog in front before the clock starts, so that the click is the press alone.
+        SetForegroundWindow(dialog);
+        WaitFor([&] { return GetForegroundWindow() == dialog; }, 2000);
         if (!app.WaitUntilIdle()) return Fail("the program is busy");
         if (!ResetPeak(process)) return Fail("cannot reset the peak working set");
         const long long resident = ProcField(process + L"\\status", "VmRSS");
@@ -337,7 +349,7 @@ int Tighten(const std::wstring& clip, int rounds, const std::wstring& longer) {
         long long logSize = SizeOf(log);
 
         double start = Now();
-        app.ClickWindow(ok);
+        Click(ok);
         std::wstring said;
         for (int clicks = 1;; Sleep(1)) {
             if (Now() - start > 120000) return Fail("no tightening in the log");
@@ -346,7 +358,7 @@ int Tighten(const std::wstring& clip, int rounds, const std::wstring& longer) {
                 if (++clicks > 3) return Fail("OK was not taken");
                 std::fprintf(stderr, "edit_bench: the click on OK was lost; clicking again\n");
                 start = Now();
-                app.ClickWindow(ok);
+                Click(ok);
                 continue;
             }
             const long long size = SizeOf(log);

@@ -17,6 +17,14 @@
 //           reset then through /proc/PID/clear_refs of the program's Linux process);
 //         "read_bytes N", "written_bytes N": what that process read and wrote through the
 //           system meanwhile (/proc/PID/io: rchar and wchar, tmpfs writes included).
+//   edit_bench tighten CLIP ROUNDS [LONGER]
+//       the real program, ROUNDS times: opens CLIP as above (its levels measured whole, or
+//       taken from the cache), opens "Tighten pauses..." from the system menu, types LONGER
+//       (seconds) as the length of the pauses to shorten if given, reads what the note says
+//       of the plan and clicks OK. Prints "lengths LONGER TO" as the dialog shows them, and
+//       per round "tighten_ms MS" (from the click on OK to the "Deleted ..." line of the
+//       tightened clip), "pauses N" (as the note and the log lines say), "length_ms N" and
+//       the working set and the bytes as for the cut.
 // Exit code 0 when every round succeeded.
 #include <windows.h>
 #include <cstdio>
@@ -25,6 +33,7 @@
 #include <cwchar>
 #include <string>
 #include <vector>
+#include "../../recorder_app/app/editing/edit_menu.h"
 #include "../../recorder_app/controls/scroll_geometry.h"
 #include "../../recorder_app/res/resource.h"
 #include "../support/file_bytes.h"
@@ -123,6 +132,15 @@ void Mouse(HWND window, int x, int y, DWORD button) {
     SendInput(1, &input, sizeof input);
 }
 
+// A press and release in the middle of `window`, at once.
+void Click(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    Mouse(window, r.right / 2, r.bottom / 2, 0);
+    Mouse(window, r.right / 2, r.bottom / 2, MOUSEEVENTF_LEFTDOWN);
+    Mouse(window, r.right / 2, r.bottom / 2, MOUSEEVENTF_LEFTUP);
+}
+
 // A press at `fromX`, moves to `toX` in steps, a release there; the program is let take
 // each step before the next.
 bool Drag(const RecorderApp& app, HWND window, int fromX, int toX, int y) {
@@ -165,6 +183,29 @@ Counters IoOf(const std::wstring& process) {
     return Counters{ProcField(io, "rchar"), ProcField(io, "wchar")};
 }
 
+// The clip opened through the Open box for the `round`th time (from 0) in this program run,
+// the cut clip of the round before left; returns once no level scan of the clip runs.
+const char* OpenClip(RecorderApp& app, const std::wstring& clip, int round) {
+    if (!app.WaitUntilIdle()) return "the program is busy";
+    app.ClickControl(IDC_OPEN);
+    if (round > 0) {
+        const MessageBoxInfo question = app.WaitForMessageBox();
+        if (question.caption != L"Confirm action" || !app.WaitUntilIdle() || !app.AnswerMessageBox(question, IDOK))
+            return "Open did not ask to leave the cut clip";
+    }
+    if (!app.ChooseFileInDialog(clip) || !CommandReturned(app)) return "the Open box did not close";
+    // A level scan of the clip would run beside the cut (and the cut would stop it).
+    const std::wstring scan = L"Level scan of " + clip;
+    const bool opened = WaitFor(
+        [&] {
+            const auto lines = app.LogLines();
+            return Count(lines, L"File selected: " + clip) == static_cast<size_t>(round) + 1 &&
+                   Count(lines, scan + L" started") == Count(lines, scan + L" done") + Count(lines, scan + L" stopped");
+        },
+        120000);
+    return opened ? nullptr : "the clip was not opened, or its level scan did not end";
+}
+
 int Cut(const std::wstring& clip, int rounds) {
     RecorderApp app;
     if (!app.Start()) return Fail("the program did not start");
@@ -174,24 +215,7 @@ int Cut(const std::wstring& clip, int rounds) {
     // "... from <clip> (<N> ms) into <target>: <N> ms long now, ..."
     const std::wstring deleted = L"Deleted 1 stretch(es) from " + clip + L" (";
     for (int round = 0; round < rounds; ++round) {
-        if (!app.WaitUntilIdle()) return Fail("the program is busy");
-        app.ClickControl(IDC_OPEN);
-        if (round > 0) {
-            const MessageBoxInfo question = app.WaitForMessageBox();
-            if (question.caption != L"Confirm action" || !app.WaitUntilIdle() || !app.AnswerMessageBox(question, IDOK))
-                return Fail("Open did not ask to leave the cut clip");
-        }
-        if (!app.ChooseFileInDialog(clip) || !CommandReturned(app)) return Fail("the Open box did not close");
-        // A level scan of the clip would run beside the cut (and the cut would stop it).
-        const std::wstring scan = L"Level scan of " + clip;
-        const bool opened = WaitFor(
-            [&] {
-                const auto lines = app.LogLines();
-                return Count(lines, L"File selected: " + clip) == static_cast<size_t>(round) + 1 &&
-                       Count(lines, scan + L" started") == Count(lines, scan + L" done") + Count(lines, scan + L" stopped");
-            },
-            120000);
-        if (!opened) return Fail("the clip was not opened, or its level scan did not end");
+        if (const char* failed = OpenClip(app, clip, round)) return Fail(failed);
         if (!SelectInTheMiddle(app)) return Fail("the time line was not found");
 
         const size_t before = CountPrefixed(app.LogLines(), deleted);
@@ -235,6 +259,141 @@ int Cut(const std::wstring& clip, int rounds) {
     return 0;
 }
 
+// What an edit box of the program holds (its window text is not the system's to give out
+// across processes: the box is asked).
+std::wstring FieldText(HWND field) {
+    wchar_t text[64] = L"";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(field, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &copied);
+    return text;
+}
+
+// The "Tighten pauses" dialog of the program.
+HWND WaitForTightenDialog(const RecorderApp& app) {
+    HWND dialog = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : TopLevelWindowsOf(app.ProcessId())) {
+                if (window != app.MainWindow() && IsWindowVisible(window) && WindowText(window) == L"Tighten pauses") {
+                    dialog = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        10000);
+    return dialog;
+}
+
+// The dialog's note once it says what `longer` seconds (if given) and its "to" length shorten:
+// "<N> pauses are shortened, ..." with OK enabled, or why not.
+std::wstring PlanNote(HWND dialog, const std::wstring& longer) {
+    HWND field = GetDlgItem(dialog, IDC_TIGHTEN_LONGER);
+    HWND note = GetDlgItem(dialog, IDC_TIGHTEN_NOTE);
+    const auto planned = [&] {
+        const std::wstring text = WindowText(note);
+        return !text.empty() && text.rfind(L"Measuring", 0) != 0 && IsWindowEnabled(field);
+    };
+    if (!WaitFor(planned, 60000)) return WindowText(note);
+    if (!longer.empty() && FieldText(field) != longer) {
+        const std::wstring before = WindowText(note);
+        DWORD_PTR done = 0;  // the box's change notice makes the plan anew
+        SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(longer.c_str()), SMTO_NORMAL, 5000, &done);
+        WaitFor([&] { return WindowText(note) != before; }, 10000);
+    }
+    return WindowText(note);
+}
+
+// Lines "Deleted <N> stretch(es) from <clip> (...": the deletions and tightenings of `clip`.
+std::vector<std::wstring> DeletionsFrom(const std::vector<std::wstring>& lines, const std::wstring& clip) {
+    const std::wstring from = L" stretch(es) from " + clip + L" (";
+    std::vector<std::wstring> found;
+    for (const std::wstring& line : lines)
+        if (line.rfind(L"Deleted ", 0) == 0 && line.find(from) != std::wstring::npos) found.push_back(line);
+    return found;
+}
+
+int Tighten(const std::wstring& clip, int rounds, const std::wstring& longer) {
+    RecorderApp app;
+    if (!app.Start()) return Fail("the program did not start");
+    const std::wstring process = LinuxProcessOf(app);
+    if (process.empty()) return Fail("the program's Linux process was not found");
+    const std::wstring log = app.LogPath();
+    for (int round = 0; round < rounds; ++round) {
+        if (const char* failed = OpenClip(app, clip, round)) return Fail(failed);
+        if (!app.WaitUntilIdle()) return Fail("the program is busy");
+        PostMessageW(app.MainWindow(), WM_SYSCOMMAND, kTightenPausesCommand, 0);
+        HWND dialog = WaitForTightenDialog(app);
+        if (dialog == nullptr) return Fail("the tightening dialog did not open");
+        // "<N> pauses are shortened, saving at least ..."
+        const std::wstring note = PlanNote(dialog, longer);
+        const long pauses = std::wcstol(note.c_str(), nullptr, 10);
+        if (pauses <= 0 || note.find(L"not measured") != std::wstring::npos || !IsWindowEnabled(GetDlgItem(dialog, IDOK))) {
+            std::fprintf(stderr, "edit_bench: the note says: %ls\n", note.c_str());
+            return Fail("the dialog does not offer the clip's pauses measured whole");
+        }
+        if (round == 0)
+            std::printf("lengths %ls %ls\n", FieldText(GetDlgItem(dialog, IDC_TIGHTEN_LONGER)).c_str(),
+                        FieldText(GetDlgItem(dialog, IDC_TIGHTEN_TO)).c_str());
+        HWND ok = GetDlgItem(dialog, IDOK);
+
+        const size_t before = DeletionsFrom(app.LogLines(), clip).size();
+        const size_t asked = CountPrefixed(app.LogLines(), L"Tightening ");
+        // The dialog in front before the clock starts, so that the click is the press alone.
+        SetForegroundWindow(dialog);
+        WaitFor([&] { return GetForegroundWindow() == dialog; }, 2000);
+        if (!app.WaitUntilIdle()) return Fail("the program is busy");
+        if (!ResetPeak(process)) return Fail("cannot reset the peak working set");
+        const long long resident = ProcField(process + L"\\status", "VmRSS");
+        const Counters io = IoOf(process);
+        long long logSize = SizeOf(log);
+
+        double start = Now();
+        Click(ok);
+        std::wstring said;
+        for (int clicks = 1;; Sleep(1)) {
+            if (Now() - start > 120000) return Fail("no tightening in the log");
+            // A click made before the X server has mapped the dialog is lost: made again.
+            if (Now() - start > 3000 && IsWindowEnabled(ok) && CountPrefixed(app.LogLines(), L"Tightening ") == asked) {
+                if (++clicks > 3) return Fail("OK was not taken");
+                std::fprintf(stderr, "edit_bench: the click on OK was lost; clicking again\n");
+                start = Now();
+                Click(ok);
+                continue;
+            }
+            const long long size = SizeOf(log);
+            if (size == logSize) continue;
+            logSize = size;
+            const std::vector<std::wstring> found = DeletionsFrom(app.LogLines(), clip);
+            if (found.size() > before) {
+                said = found.back();
+                break;
+            }
+        }
+        const double elapsed = Now() - start;
+        if (!CommandReturned(app)) return Fail("the tightening did not return");
+        const long long peak = ProcField(process + L"\\status", "VmHWM");
+        const Counters after = IoOf(process);
+
+        // "Deleted <N> stretch(es) from <clip> (<N> ms) into <target>: <N> ms long now, ..."
+        const long stretches = std::wcstol(said.c_str() + 8, nullptr, 10);
+        const std::wstring asking = app.LastLogValue(L"Tightening ");
+        const size_t into = said.find(L" into ");
+        said = into == std::wstring::npos ? std::wstring() : said.substr(into + 6);
+        const size_t colon = said.find(L": ");
+        const std::wstring target = said.substr(0, colon);
+        const long long length = colon == std::wstring::npos ? -1 : std::wcstoll(said.c_str() + colon + 2, nullptr, 10);
+        if (!FileExists(target) || length <= 0) return Fail("the tightened clip is not under its name");
+        if (stretches != pauses || std::wcstol(asking.c_str(), nullptr, 10) != pauses)
+            return Fail("the log does not shorten the pauses the note counts");
+        std::printf("tighten_ms %.1f\npauses %ld\nlength_ms %lld\nworking_set_growth_kb %lld\nread_bytes %lld\n"
+                    "written_bytes %lld\n",
+                    elapsed, pauses, length, peak - resident, after.read - io.read, after.written - io.written);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 int Podcasts() {
     const std::wstring unpublished = UnpublishedFolder();
     const std::wstring podcasts = unpublished.substr(0, unpublished.find_last_of(L'\\'));
@@ -251,6 +410,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
     if (mode == L"podcasts" && argc == 2) return Podcasts();
     if (mode == L"cut" && argc == 4) return Cut(argv[2], _wtoi(argv[3]));
-    std::fprintf(stderr, "usage: edit_bench podcasts | cut CLIP ROUNDS\n");
+    if (mode == L"tighten" && (argc == 4 || argc == 5)) return Tighten(argv[2], _wtoi(argv[3]), argc == 5 ? argv[4] : L"");
+    std::fprintf(stderr, "usage: edit_bench podcasts | cut CLIP ROUNDS | tighten CLIP ROUNDS [LONGER]\n");
     return 2;
 }

@@ -213,10 +213,28 @@ LRESULT CBitmapButton::OnLButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&
             const int id = ::GetDlgCtrlID(m_hWnd);
             ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                            reinterpret_cast<LPARAM>(m_hWnd));
+            if (!::IsWindow(m_hWnd)) return 0;
+            ForgetHoverIfLeft();
         }
         ::ReleaseCapture();
     }
     return 0;
+}
+
+// A command may run a modal dialog or box that takes the mouse; the pointer's leave while it
+// was open never reaches this button, whose hover image would then stay.
+void CBitmapButton::ForgetHoverIfLeft() {
+    POINT pointer{};
+    RECT window{};
+    ::GetCursorPos(&pointer);
+    ::GetWindowRect(m_hWnd, &window);
+    if (::PtInRect(&window, pointer)) {
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, m_hWnd, HOVER_DEFAULT};
+        ::TrackMouseEvent(&tme);
+    } else if (m_mouseOver) {
+        m_mouseOver = false;
+        UpdateNow();
+    }
 }
 
 LRESULT CBitmapButton::OnCaptureChanged(UINT, WPARAM, LPARAM, BOOL& handled) {

@@ -90,6 +90,7 @@ private:
     LRESULT OnEnable(UINT, WPARAM wParam, LPARAM, BOOL&);
     LRESULT OnMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&);
     LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
+    void ForgetHoverIfLeft();
     LRESULT OnKey(UINT, WPARAM wParam, LPARAM, BOOL& handled);
     LRESULT OnUpdateUiState(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
 

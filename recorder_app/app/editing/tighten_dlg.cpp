@@ -149,6 +149,7 @@ DWORD CTightenDlg::CutWorker(void* argument) {
     self->m_result = WriteCutClip(self->m_clipPath, self->m_frames, self->m_written.target, self->m_written.summary,
                                   self->m_error, &self->m_watch);
     self->m_done.store(true);
+    ::PostMessageW(self->m_hWnd, kCutEndedMessage, 0, 0);
     return 0;
 }
 

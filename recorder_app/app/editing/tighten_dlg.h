@@ -33,9 +33,14 @@ public:
     const tighten::Plan& Plan() const { return m_plan; }
     const WrittenCut& Written() const { return m_written; }
 
+    // Posted by the worker once the cut has ended, so that the dialog does not wait for its
+    // next progress tick.
+    static constexpr UINT kCutEndedMessage = WM_APP + 20;
+
     BEGIN_MSG_MAP(CTightenDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
+        MESSAGE_HANDLER(kCutEndedMessage, OnCutEndedMessage)
         COMMAND_ID_HANDLER(IDC_TIGHTEN_LONGER, OnLengthChanged)
         COMMAND_ID_HANDLER(IDC_TIGHTEN_TO, OnLengthChanged)
         COMMAND_ID_HANDLER(IDOK, OnOK)
@@ -48,6 +53,10 @@ public:
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCutEndedMessage(UINT, WPARAM, LPARAM, BOOL&) {
+        if (m_worker != nullptr && m_done.load()) CutEnded();  // not after a Cancel
+        return 0;
+    }
     LRESULT OnLengthChanged(WORD, WORD, HWND, BOOL&);
     LRESULT OnOK(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);

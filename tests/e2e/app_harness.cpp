@@ -239,7 +239,12 @@ void RecorderApp::DragOnTimeLine(int fromColumn, int toColumn) {
     const int step = toColumn > fromColumn ? 1 : -1;
     for (int column = fromColumn; column != toColumn; column += step) add(at(column + step), 0);
     add(at(toColumn), MOUSEEVENTF_LEFTUP);
-    SendInput(static_cast<UINT>(events.size()), events.data(), sizeof events[0]);
+    // A hand moves the pointer a little at a time: events sent all at once reach the window
+    // merged, and the release can land before the last move.
+    for (INPUT& input : events) {
+        SendInput(1, &input, sizeof input);
+        Sleep(10);
+    }
 }
 
 void RecorderApp::ClickControl(int controlId) {

@@ -220,31 +220,25 @@ void RecorderApp::ClickWindow(HWND window) {
 void RecorderApp::DragOnTimeLine(int fromColumn, int toColumn) {
     SetForegroundWindow(m_mainWindow);
     WaitFor([this] { return GetForegroundWindow() == m_mainWindow; }, 2000);
-    auto at = [this](int column) {
+    // At a hand's pace: events sent all at once reach the program merged, and Wine may hand
+    // it a late move a column or two short of the release.
+    auto send = [this](int column, DWORD button) {
         POINT p{kTimeLineOrigin.x + column, kTimeLineOrigin.y + 40};  // inside the clip area
         ClientToScreen(m_mainWindow, &p);
-        return POINT{p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1), p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1)};
-    };
-    std::vector<INPUT> events;
-    auto add = [&](POINT p, DWORD flags) {
         INPUT input{};
         input.type = INPUT_MOUSE;
-        input.mi.dx = p.x;
-        input.mi.dy = p.y;
-        input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        events.push_back(input);
-    };
-    add(at(fromColumn), 0);
-    add(at(fromColumn), MOUSEEVENTF_LEFTDOWN);
-    const int step = toColumn > fromColumn ? 1 : -1;
-    for (int column = fromColumn; column != toColumn; column += step) add(at(column + step), 0);
-    add(at(toColumn), MOUSEEVENTF_LEFTUP);
-    // A hand moves the pointer a little at a time: events sent all at once reach the window
-    // merged, and the release can land before the last move.
-    for (INPUT& input : events) {
+        input.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
         SendInput(1, &input, sizeof input);
-        Sleep(10);
-    }
+        Sleep(button == 0 ? 10 : 100);  // a mouse reports a hundred moves a second
+    };
+    send(fromColumn, 0);
+    send(fromColumn, MOUSEEVENTF_LEFTDOWN);
+    const int step = toColumn > fromColumn ? 1 : -1;
+    for (int column = fromColumn; column != toColumn; column += step) send(column + step, 0);
+    if (toColumn != fromColumn) Sleep(200);  // the hand stops before it lets go
+    send(toColumn, MOUSEEVENTF_LEFTUP);
 }
 
 void RecorderApp::ClickControl(int controlId) {

@@ -157,32 +157,6 @@ bool TourOfThePublication(const std::wstring& out, const std::wstring& speech) {
     return saved;
 }
 
-// Drags on the main window's time line from one column to another at a hand's pace: the
-// harness's drag sends every event at once, and Wine may then hand the program a late move
-// a column or two short of the release, which makes the selection's end vary from run to run.
-void DragOnTimeLineByHand(HWND main, int fromColumn, int toColumn) {
-    SetForegroundWindow(main);
-    WaitFor([main] { return GetForegroundWindow() == main; }, 2000);
-    auto send = [main](int column, DWORD button) {
-        POINT p{kTimeLineOrigin.x + column, kTimeLineOrigin.y + 40};  // inside the clip area
-        ClientToScreen(main, &p);
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        SendInput(1, &input, sizeof input);
-        Sleep(button == 0 ? 10 : 100);  // a mouse reports a hundred moves a second
-    };
-    send(fromColumn, 0);
-    send(fromColumn, MOUSEEVENTF_LEFTDOWN);
-    const int step = toColumn > fromColumn ? 1 : -1;
-    for (int column = fromColumn; column != toColumn; column += step) send(column + step, 0);
-    Sleep(200);  // the hand stops before it lets go
-    send(toColumn, 0);
-    send(toColumn, MOUSEEVENTF_LEFTUP);
-}
-
 // The main window with a stretch selected on its time line, and the tightening of pauses
 // over it, cancelled. A run of its own, so that the publication's views show no selection.
 bool TourOfTheEditing(const std::wstring& out, const std::wstring& speech) {
@@ -190,7 +164,7 @@ bool TourOfTheEditing(const std::wstring& out, const std::wstring& speech) {
     if (!OpenClipWithSpots(app, speech, L"Spring tour, part 2.mp3")) return false;
     HWND main = app.MainWindow();
     if (!app.WaitUntilIdle()) return Fail("the program stays busy");
-    DragOnTimeLineByHand(main, kSelectionFrom, kSelectionTo);
+    app.DragOnTimeLine(kSelectionFrom, kSelectionTo);
     // Out of the window again: the pointer resting on the time line would bring up its tip.
     SetCursorPos(0, 0);
     if (!app.WaitUntilIdle()) return Fail("the program stays busy");

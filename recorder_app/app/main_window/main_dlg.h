@@ -166,10 +166,11 @@ private:
     // Writes the clip without `stretches` as a new clip that replaces it in the window, with
     // the spots, cursor and levels moved along, as one step of the history; false after a
     // failure, with the clip as it was and the user told.
+    // `clock`: the clip's frames as its caller read them (no frames: the cut fails).
     // `written`: the cut is already written (by a dialog's worker) from these stretches.
     // `shortened`: for a tightening, the pauses the stretches lie in, whose spots move into
     // what is left of them.
-    bool ApplyCuts(const std::vector<timeline::Selection>& stretches, StepKind kind,
+    bool ApplyCuts(const cuts::FrameClock& clock, const std::vector<timeline::Selection>& stretches, StepKind kind,
                    const timeline::Selection& selection, const WrittenCut* written = nullptr,
                    const std::vector<cuts::PauseSpan>& shortened = {});
     // "Tighten pauses...": the long pauses of the clip shortened (main_dlg_tighten.cpp).

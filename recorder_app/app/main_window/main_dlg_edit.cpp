@@ -55,19 +55,18 @@ void CMainDlg::DeleteSelection() {
                     L"Delete selection", MB_ICONINFORMATION);
         return;
     }
-    ApplyCuts({selection}, StepKind::kDelete, selection);
+    ApplyCuts(clock, {selection}, StepKind::kDelete, selection);
 }
 
-bool CMainDlg::ApplyCuts(const std::vector<timeline::Selection>& stretches, StepKind kind,
+bool CMainDlg::ApplyCuts(const cuts::FrameClock& clock, const std::vector<timeline::Selection>& stretches, StepKind kind,
                          const timeline::Selection& selection, const WrittenCut* written,
                          const std::vector<cuts::PauseSpan>& shortened) {
     // The player and a level scan keep the clip open; the history cannot move a file they hold.
     ReleasePlayer();
     m_envelope.StopScan();
     const std::wstring source = m_clipPath;
-    cuts::FrameClock clock;
     std::vector<FrameStretch> frames;
-    if (ClipFrameClock(source, clock)) {
+    if (clock.msPerFrame > 0) {
         for (const timeline::Selection& stretch : stretches)
             frames.push_back(FrameStretch{FrameBoundaryAt(stretch.start, clock.msPerFrame),
                                           FrameBoundaryAt(stretch.end, clock.msPerFrame)});

@@ -34,5 +34,5 @@ void CMainDlg::TightenPauses() {
         stretches.push_back(stretch);
         shortened.push_back(cuts::PauseSpan{cut.pause.startMs, cut.pause.endMs});
     }
-    ApplyCuts(stretches, StepKind::kTighten, timeline::Selection(), &dialog.Written(), shortened);
+    ApplyCuts(clock, stretches, StepKind::kTighten, timeline::Selection(), &dialog.Written(), shortened);
 }

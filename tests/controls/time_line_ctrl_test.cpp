@@ -251,6 +251,16 @@ TEST_F(TimeLine, DragSelectsFromThePressAndAShortMoveIsStillAClick) {
     EXPECT_EQ(line.GetSelection().start, 6000u);
     EXPECT_EQ(line.GetSelection().end, 10000u);
     EXPECT_EQ(line.GetPosition(), 6000u);
+    // Shift+Left and Shift+Right move the end away from the cursor, a column at a time: the
+    // selection shrinks to nothing and grows on the other side.
+    line.ClearSelection();
+    line.StepSelection(+1);
+    EXPECT_EQ(line.GetSelection().end, 6200u);
+    line.StepSelection(-1);
+    EXPECT_TRUE(line.GetSelection().Empty());
+    line.StepSelection(-1);
+    EXPECT_EQ(line.GetSelection().start, 5800u);
+    EXPECT_EQ(line.GetSelection().end, 6000u);
 }
 
 TEST_F(TimeLine, DraggingPastTheRightEdgeScrollsTheViewAndTheSelectionFollows) {

@@ -49,9 +49,3 @@ TEST(CutRules, LevelsMoveByWholeBlocksAndTheSeamIsMeasuredAgain) {
     EXPECT_EQ(after[250 - 57 - 1], codes[249]);
     EXPECT_EQ(after.back(), levels::kUnknown);            // beyond what was measured
 }
-
-TEST(CutRules, ASpotTheShorterClipNoLongerAllowsIsNamed) {
-    // Two spots in a clip cut below five minutes: the second is one too many.
-    EXPECT_EQ(cuts::SpotsBreakingRules({60000, 200000}, 290000), (std::vector<uint32_t>{200000}));
-    EXPECT_TRUE(cuts::SpotsBreakingRules({60000, 200000}, 310000).empty());
-}

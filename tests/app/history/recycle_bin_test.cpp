@@ -30,24 +30,21 @@ protected:
     std::wstring work, clip;
 };
 
-TEST_F(RecycleBin, ABinSwitchedOffForTheDriveMeansTheClipIsDeletedAndSaidSo) {
+TEST_F(RecycleBin, ABinSwitchedOffOrTooSmallMeansTheClipIsDeletedAndSaidSo) {
     g_script.hasBin = true;
     g_script.bin.nukeOnDelete = true;
+    EXPECT_TRUE(RecycleClip(clip, kScriptedApi));
+    EXPECT_FALSE(Exists(clip));
+    Touch(clip, 4096);
+    g_script.bin.nukeOnDelete = false;
+    g_script.bin.maxBytes = 4095;
     EXPECT_TRUE(RecycleClip(clip, kScriptedApi));
     EXPECT_FALSE(Exists(clip));
     EXPECT_TRUE(g_script.recycled.empty());
     const std::wstring log = Log();
     EXPECT_NE(log.find(L"Deleted (its drive's Recycle Bin is switched off): " + clip + L"\n"), std::wstring::npos);
+    EXPECT_NE(log.find(L"Deleted (too large for its drive's Recycle Bin): " + clip + L"\n"), std::wstring::npos);
     EXPECT_EQ(log.find(L"Recycle Bin: "), std::wstring::npos);
-}
-
-TEST_F(RecycleBin, AClipLargerThanTheBinHoldsIsDeletedAndSaidSo) {
-    g_script.hasBin = true;
-    g_script.bin.maxBytes = 4095;
-    EXPECT_TRUE(RecycleClip(clip, kScriptedApi));
-    EXPECT_FALSE(Exists(clip));
-    EXPECT_TRUE(g_script.recycled.empty());
-    EXPECT_NE(Log().find(L"Deleted (too large for its drive's Recycle Bin): " + clip + L"\n"), std::wstring::npos);
 }
 
 TEST_F(RecycleBin, OnlyAClipTheShellReportsInTheBinIsLoggedAsMovedThere) {

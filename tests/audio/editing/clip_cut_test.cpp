@@ -214,56 +214,35 @@ int Cut(const Bytes& clip, std::vector<FrameStretch> stretches, MemoryWriter& ou
     return CutClip(source, stretches, out);
 }
 
-TEST(ClipCutFaults, DamageAmongTheRemovedFramesIsLeftOut) {
-    const Bytes clip = Damaged(60, 700);
+TEST(ClipCutFaults, DamageStopsTheCutOnlyWhereAKeptFrameWouldReadIt) {
+    // Among the removed frames it is left out, and the tags stay where they were.
+    Bytes clip = Damaged(60, 700);
     MemoryWriter out;
     ASSERT_EQ(Cut(clip, {{50, 90}}, out), kCutWritten);
     EXPECT_EQ(Decode(out.bytes).messages, "");
     EXPECT_EQ(CountFrames(out.bytes).first - 1, CountFrames(out.bytes).second);
-    // The tags stay where they were.
     EXPECT_TRUE(std::equal(clip.begin(), clip.begin() + 30, out.bytes.begin()));
     EXPECT_TRUE(std::equal(clip.end() - 128, clip.end(), out.bytes.end() - 128));
+    // After the stretch, and between the carriers and the frame that draws on them, it fails.
+    MemoryWriter after, seam, failing;
+    EXPECT_EQ(Cut(Damaged(120, 700), {{50, 90}}, after), kCutDamaged);
+    EXPECT_TRUE(after.bytes.empty());
+    EXPECT_EQ(Cut(Damaged(90, 40), {{50, 90}}, seam), kCutDamaged);
+    // So does a write, and a stretch that holds no whole frame removes nothing.
+    failing.failAfter = 1000;
+    EXPECT_EQ(Cut(Load("vbr44.mp3"), {{10, 20}}, failing), kCutWriteFailed);
+    EXPECT_EQ(Cut(Load("recording.mp3"), {{5, 5}, {900, 1000}}, out), kCutNothingToRemove);
 }
 
-TEST(ClipCutFaults, DamageOutsideTheRemovedFramesFailsTheCut) {
+TEST(ClipCut, SeveralStretchesGoInOnePassAndTheInfoFrameKeepsTheCrcOfTheMusicAfterIt) {
+    const Bytes clip = Load("long_recording.mp3");
     MemoryWriter out;
-    EXPECT_EQ(Cut(Damaged(120, 700), {{50, 90}}, out), kCutDamaged);
-    EXPECT_TRUE(out.bytes.empty());
-}
-
-TEST(ClipCutFaults, DamageInTheBytesTheFirstKeptFrameDrawsOnFailsTheCut) {
-    MemoryWriter out;
-    const Bytes clip = Load("recording.mp3");
-    CutSummary summary;
-    MemorySource source(clip.data(), clip.size());
-    ASSERT_EQ(CutClip(source, {{50, 90}}, out, &summary), kCutWritten);
-    ASSERT_GT(summary.carriers, 0u) << "the reservoir is empty where the stretch ends";
-    // Between the carriers and the frame that draws on them.
-    EXPECT_EQ(Cut(Damaged(90, 40), {{50, 90}}, out), kCutDamaged);
-}
-
-TEST(ClipCutFaults, AFailedWriteIsReported) {
-    MemoryWriter out;
-    out.failAfter = 1000;
-    EXPECT_EQ(Cut(Load("vbr44.mp3"), {{10, 20}}, out), kCutWriteFailed);
-}
-
-TEST(ClipCut, RemovesSeveralStretchesInOnePass) {
-    const Bytes clip = Load("vbr48.mp3");
-    MemoryWriter out;
-    // Out of order, two of them overlapping, one touching the end.
-    ASSERT_EQ(Cut(clip, {{150, 208}, {20, 40}, {70, 90}, {30, 50}, {100, 102}}, out), kCutWritten);
+    // Out of order, two of them overlapping, two touching.
+    ASSERT_EQ(Cut(clip, {{3402, 3403}, {20, 40}, {30, 50}, {3000, 3400}, {3400, 3401}}, out), kCutWritten);
     const Decoded decoded = Decode(out.bytes);
     EXPECT_FALSE(decoded.failed);
     EXPECT_EQ(decoded.messages, "");
-    EXPECT_EQ(CountFrames(out.bytes).first - 1, CountFrames(out.bytes).second);
     EXPECT_EQ(decoded.frames.size(), CountFrames(out.bytes).second);
-}
-
-TEST(ClipCut, TheInfoFrameKeepsTheCrcOfTheMusicAfterIt) {
-    const Bytes clip = Load("long_recording.mp3");
-    MemoryWriter out;
-    ASSERT_EQ(Cut(clip, {{3000, 3400}, {3402, 3403}}, out), kCutWritten);
     FrameReader reader;
     reader.Open(std::unique_ptr<ByteSource>(new MemorySource(out.bytes.data(), out.bytes.size())));
     ASSERT_EQ(reader.ReadFrame(), FrameReader::kFrameRead);
@@ -280,15 +259,6 @@ TEST(ClipCut, TheInfoFrameKeepsTheCrcOfTheMusicAfterIt) {
         for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
     }
     EXPECT_EQ((info[lame + 32] << 8) | info[lame + 33], crc);
-}
-
-TEST(ClipCut, StretchesInMillisecondsMoveToTheNearestFrameBoundary) {
-    const double ms = 26.12244987487793;
-    EXPECT_EQ(FrameBoundaryAt(0, ms), 0u);
-    EXPECT_EQ(FrameBoundaryAt(ms * 10 + 13, ms), 10u);
-    EXPECT_EQ(FrameBoundaryAt(ms * 10 + 13.1, ms), 11u);
-    MemoryWriter out;
-    EXPECT_EQ(Cut(Load("recording.mp3"), {{5, 5}, {900, 1000}}, out), kCutNothingToRemove);
 }
 
 }  // namespace
